@@ -1,0 +1,100 @@
+/* pharmex: the library's entry points.
+ *
+ * A pharmacy-purchasing host loads the library into its own process and calls
+ * one of these eight functions when the user asks to export a supplier list,
+ * price list, order or waybill, or to import an order file. Each takes the
+ * host's data as IDataSet interfaces (pharmex/host.h) and up to three
+ * callbacks.
+ *
+ * Dialog entry points (supplier_export, price_export, order_export,
+ * waybill_export, order_import) take a reference on each dataset, disable the
+ * host window, show the library's file dialog without waiting and return at
+ * once: nothing has been written or read yet. The host's message loop then
+ * drives the dialog; confirming it runs the export or import, which calls
+ * start, progress and finish; cancelling calls nothing. The dialog enables the
+ * host window again and releases its references when it closes.
+ *
+ * Dialog-less entry points (price_export_to_file, waybill_export_ToPath,
+ * order_import_from_file) run one export or import on the path given and
+ * return when it is done.
+ *
+ * Paths are zero-terminated 8-bit strings in the ANSI code page the library is
+ * configured with (Windows-1251 by default).
+ *
+ * Errors. No entry point returns a result and no C++ exception ever leaves the
+ * library. A failure that is passed on to the host (a dialog-less run that
+ * failed, or a dialog that could not be prepared) is recorded for the calling
+ * thread and read with pharmex_last_error(); a successful call clears it.
+ * Failures of a run inside a shown dialog are shown to the user by the dialog,
+ * which stays open for another attempt; they are not recorded.
+ *
+ * Threads. Call every entry point on the host's user-interface thread.
+ */
+#ifndef PHARMEX_PHARMEX_H
+#define PHARMEX_PHARMEX_H
+
+#include <stdint.h>
+
+#include "pharmex/abi.h"
+#include "pharmex/host.h"
+#include "pharmex/variant.h"
+
+#define PHARMEX_VERSION_MAJOR 0
+#define PHARMEX_VERSION_MINOR 1
+#define PHARMEX_VERSION_PATCH 0
+
+PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* suppliers,
+                                                   PxProgressCallback progress,
+                                                   PxStartCallback start,
+                                                   PxFinishCallback finish) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL price_export(PxWindow window, IDataSet* prices,
+                                                PxProgressCallback progress, PxStartCallback start,
+                                                PxFinishCallback finish) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL price_export_to_file(IDataSet* prices,
+                                                        const char* path) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL order_export(PxWindow window, IDataSet* headers, IDataSet* lines,
+                                                PxProgressCallback progress, PxStartCallback start,
+                                                PxFinishCallback finish) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL waybill_export(PxWindow window, IDataSet* headers,
+                                                  IDataSet* lines, PxProgressCallback progress,
+                                                  PxStartCallback start,
+                                                  PxFinishCallback finish) PX_NOEXCEPT;
+
+/* `folder` is joined to the proposed file name without a separator, so pass
+ * it with its trailing "/". `file_type` is the layout index 0..5. */
+PX_EXTERN_C PX_API void PX_STDCALL
+waybill_export_ToPath(PxWindow window, IDataSet* headers, IDataSet* lines,
+                      PxProgressCallback progress, PxStartCallback start, PxFinishCallback finish,
+                      const char* folder, int32_t file_type) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL order_import(PxWindow window, IDataSet* prices, IDataSet* second,
+                                                IDataSet* lines, PxProgressCallback progress,
+                                                PxStartCallback start,
+                                                PxFinishCallback finish) PX_NOEXCEPT;
+
+PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDataSet* second,
+                                                          IDataSet* lines,
+                                                          const char* path) PX_NOEXCEPT;
+
+/* The message of the last failure passed on to the host on this thread, as
+ * UTF-8, exactly as the library raised it; "" after a successful call. The
+ * text stays valid until the next entry-point call on this thread. */
+PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) PX_NOEXCEPT;
+
+/* The library's version as "major.minor.patch". */
+PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) PX_NOEXCEPT;
+
+/* Regional settings used when values become text: the decimal separator (one
+ * character, UTF-8) and the short date pattern (for example "dd.MM.yyyy";
+ * d, dd, M, MM, yy, yyyy and literal separators). By default both come from
+ * the user's locale (LC_ALL, LC_NUMERIC / LC_TIME, LANG), falling back to ","
+ * and "dd.MM.yyyy". A null argument keeps the current value. Returns 0, or -1
+ * when an argument is not acceptable (nothing is changed then). */
+PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
+    const char* decimal_separator, const char* short_date_pattern) PX_NOEXCEPT;
+
+#endif /* PHARMEX_PHARMEX_H */

@@ -1,0 +1,235 @@
+#include "core/date_time.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace pharmex {
+
+namespace {
+
+// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
+int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void civil_from_days(int64_t z, int& year, int& month, int& day) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(y + (month <= 2));
+}
+
+constexpr int64_t kEpochOffset = 25569;  // 1970-01-01 counted from 1899-12-30
+
+int days_in_month(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && is_leap_year(year) ? 29 : kDays[month - 1];
+}
+
+void append_number(std::string& out, int value, int width) {
+  std::string digits = std::to_string(value);
+  if (static_cast<int>(digits.size()) < width) {
+    out.append(static_cast<size_t>(width) - digits.size(), '0');
+  }
+  out.append(digits);
+}
+
+}  // namespace
+
+bool is_leap_year(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+std::optional<double> encode_date(int year, int month, int day) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > days_in_month(year, month)) {
+    return std::nullopt;
+  }
+  return static_cast<double>(
+      days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+      kEpochOffset);
+}
+
+std::optional<double> encode_time(int hour, int minute, int second, int millisecond) {
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
+      millisecond < 0 || millisecond > 999) {
+    return std::nullopt;
+  }
+  return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond) / 86400000.0;
+}
+
+std::optional<DateParts> decode_date_time(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  const double whole = std::trunc(value);
+  if (whole < -693593 || whole > 2958465) return std::nullopt;  // 0001-01-01 .. 9999-12-31
+  DateParts parts;
+  civil_from_days(static_cast<int64_t>(whole) - kEpochOffset, parts.year, parts.month, parts.day);
+  double ms = std::round(std::fabs(value - whole) * 86400000.0);
+  if (ms >= 86400000.0) ms = 86399999.0;
+  int64_t total = static_cast<int64_t>(ms);
+  parts.millisecond = static_cast<int>(total % 1000);
+  total /= 1000;
+  parts.second = static_cast<int>(total % 60);
+  total /= 60;
+  parts.minute = static_cast<int>(total % 60);
+  parts.hour = static_cast<int>(total / 60);
+  return parts;
+}
+
+std::optional<std::string> format_date_time(double value, std::string_view pattern) {
+  std::optional<DateParts> parts = decode_date_time(value);
+  if (!parts) return std::nullopt;
+  std::string out;
+  bool after_hour = false;
+  size_t i = 0;
+  while (i < pattern.size()) {
+    char c = pattern[i];
+    if (c == '\'' || c == '"') {
+      size_t close = pattern.find(c, i + 1);
+      if (close == std::string_view::npos) close = pattern.size();
+      out.append(pattern.substr(i + 1, close - i - 1));
+      i = close + 1;
+      continue;
+    }
+    char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    size_t run = 1;
+    while (i + run < pattern.size() &&
+           std::tolower(static_cast<unsigned char>(pattern[i + run])) == lower) {
+      ++run;
+    }
+    const int width = run >= 2 ? 2 : 1;
+    switch (lower) {
+      case 'd':
+        append_number(out, parts->day, width);
+        break;
+      case 'm':
+        if (after_hour) {
+          append_number(out, parts->minute, width);
+        } else {
+          append_number(out, parts->month, width);
+        }
+        break;
+      case 'y':
+        if (run >= 3) {
+          append_number(out, parts->year, 4);
+        } else {
+          append_number(out, parts->year % 100, 2);
+        }
+        break;
+      case 'h':
+        append_number(out, parts->hour, width);
+        break;
+      case 'n':
+        append_number(out, parts->minute, width);
+        break;
+      case 's':
+        append_number(out, parts->second, width);
+        break;
+      case 'z':
+        append_number(out, parts->millisecond, run >= 3 ? 3 : 1);
+        break;
+      default:
+        out.append(pattern.substr(i, run));
+        break;
+    }
+    if (lower == 'h') {
+      after_hour = true;
+    } else if (lower == 'm' || lower == 'd' || lower == 'y') {
+      after_hour = false;
+    }
+    i += run;
+  }
+  return out;
+}
+
+std::optional<double> parse_date_time(std::string_view text, std::string_view short_date_pattern) {
+  // Order of day, month and year as the pattern has them.
+  std::string order;
+  for (char c : short_date_pattern) {
+    char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if ((lower == 'd' || lower == 'm' || lower == 'y') && order.find(lower) == std::string::npos) {
+      order.push_back(lower);
+    }
+  }
+  if (order.size() != 3) order = "dmy";
+
+  std::vector<std::pair<int, size_t>> numbers;  // value and digit count
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ')
+    ++i;
+  size_t date_end = text.size();
+  while (i < text.size() && numbers.size() < 3) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    int value = 0;
+    size_t digits = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && digits < 5) {
+      value = value * 10 + (text[i++] - '0');
+      ++digits;
+    }
+    numbers.emplace_back(value, digits);
+    if (numbers.size() < 3) {
+      if (i >= text.size() || std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == ' ') {
+        return std::nullopt;
+      }
+      ++i;  // the date separator
+    }
+  }
+  if (numbers.size() != 3) return std::nullopt;
+  date_end = i;
+  int day = 0, month = 0, year = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    auto [value, digits] = numbers[k];
+    if (order[k] == 'd') day = value;
+    if (order[k] == 'm') month = value;
+    if (order[k] == 'y') {
+      if (digits <= 2) value += value < 30 ? 2000 : 1900;
+      year = value;
+    }
+  }
+  std::optional<double> date = encode_date(year, month, day);
+  if (!date) return std::nullopt;
+
+  std::string_view rest = text.substr(date_end);
+  size_t j = 0;
+  while (j < rest.size() && rest[j] == ' ')
+    ++j;
+  if (j == rest.size()) return date;
+  int time_parts[3] = {0, 0, 0};
+  int count = 0;
+  while (j < rest.size() && count < 3) {
+    if (!std::isdigit(static_cast<unsigned char>(rest[j]))) return std::nullopt;
+    int value = 0;
+    size_t digits = 0;
+    while (j < rest.size() && std::isdigit(static_cast<unsigned char>(rest[j])) && digits < 3) {
+      value = value * 10 + (rest[j++] - '0');
+      ++digits;
+    }
+    time_parts[count++] = value;
+    if (j < rest.size() && rest[j] == ':') {
+      ++j;
+    } else {
+      break;
+    }
+  }
+  while (j < rest.size() && rest[j] == ' ')
+    ++j;
+  if (j != rest.size() || count < 2) return std::nullopt;
+  std::optional<double> time = encode_time(time_parts[0], time_parts[1], time_parts[2], 0);
+  if (!time) return std::nullopt;
+  return *date < 0 ? *date - *time : *date + *time;
+}
+
+}  // namespace pharmex

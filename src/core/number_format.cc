@@ -1,0 +1,195 @@
+#include "core/number_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace pharmex {
+
+namespace {
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+DecimalDigits to_decimal_digits(double value, int significant) {
+  DecimalDigits result;
+  result.negative = std::signbit(value);
+  if (value == 0) {
+    result.digits = "0";
+    result.exponent = 1;
+    return result;
+  }
+  // Scientific form "d.ddddde+XX" with significant-1 digits after the point.
+  char buffer[64];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                 std::chars_format::scientific, significant - 1);
+  (void)ec;
+  std::string_view text(buffer, static_cast<size_t>(end - buffer));
+  size_t e = text.find('e');
+  for (char c : text.substr(0, e)) {
+    if (c != '.') result.digits.push_back(c);
+  }
+  while (result.digits.size() > 1 && result.digits.back() == '0')
+    result.digits.pop_back();
+  int exponent = 0;
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                  exponent);
+  result.exponent = exponent + 1;
+  return result;
+}
+
+std::string format_general(double value, char decimal_separator) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  DecimalDigits d = to_decimal_digits(value, 15);
+  std::string out;
+  if (d.negative) out.push_back('-');
+  const int n = static_cast<int>(d.digits.size());
+  if (d.exponent > 15 || std::fabs(value) < 0.00001) {
+    out.push_back(d.digits[0]);
+    if (n > 1) {
+      out.push_back(decimal_separator);
+      out.append(d.digits, 1);
+    }
+    out.push_back('E');
+    out.append(std::to_string(d.exponent - 1));
+    return out;
+  }
+  if (d.exponent <= 0) {
+    out.push_back('0');
+    out.push_back(decimal_separator);
+    out.append(static_cast<size_t>(-d.exponent), '0');
+    out.append(d.digits);
+  } else if (d.exponent >= n) {
+    out.append(d.digits);
+    out.append(static_cast<size_t>(d.exponent - n), '0');
+  } else {
+    out.append(d.digits, 0, static_cast<size_t>(d.exponent));
+    out.push_back(decimal_separator);
+    out.append(d.digits, static_cast<size_t>(d.exponent));
+  }
+  return out;
+}
+
+std::string format_fixed(double value, int decimals, char decimal_separator, int significant,
+                         bool keep_negative_zero) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  DecimalDigits d = to_decimal_digits(value, significant);
+  // Digits of the integer part and of the decimals, before rounding.
+  // Position p (0-based) of digit i counts from the first digit; the digit
+  // d.digits[i] has weight 10^(exponent-1-i).
+  const int keep = d.exponent + decimals;  // digits kept, counted from digits[0]
+  std::string kept;                        // the kept digits, possibly with leading zeros
+  if (keep > 0) {
+    kept = d.digits.substr(0, static_cast<size_t>(std::min<int>(keep, (int)d.digits.size())));
+    kept.append(static_cast<size_t>(std::max<int>(0, keep - (int)d.digits.size())), '0');
+    bool round_up = keep < (int)d.digits.size() && d.digits[static_cast<size_t>(keep)] >= '5';
+    if (round_up) {
+      int i = static_cast<int>(kept.size()) - 1;
+      while (i >= 0 && kept[static_cast<size_t>(i)] == '9')
+        kept[static_cast<size_t>(i--)] = '0';
+      if (i < 0) {
+        kept.insert(kept.begin(), '1');
+      } else {
+        ++kept[static_cast<size_t>(i)];
+      }
+    }
+  } else {
+    // Every significant digit lies beyond the kept decimals; only a carry from
+    // the first one (when it is the very next digit) can survive.
+    bool round_up = keep == 0 && d.digits[0] >= '5';
+    kept = round_up ? "1" : "0";
+  }
+  // kept now represents an integer count of 10^-decimals units.
+  std::string units = kept;
+  size_t first = units.find_first_not_of('0');
+  units = first == std::string::npos ? "0" : units.substr(first);
+  if (static_cast<int>(units.size()) <= decimals) {
+    units.insert(0, static_cast<size_t>(decimals + 1 - static_cast<int>(units.size())), '0');
+  }
+  std::string out;
+  bool is_zero = units.find_first_not_of('0') == std::string::npos;
+  if (d.negative && (keep_negative_zero || !is_zero)) out.push_back('-');
+  out.append(units, 0, units.size() - static_cast<size_t>(decimals));
+  if (decimals > 0) {
+    out.push_back(decimal_separator);
+    out.append(units, units.size() - static_cast<size_t>(decimals));
+  }
+  return out;
+}
+
+std::optional<double> parse_number(std::string_view text, char decimal_separator) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && is_blank(text[i]))
+    ++i;
+  size_t end = n;
+  while (end > i && is_blank(text[end - 1]))
+    --end;
+  std::string normalized;
+  normalized.reserve(end - i);
+  if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+  size_t digits = 0;
+  while (i < end && text[i] >= '0' && text[i] <= '9')
+    normalized.push_back(text[i++]), ++digits;
+  if (i < end && text[i] == decimal_separator) {
+    normalized.push_back('.');
+    ++i;
+    while (i < end && text[i] >= '0' && text[i] <= '9')
+      normalized.push_back(text[i++]), ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < end && (text[i] == 'e' || text[i] == 'E')) {
+    normalized.push_back('e');
+    ++i;
+    if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+    size_t exponent_digits = 0;
+    while (i < end && text[i] >= '0' && text[i] <= '9') {
+      normalized.push_back(text[i++]);
+      ++exponent_digits;
+    }
+    if (exponent_digits == 0) return std::nullopt;
+  }
+  if (i != end) return std::nullopt;
+  const char* begin = normalized.data();
+  if (*begin == '+') ++begin;
+  double value = 0;
+  auto [ptr, ec] = std::from_chars(begin, normalized.data() + normalized.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow to infinity or underflow to zero, as strtod would.
+    value = std::strtod(begin, nullptr);
+  } else if (ec != std::errc() || ptr != normalized.data() + normalized.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<int64_t> parse_int64(std::string_view text) {
+  size_t i = 0;
+  size_t end = text.size();
+  while (i < end && is_blank(text[i]))
+    ++i;
+  while (end > i && is_blank(text[end - 1]))
+    --end;
+  if (i < end && text[i] == '+') ++i;
+  int64_t value = 0;
+  auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + end, value);
+  if (ec != std::errc() || ptr != text.data() + end || i == end) return std::nullopt;
+  return value;
+}
+
+double round_half_even(double value) {
+  // Written out rather than left to the current floating-point rounding mode.
+  double whole = std::floor(value);
+  double fraction = value - whole;
+  if (fraction > 0.5) return whole + 1;
+  if (fraction < 0.5) return whole;
+  return std::fmod(whole, 2.0) == 0 ? whole : whole + 1;
+}
+
+}  // namespace pharmex

@@ -1,0 +1,53 @@
+// Numbers as text, independent of the C library's locale: the decimal
+// separator is always an argument. These are the building blocks of the
+// variant's text rendering, the table engine's fixed-point fields and the
+// partner text files, which must write "." whatever the user's settings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pharmex {
+
+// A finite double as decimal digits: value = 0.d1d2d3... x 10^exponent.
+// `digits` holds no leading zeros (it is "0" with exponent 1 for zero).
+struct DecimalDigits {
+  bool negative = false;  // the sign bit, so -0.0 is negative
+  std::string digits;
+  int exponent = 0;
+};
+
+// The value rounded (halves to even, on its exact binary value) to at most
+// `significant` digits, trailing zeros removed. `significant` is 1..17.
+DecimalDigits to_decimal_digits(double value, int significant);
+
+// General format: at most 15 significant digits, no trailing zeros, no decimal
+// separator for a whole number; plain notation while the integer part has at
+// most 15 digits and the value is at least 0.00001, otherwise scientific
+// ("1.5E20", "1E-7"). Zero is "0". Infinities and NaN render as "INF", "-INF"
+// and "NAN".
+std::string format_general(double value, char decimal_separator);
+
+// Fixed-point text with exactly `decimals` decimals (no separator when 0) and a
+// leading "0" before the separator: the value is first taken to `significant`
+// digits, then rounded at the last decimal with halves away from zero. The sign
+// is written when the value's sign bit is set, even when the text shows zero,
+// unless `keep_negative_zero` is false.
+std::string format_fixed(double value, int decimals, char decimal_separator, int significant,
+                         bool keep_negative_zero = true);
+
+// Reads a number written as: optional blanks, optional sign, digits, optional
+// separator and digits, optional exponent (E or e, optional sign, digits),
+// optional blanks. At least one digit is required. Returns nothing for
+// anything else.
+std::optional<double> parse_number(std::string_view text, char decimal_separator);
+
+// Whole numbers only: optional blanks and sign, digits, optional blanks.
+std::optional<int64_t> parse_int64(std::string_view text);
+
+// Rounds to the nearest whole number, an exact half to the even neighbour.
+double round_half_even(double value);
+
+}  // namespace pharmex

@@ -1,0 +1,7 @@
+set(PHARMEX_core_SOURCES
+  abi_variant.cc
+  date_time.cc
+  error.cc
+  number_format.cc
+  variant.cc
+)

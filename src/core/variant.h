@@ -1,0 +1,152 @@
+// Variant: the tagged value in which the host and the library exchange column
+// values, and the one set of rules by which the library computes with them.
+//
+// The rules, used everywhere (exports, import, table engine):
+//   - Arithmetic with a null operand gives null. Empty counts as 0 (or as ""
+//     next to a string).
+//   - "+" of two strings concatenates; "+" of a string and a number reads the
+//     string as a number and adds. Other operators read strings as numbers.
+//   - Integer kinds stay whole (widening to Int64 rather than overflowing);
+//     Currency stays exact next to whole numbers; anything with a Double gives
+//     a Double; "/" always gives a Double.
+//   - Comparison: numbers compare by value across kinds; null equals only null
+//     and is neither less nor greater than anything.
+//   - Conversion to a whole number rounds halves to the even neighbour.
+//   - A failed conversion throws VariantError with
+//     "Could not convert variant of type (%s) into type (%s)".
+//
+// Strings are UTF-16, as the host's are; callers convert to the ANSI code page
+// where they need bytes. Functions that read or render text use regional
+// settings: the explicit overloads take them as an argument, the others use
+// the process-wide settings (platform/regional_settings.h).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/regional_settings.h"
+
+namespace pharmex {
+
+using platform::RegionalSettings;
+
+class Variant {
+ public:
+  enum class Kind : uint8_t {
+    Empty,
+    Null,
+    SmallInt,
+    Integer,
+    Int64,
+    Double,
+    Currency,
+    Date,
+    Boolean,
+    String,
+    Array
+  };
+
+  Variant() = default;  // Empty
+
+  static Variant null();
+  static Variant small_int(int16_t value);
+  static Variant integer(int32_t value);
+  static Variant int64(int64_t value);
+  static Variant real(double value);
+  // A currency amount given in units of 1/10000.
+  static Variant currency_units(int64_t units);
+  static Variant date(double days_since_1899_12_30);
+  static Variant boolean(bool value);
+  static Variant string(std::u16string value);
+  // An ASCII text (messages, literals in layouts): each byte one code unit.
+  static Variant ascii(std::string_view value);
+  static Variant array(std::vector<Variant> items);
+
+  Kind kind() const { return kind_; }
+  bool is_empty() const { return kind_ == Kind::Empty; }
+  bool is_null() const { return kind_ == Kind::Null; }
+  bool is_string() const { return kind_ == Kind::String; }
+  // Whole-number kinds: SmallInt, Integer, Int64.
+  bool is_whole() const {
+    return kind_ == Kind::SmallInt || kind_ == Kind::Integer || kind_ == Kind::Int64;
+  }
+  // Whole, Double, Currency and Date.
+  bool is_numeric() const;
+
+  // Raw payloads, valid for the matching kinds only.
+  int64_t whole_value() const { return whole_; }      // SmallInt, Integer, Int64, Currency units
+  double double_value() const { return real_; }       // Double, Date
+  bool boolean_value() const { return whole_ != 0; }  // Boolean
+  const std::u16string& string_value() const { return text_; }  // String
+  const std::vector<Variant>& array_value() const;              // Array
+
+  // Conversions; each throws VariantError when the value cannot be converted.
+  int64_t to_int64() const { return to_int64(platform::regional_settings()); }
+  int64_t to_int64(const RegionalSettings& settings) const;
+  int32_t to_int32() const { return to_int32(platform::regional_settings()); }
+  int32_t to_int32(const RegionalSettings& settings) const;
+  double to_double() const { return to_double(platform::regional_settings()); }
+  double to_double(const RegionalSettings& settings) const;
+  // Days since 1899-12-30, as the Date kind holds them.
+  double to_date() const { return to_date(platform::regional_settings()); }
+  double to_date(const RegionalSettings& settings) const;
+  bool to_bool() const { return to_bool(platform::regional_settings()); }
+  bool to_bool(const RegionalSettings& settings) const;
+  // Text rendering: whole numbers in plain decimal, other numbers in general
+  // format (15 significant digits, the settings' decimal separator), dates
+  // with the short date pattern (and the long time pattern when there is a
+  // time of day), Booleans as "True" / "False", Empty as "".
+  std::u16string to_text() const { return to_text(platform::regional_settings()); }
+  std::u16string to_text(const RegionalSettings& settings) const;
+
+  // "Null", "Integer", "String", ...: the names conversion messages use.
+  static std::string_view kind_name(Kind kind);
+
+ private:
+  Kind kind_ = Kind::Empty;
+  int64_t whole_ = 0;
+  double real_ = 0;
+  std::u16string text_;
+  std::shared_ptr<const std::vector<Variant>> items_;
+};
+
+[[noreturn]] void throw_conversion_error(Variant::Kind from, std::string_view to);
+
+// Arithmetic by the rules above.
+Variant add(const Variant& a, const Variant& b, const RegionalSettings& settings);
+Variant subtract(const Variant& a, const Variant& b, const RegionalSettings& settings);
+Variant multiply(const Variant& a, const Variant& b, const RegionalSettings& settings);
+Variant divide(const Variant& a, const Variant& b, const RegionalSettings& settings);
+
+inline Variant operator+(const Variant& a, const Variant& b) {
+  return add(a, b, platform::regional_settings());
+}
+inline Variant operator-(const Variant& a, const Variant& b) {
+  return subtract(a, b, platform::regional_settings());
+}
+inline Variant operator*(const Variant& a, const Variant& b) {
+  return multiply(a, b, platform::regional_settings());
+}
+inline Variant operator/(const Variant& a, const Variant& b) {
+  return divide(a, b, platform::regional_settings());
+}
+
+enum class Ordering { Less, Equal, Greater, Unordered };
+
+// Unordered when exactly one side is null (null equals null).
+Ordering compare(const Variant& a, const Variant& b, const RegionalSettings& settings);
+
+inline bool operator==(const Variant& a, const Variant& b) {
+  return compare(a, b, platform::regional_settings()) == Ordering::Equal;
+}
+inline bool operator<(const Variant& a, const Variant& b) {
+  return compare(a, b, platform::regional_settings()) == Ordering::Less;
+}
+inline bool operator>(const Variant& a, const Variant& b) {
+  return compare(a, b, platform::regional_settings()) == Ordering::Greater;
+}
+
+}  // namespace pharmex

@@ -1,0 +1,1 @@
+set(PHARMEX_dbf_SOURCES)

@@ -1,0 +1,3 @@
+set(PHARMEX_host_SOURCES
+  last_error.cc
+)

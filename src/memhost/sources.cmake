@@ -1,0 +1,1 @@
+set(PHARMEX_memhost_SOURCES)

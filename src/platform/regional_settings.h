@@ -1,0 +1,51 @@
+// The user's regional settings that decide how values become text: decimal
+// separator, short date pattern and long time pattern. The library keeps one
+// process-wide copy, read from the user's locale when first used and replaced
+// only by an explicit call (the host's pharmex_set_regional_settings, or a
+// test). Nothing in the library changes it on its own: layouts that need "."
+// whatever the user chose pass their own settings object.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pharmex::platform {
+
+struct RegionalSettings {
+  // Defaults: the Russian settings of the pharmacies these files serve.
+  char decimal_separator = ',';
+  std::string short_date_pattern = "dd.MM.yyyy";
+  std::string long_time_pattern = "H:mm:ss";
+
+  // From the POSIX locale environment: LC_ALL, then LC_NUMERIC (decimal
+  // separator) or LC_TIME (date pattern), then LANG. The "C"/"POSIX" locale, a
+  // locale the system does not have, or a separator that is not one ASCII
+  // character keeps the default of that setting.
+  static RegionalSettings from_environment();
+
+  // The same, with the locale names given (empty: keep the default).
+  static RegionalSettings from_locales(std::string_view numeric_locale,
+                                       std::string_view time_locale);
+
+  bool operator==(const RegionalSettings&) const = default;
+};
+
+// Turns a strftime date format ("%d.%m.%Y") into a date pattern ("dd.MM.yyyy").
+std::string date_pattern_from_strftime(std::string_view format);
+
+const RegionalSettings& regional_settings();
+void set_regional_settings(const RegionalSettings& settings);
+
+// Replaces the process-wide settings for one scope (tests), restoring them after.
+class ScopedRegionalSettings {
+ public:
+  explicit ScopedRegionalSettings(const RegionalSettings& settings);
+  ~ScopedRegionalSettings();
+  ScopedRegionalSettings(const ScopedRegionalSettings&) = delete;
+  ScopedRegionalSettings& operator=(const ScopedRegionalSettings&) = delete;
+
+ private:
+  RegionalSettings saved_;
+};
+
+}  // namespace pharmex::platform

@@ -1,0 +1,70 @@
+// The library's text conversions. Internally text is 8-bit ANSI (the Windows
+// "system" code page, 1251 by default); text inside tables and memo files is
+// OEM (866 by default); the host speaks UTF-16 and Linux file names and the
+// terminal UTF-8. A TextCodec is one ANSI/OEM pair with every conversion
+// between these forms.
+//
+// A character that the target code page lacks becomes a substitute: quotation
+// marks become '"' or '\'', dashes '-', and everything else '?'. Invalid UTF-8
+// reads as U+FFFD (and so as '?' in a code page).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/code_page.h"
+
+namespace pharmex::platform {
+
+class TextCodec {
+ public:
+  static constexpr char kSubstitute = '?';
+
+  // Throws Error("Unknown code page %d") for a page the library has no table for.
+  explicit TextCodec(int ansi = 1251, int oem = 866);
+
+  const CodePage& ansi() const { return *ansi_; }
+  const CodePage& oem() const { return *oem_; }
+
+  char ansi_to_oem(char c) const {
+    return static_cast<char>(ansi_to_oem_[static_cast<unsigned char>(c)]);
+  }
+  char oem_to_ansi(char c) const {
+    return static_cast<char>(oem_to_ansi_[static_cast<unsigned char>(c)]);
+  }
+
+  // Byte-for-byte translation of a whole text, in place.
+  void ansi_to_oem_inplace(std::string& text) const;
+  void oem_to_ansi_inplace(std::string& text) const;
+  std::string ansi_to_oem(std::string_view text) const;
+  std::string oem_to_ansi(std::string_view text) const;
+
+  std::u16string ansi_to_utf16(std::string_view text) const;
+  std::string utf16_to_ansi(std::u16string_view text) const;
+  // Appends the ANSI form of a UTF-16 text, for building output without copies.
+  void append_utf16_as_ansi(std::string& out, std::u16string_view text) const;
+
+  std::string ansi_to_utf8(std::string_view text) const;
+  std::string utf8_to_ansi(std::string_view text) const;
+
+  std::string upper_ansi(std::string_view text) const;
+
+  // The byte for one UTF-16 code unit in a code page, substituted when missing.
+  static unsigned char encode_unit(const CodePage& page, char16_t unit);
+
+ private:
+  const CodePage* ansi_;
+  const CodePage* oem_;
+  unsigned char ansi_to_oem_[256];
+  unsigned char oem_to_ansi_[256];
+};
+
+// UTF-8 <-> UTF-16, independent of any code page.
+std::u16string utf8_to_utf16(std::string_view text);
+std::string utf16_to_utf8(std::u16string_view text);
+
+// The process-wide pair (1251/866 unless the host or a test replaced it).
+const TextCodec& text_codec();
+void set_text_codec(const TextCodec& codec);
+
+}  // namespace pharmex::platform

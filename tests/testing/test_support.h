@@ -1,0 +1,43 @@
+// Helpers shared by the tests: exact-message assertions and temporary folders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+// Expects `statement` to throw an exception of `type` whose what() is exactly `message`.
+#define EXPECT_THROW_MSG(statement, type, message)                                   \
+  do {                                                                               \
+    try {                                                                            \
+      statement;                                                                     \
+      ADD_FAILURE() << "expected " #type " \"" << (message) << "\", nothing thrown"; \
+    } catch (const type& e) {                                                        \
+      EXPECT_EQ(std::string(e.what()), std::string(message));                        \
+    }                                                                                \
+  } while (false)
+
+namespace pharmex::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // path() / name, as a string.
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Reads a whole file as bytes; empty when it cannot be read.
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+
+}  // namespace pharmex::testing

@@ -1,0 +1,121 @@
+#include "cli.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "pharmex/pharmex.h"
+
+namespace pharmex::cli {
+
+Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& flags) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0 || arg == "--") {
+      positional_.push_back(arg);
+      continue;
+    }
+    std::string name = arg.substr(2);
+    size_t equals = name.find('=');
+    if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+      flags_[name] = false;
+    } else if (equals != std::string::npos) {
+      options_[name.substr(0, equals)] = name.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      options_[name] = args[++i];
+    } else {
+      throw UsageError("option --" + name + " needs a value");
+    }
+  }
+}
+
+std::optional<std::string> Arguments::option(const std::string& name) {
+  auto it = options_.find(name);
+  if (it == options_.end()) return std::nullopt;
+  std::string value = it->second;
+  options_.erase(it);
+  return value;
+}
+
+std::string Arguments::required(const std::string& name) {
+  std::optional<std::string> value = option(name);
+  if (!value) throw UsageError("missing --" + name);
+  return *value;
+}
+
+bool Arguments::flag(const std::string& name) {
+  auto it = flags_.find(name);
+  if (it == flags_.end()) return false;
+  it->second = true;
+  return true;
+}
+
+std::optional<std::string> Arguments::positional() {
+  if (next_positional_ >= positional_.size()) return std::nullopt;
+  return positional_[next_positional_++];
+}
+
+void Arguments::expect_all_used() const {
+  if (!options_.empty()) throw UsageError("unknown option --" + options_.begin()->first);
+  for (const auto& [name, used] : flags_) {
+    if (!used) throw UsageError("unknown option --" + name);
+  }
+  if (next_positional_ < positional_.size()) {
+    throw UsageError("unexpected argument '" + positional_[next_positional_] + "'");
+  }
+}
+
+namespace {
+
+void print_help(std::ostream& out) {
+  out << "pharmex " << pharmex_version()
+      << ": pharmacy data exchange (dBase IV tables and partner text files)\n\n"
+         "Usage:\n"
+         "  pharmex --help | --version\n";
+  for (const Command& command : commands()) {
+    out << "  pharmex " << command.name << ' ' << command.usage << '\n';
+  }
+  if (!commands().empty()) out << "\nCommands:\n";
+  for (const Command& command : commands()) {
+    out << "  " << command.name << ": " << command.summary << '\n';
+  }
+  out << "\nExit codes: 0 done, 1 the run failed (its message on stderr), 2 usage.\n"
+         "Host data are CSV files (UTF-8) whose header cells are name:type.\n";
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> kCommands = {};
+  return kCommands;
+}
+
+int run(const std::vector<std::string>& args, Io& io) {
+  if (args.empty()) {
+    print_help(io.err);
+    return kUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || first == "help") {
+    print_help(io.out);
+    return kDone;
+  }
+  if (first == "--version") {
+    io.out << "pharmex " << pharmex_version() << '\n';
+    return kDone;
+  }
+  for (const Command& command : commands()) {
+    if (first != command.name) continue;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    try {
+      return command.run(rest, io);
+    } catch (const UsageError& e) {
+      io.err << "pharmex " << command.name << ": " << e.what() << "\nusage: pharmex "
+             << command.name << ' ' << command.usage << '\n';
+      return kUsage;
+    }
+  }
+  io.err << "pharmex: unknown command '" << first << "' (see pharmex --help)\n";
+  return kUsage;
+}
+
+}  // namespace pharmex::cli
