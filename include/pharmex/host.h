@@ -12,10 +12,13 @@
  *   - An operation that returns an interface or a variant takes the address
  *     that receives the result as an extra first argument, ahead of the object.
  *     A returned interface carries a reference the caller releases; a returned
- *     variant belongs to the caller, who clears it (pharmex/variant.h).
+ *     variant belongs to the caller, who clears it (pharmex/variant.h). The
+ *     callee stores the result without reading what the slot held before.
  *   - SetValue takes its variant by value, Locate its key by address; both
  *     stay owned by the caller.
  *   - Booleans are one byte (PxBool).
+ *   - No exception crosses the boundary in either direction. A host operation
+ *     that fails says so with pharmex_report_host_failure (below).
  *   - Strings handed to the host are zero-terminated UTF-16; IField.Name
  *     returns a zero-terminated UTF-16 name owned by the field, which the
  *     library copies at once.
@@ -156,6 +159,17 @@ typedef struct IDataSetVtbl {
 struct IDataSet {
   const IDataSetVtbl* lpVtbl;
 };
+
+/* Reports that the host operation now running cannot do what it was asked
+ * (a Post the host refuses, a SetValue it cannot store, ...). Call it from
+ * inside the failing IDataSet or IField operation, on the calling thread,
+ * with the message (UTF-8; null or "" for a generic one), then return
+ * normally: an operation with a result still stores one (a null interface, a
+ * PX_VT_NULL variant). When the operation returns, the library ends the run
+ * with that message as its failure, exactly as if the operation had raised
+ * it: the run's clean-up happens and the message is shown by the dialog or
+ * passed on through pharmex_last_error(). Never throws. */
+PX_EXTERN_C PX_API void PX_STDCALL pharmex_report_host_failure(const char* message) PX_NOEXCEPT;
 
 /* Callbacks; each may be null and is then skipped. The window handle is the
  * one given to the entry point, or 0 where the entry point shows no dialog. */

@@ -1,1 +1,10 @@
-set(PHARMEX_memhost_SOURCES)
+set(PHARMEX_memhost_SOURCES
+  column.cc
+  csv_column_type.cc
+  csv_reader.cc
+  csv_value.cc
+  csv_writer.cc
+  memory_dataset.cc
+  memory_dataset_vtable.cc
+  memory_field.cc
+)

@@ -1,0 +1,99 @@
+#include "host/host_dataset.h"
+
+#include <vector>
+
+#include "core/abi_variant.h"
+#include "core/error.h"
+#include "host/host_failure.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::host {
+
+namespace {
+
+// A zero-terminated copy in the host's code-unit type.
+std::vector<PxChar16> host_text(std::u16string_view text) {
+  std::vector<PxChar16> units(text.begin(), text.end());
+  units.push_back(0);
+  return units;
+}
+
+}  // namespace
+
+HostDataSet::HostDataSet(HostRef<IDataSet> dataset) : dataset_(std::move(dataset)) {
+  if (!dataset_) raise<Error>("No dataset was given");
+}
+
+int32_t HostDataSet::field_count() const {
+  IDataSet* self = dataset_.get();
+  return call_host([&] { return self->lpVtbl->FieldCount(self); });
+}
+
+HostField HostDataSet::field(int32_t index) const {
+  IDataSet* self = dataset_.get();
+  HostRef<IField> field;
+  call_host([&] { self->lpVtbl->GetField(field.put(), self, index); });
+  return HostField(std::move(field), format_message("#%d", {int64_t{index}}));
+}
+
+HostField HostDataSet::field_by_name(std::u16string_view name) const {
+  IDataSet* self = dataset_.get();
+  std::vector<PxChar16> text = host_text(name);
+  HostRef<IField> field;
+  call_host([&] { self->lpVtbl->FieldByName(field.put(), self, text.data()); });
+  return HostField(std::move(field), platform::text_codec().utf16_to_ansi(name));
+}
+
+HostField HostDataSet::field_by_name(std::string_view ansi_name) const {
+  return field_by_name(platform::text_codec().ansi_to_utf16(ansi_name));
+}
+
+void HostDataSet::first() const {
+  IDataSet* self = dataset_.get();
+  call_host([&] { self->lpVtbl->First(self); });
+}
+
+void HostDataSet::next() const {
+  IDataSet* self = dataset_.get();
+  call_host([&] { self->lpVtbl->Next(self); });
+}
+
+bool HostDataSet::eof() const {
+  IDataSet* self = dataset_.get();
+  return call_host([&] { return self->lpVtbl->Eof(self); }) != 0;
+}
+
+int32_t HostDataSet::record_count() const {
+  IDataSet* self = dataset_.get();
+  return call_host([&] { return self->lpVtbl->RecordCount(self); });
+}
+
+void HostDataSet::append() const {
+  IDataSet* self = dataset_.get();
+  call_host([&] { self->lpVtbl->Append(self); });
+}
+
+void HostDataSet::edit() const {
+  IDataSet* self = dataset_.get();
+  call_host([&] { self->lpVtbl->Edit(self); });
+}
+
+void HostDataSet::post() const {
+  IDataSet* self = dataset_.get();
+  call_host([&] { self->lpVtbl->Post(self); });
+}
+
+bool HostDataSet::locate(std::u16string_view key_fields, const Variant& key) const {
+  IDataSet* self = dataset_.get();
+  std::vector<PxChar16> names = host_text(key_fields);
+  AbiVariant value(key);
+  PxBool found =
+      call_host([&] { return self->lpVtbl->Locate(self, names.data(), &value.get(), 0); });
+  return found != 0;
+}
+
+bool HostDataSet::locate(std::string_view ansi_key_fields, const Variant& key) const {
+  return locate(platform::text_codec().ansi_to_utf16(ansi_key_fields), key);
+}
+
+}  // namespace pharmex::host

@@ -1,0 +1,45 @@
+#include "host/host_failure.h"
+
+#include <optional>
+#include <string>
+
+#include "core/error.h"
+#include "pharmex/host.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::host {
+
+namespace {
+
+// The host calls back on the thread that called it, so one slot per thread.
+thread_local std::optional<std::string> pending_failure;
+
+}  // namespace
+
+void report_host_failure(std::string_view utf8_message) noexcept {
+  if (pending_failure) return;
+  try {
+    pending_failure.emplace(utf8_message.empty() ? kDefaultHostFailure : utf8_message);
+  } catch (...) {
+    // Out of memory: still fail the run, with the shortest message we have.
+    pending_failure.emplace();
+  }
+}
+
+void clear_host_failure() noexcept {
+  pending_failure.reset();
+}
+
+void throw_if_host_failed() {
+  if (!pending_failure) return;
+  std::string message = std::move(*pending_failure);
+  pending_failure.reset();
+  if (message.empty()) message = kDefaultHostFailure;
+  throw Error(platform::text_codec().utf8_to_ansi(message));
+}
+
+}  // namespace pharmex::host
+
+PX_EXTERN_C PX_API void PX_STDCALL pharmex_report_host_failure(const char* message) noexcept {
+  pharmex::host::report_host_failure(message == nullptr ? std::string_view() : message);
+}

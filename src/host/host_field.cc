@@ -1,0 +1,53 @@
+#include "host/host_field.h"
+
+#include "core/abi_variant.h"
+#include "core/error.h"
+#include "host/host_failure.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::host {
+
+IField& HostField::checked() const {
+  if (!field_) raise<DatabaseError>("Field '%s' not found", {lookup_});
+  return *field_;
+}
+
+std::u16string HostField::name_utf16() const {
+  IField& field = checked();
+  const PxChar16* name = call_host([&] { return field.lpVtbl->Name(&field); });
+  std::u16string copy;
+  if (name == nullptr) return copy;
+  for (const PxChar16* unit = name; *unit != 0; ++unit)
+    copy.push_back(static_cast<char16_t>(*unit));
+  return copy;
+}
+
+std::string HostField::name() const {
+  return platform::text_codec().utf16_to_ansi(name_utf16());
+}
+
+uint8_t HostField::data_type() const {
+  IField& field = checked();
+  uint8_t type = call_host([&] { return field.lpVtbl->DataType(&field); });
+  return static_cast<uint8_t>(type & 0x7F);
+}
+
+int32_t HostField::size() const {
+  IField& field = checked();
+  return call_host([&] { return field.lpVtbl->Size(&field); });
+}
+
+Variant HostField::value() const {
+  IField& field = checked();
+  AbiVariant result;
+  call_host([&] { field.lpVtbl->Value(result.out(), &field); });
+  return from_abi(result.get());
+}
+
+void HostField::set_value(const Variant& value) const {
+  IField& field = checked();
+  AbiVariant argument(value);
+  call_host([&] { field.lpVtbl->SetValue(&field, argument.get()); });
+}
+
+}  // namespace pharmex::host

@@ -1,0 +1,54 @@
+// HostField: the library's view of one host column (IField), holding one
+// reference on it.
+//
+// Every call goes through the host's table of operations; a failure the host
+// reports during a call is raised as Error with the host's message
+// (host/host_failure.h). A HostField may be null (the host has no such
+// column): test it with operator bool; reading or writing through a null
+// field raises DatabaseError "Field '%s' not found" with the name asked for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/variant.h"
+#include "host/host_ref.h"
+#include "pharmex/host.h"
+
+namespace pharmex::host {
+
+class HostField {
+ public:
+  HostField() = default;
+  // `lookup` is the ANSI name (or "#index") the field was asked for, used
+  // in the message when the host returned none.
+  HostField(HostRef<IField> field, std::string lookup)
+      : field_(std::move(field)), lookup_(std::move(lookup)) {}
+
+  explicit operator bool() const { return static_cast<bool>(field_); }
+  IField* get() const { return field_.get(); }
+
+  // The column's name as the host spells it, copied at once.
+  std::u16string name_utf16() const;
+  // The same in the ANSI code page (characters it lacks become '?').
+  std::string name() const;
+  // A TFieldType ordinal: the low 7 bits of what the host reports. Compare
+  // it with the ft* constants as a number: a host may report an ordinal the
+  // enumeration lacks, which is no valid TFieldType value.
+  uint8_t data_type() const;
+  // Declared width of a string column, in characters.
+  int32_t size() const;
+  // The value in the host's current row (null when there is none).
+  Variant value() const;
+  // Stores a value into the current row, which the host must be appending or
+  // editing. The host keeps a copy.
+  void set_value(const Variant& value) const;
+
+ private:
+  IField& checked() const;
+
+  HostRef<IField> field_;
+  std::string lookup_;
+};
+
+}  // namespace pharmex::host

@@ -1,0 +1,235 @@
+#include "memhost/memory_dataset.h"
+
+#include <exception>
+#include <new>
+
+#include "core/error.h"
+#include "platform/regional_settings.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::memhost {
+
+namespace {
+
+std::atomic<int64_t> live_datasets{0};
+
+// A failure planned by fail_call; its message is already UTF-8.
+struct PlannedFailureError {
+  std::string message;
+};
+
+std::string ansi(std::u16string_view text) {
+  return platform::text_codec().utf16_to_ansi(text);
+}
+
+[[noreturn]] void not_editing() {
+  raise<DatabaseError>("Dataset not in edit or insert mode");
+}
+
+// Key column names of Locate: separated by ";", blanks around a name ignored.
+std::vector<std::u16string_view> split_key_fields(std::u16string_view text) {
+  std::vector<std::u16string_view> names;
+  size_t start = 0;
+  while (true) {
+    size_t end = text.find(u';', start);
+    std::u16string_view name = text.substr(start, end == text.npos ? text.npos : end - start);
+    while (!name.empty() && name.front() == u' ')
+      name.remove_prefix(1);
+    while (!name.empty() && name.back() == u' ')
+      name.remove_suffix(1);
+    names.push_back(name);
+    if (end == text.npos) return names;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+std::string_view operation_name(Operation operation) {
+  static constexpr std::string_view kNames[kOperationCount] = {
+      "FieldCount", "GetField", "FieldByName", "First", "Next",     "Eof",  "Locate", "Append",
+      "Edit",       "Post",     "RecordCount", "Name",  "DataType", "Size", "Value",  "SetValue"};
+  return kNames[static_cast<size_t>(operation)];
+}
+
+// The table of operations is set by create(), which lives beside it.
+MemoryDataSet::MemoryDataSet(std::vector<Column> columns)
+    : IDataSet{nullptr}, columns_(std::move(columns)) {
+  ++live_datasets;
+}
+
+MemoryDataSet::~MemoryDataSet() {
+  --live_datasets;
+}
+
+int64_t MemoryDataSet::live_count() {
+  return live_datasets;
+}
+
+std::optional<size_t> MemoryDataSet::column_index(std::u16string_view name) const {
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (same_column_name(columns_[i].name, name)) return i;
+  }
+  return std::nullopt;
+}
+
+void MemoryDataSet::add_row(std::vector<Variant> values) {
+  if (values.size() != columns_.size()) {
+    raise<Error>("A row of %d values for %d columns",
+                 {static_cast<int64_t>(values.size()), static_cast<int64_t>(columns_.size())});
+  }
+  const RegionalSettings& settings = platform::regional_settings();
+  for (size_t i = 0; i < values.size(); ++i)
+    values[i] = convert_for_column(values[i], columns_[i].type, settings);
+  rows_.push_back(std::move(values));
+}
+
+void MemoryDataSet::fail_call(Operation operation, int64_t nth, std::string message) {
+  if (message.empty()) message = "Simulated failure of " + std::string(operation_name(operation));
+  planned_.push_back({operation, calls(operation) + nth, std::move(message)});
+}
+
+void MemoryDataSet::begin_call(Operation operation) {
+  int64_t call = ++calls_[static_cast<size_t>(operation)];
+  for (auto it = planned_.begin(); it != planned_.end(); ++it) {
+    if (it->operation == operation && it->at_call == call) {
+      PlannedFailureError failure{std::move(it->message)};
+      planned_.erase(it);
+      throw failure;
+    }
+  }
+}
+
+void MemoryDataSet::record_failure() noexcept {
+  try {
+    std::string message;
+    try {
+      throw;
+    } catch (const PlannedFailureError& e) {
+      message = e.message;
+    } catch (const Error& e) {
+      message = platform::text_codec().ansi_to_utf8(e.what());
+    } catch (const std::bad_alloc&) {
+      message = "Out of memory";
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+      message = "Unknown failure";
+    }
+    failures_.push_back(message);
+    pharmex_report_host_failure(message.c_str());
+  } catch (...) {
+    pharmex_report_host_failure("Out of memory");
+  }
+}
+
+size_t MemoryDataSet::checked_column(int32_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= columns_.size()) {
+    raise<Error>("List index out of bounds (%d)", {int64_t{index}});
+  }
+  return static_cast<size_t>(index);
+}
+
+bool MemoryDataSet::eof() const {
+  return state_ != State::Append && position_ >= rows_.size();
+}
+
+void MemoryDataSet::first() {
+  discard_pending();
+  position_ = 0;
+}
+
+void MemoryDataSet::next() {
+  discard_pending();
+  if (position_ < rows_.size()) ++position_;
+}
+
+bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
+  std::vector<size_t> key_columns;
+  for (std::u16string_view name : split_key_fields(key_fields)) {
+    std::optional<size_t> index = column_index(name);
+    if (!index) raise<DatabaseError>("Field '%s' not found", {ansi(name)});
+    key_columns.push_back(*index);
+  }
+  // One value for one column (a one-element array will do), else an array
+  // with one element per column.
+  std::vector<Variant> keys;
+  if (key.kind() == Variant::Kind::Array) {
+    keys = key.array_value();
+  } else {
+    keys.push_back(key);
+  }
+  if (keys.size() != key_columns.size()) {
+    raise<Error>("Locate needs one key value per key column (%d columns, %d values)",
+                 {static_cast<int64_t>(key_columns.size()), static_cast<int64_t>(keys.size())});
+  }
+  discard_pending();
+  const RegionalSettings& settings = platform::regional_settings();
+  for (size_t i = 0; i < keys.size(); ++i) {
+    try {
+      keys[i] = convert_for_column(keys[i], columns_[key_columns[i]].type, settings);
+    } catch (const VariantError&) {
+      return false;  // no row can hold a value of that column that equals this key
+    }
+  }
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    if (row_matches(row, key_columns, keys)) {
+      position_ = row;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool MemoryDataSet::row_matches(size_t row, const std::vector<size_t>& columns,
+                                const std::vector<Variant>& keys) const {
+  const RegionalSettings& settings = platform::regional_settings();
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const Variant& stored = rows_[row][columns[i]];
+    try {
+      if (compare(stored, keys[i], settings) != Ordering::Equal) return false;
+    } catch (const VariantError&) {
+      return false;  // arrays in untyped columns compare with nothing
+    }
+  }
+  return true;
+}
+
+void MemoryDataSet::append() {
+  discard_pending();
+  pending_.assign(columns_.size(), Variant::null());
+  state_ = State::Append;
+}
+
+void MemoryDataSet::edit() {
+  if (state_ != State::Browse) return;
+  if (position_ >= rows_.size()) raise<DatabaseError>("No current row to edit");
+  pending_ = rows_[position_];
+  state_ = State::Edit;
+}
+
+void MemoryDataSet::post() {
+  if (state_ == State::Browse) not_editing();
+  if (state_ == State::Append) {
+    rows_.push_back(std::move(pending_));
+    position_ = rows_.size() - 1;
+  } else {
+    rows_[position_] = std::move(pending_);
+  }
+  pending_.clear();
+  state_ = State::Browse;
+}
+
+Variant MemoryDataSet::current_value(size_t column) const {
+  if (state_ != State::Browse) return pending_[column];
+  if (position_ >= rows_.size()) return Variant::null();
+  return rows_[position_][column];
+}
+
+void MemoryDataSet::set_current_value(size_t column, const Variant& value) {
+  if (state_ == State::Browse) not_editing();
+  pending_[column] =
+      convert_for_column(value, columns_[column].type, platform::regional_settings());
+}
+
+}  // namespace pharmex::memhost
