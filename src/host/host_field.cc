@@ -8,7 +8,7 @@
 namespace pharmex::host {
 
 IField& HostField::checked() const {
-  if (!field_) raise<DatabaseError>("Field '%s' not found", {lookup_});
+  if (!field_) raise<Error>("The host data have no column '%s'", {lookup_});
   return *field_;
 }
 

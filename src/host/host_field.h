@@ -5,7 +5,8 @@
 // reports during a call is raised as Error with the host's message
 // (host/host_failure.h). A HostField may be null (the host has no such
 // column): test it with operator bool; reading or writing through a null
-// field raises DatabaseError "Field '%s' not found" with the name asked for.
+// field raises Error "The host data have no column '%s'" with the name asked
+// for, so a layout that needs a column the host lacks fails with a clear message.
 #pragma once
 
 #include <cstdint>

@@ -83,10 +83,10 @@ TEST_F(HostDataSetTest, AMissingFieldIsNullAndRefusesUse) {
   HostDataSet view(data);
   HostField missing = view.field_by_name("RecId");
   EXPECT_FALSE(missing);
-  EXPECT_THROW_MSG(missing.value(), DatabaseError, "Field 'RecId' not found");
-  EXPECT_THROW_MSG(missing.set_value(Variant::integer(1)), DatabaseError,
-                   "Field 'RecId' not found");
-  EXPECT_THROW_MSG(HostField().name(), DatabaseError, "Field '' not found");
+  EXPECT_THROW_MSG(missing.value(), Error, "The host data have no column 'RecId'");
+  EXPECT_THROW_MSG(missing.set_value(Variant::integer(1)), Error,
+                   "The host data have no column 'RecId'");
+  EXPECT_THROW_MSG(HostField().name(), Error, "The host data have no column ''");
 }
 
 TEST_F(HostDataSetTest, AReportedFailureEndsTheCallWithTheHostsMessage) {
