@@ -249,6 +249,7 @@ void TDbfTable::AppendRecord() {
 }
 
 void TDbfTable::AppendLocked() {
+  const bool was_pending = header_pending_;
   header_pending_ = true;
   if (Shared()) RefreshHeader();
   if (record_count_ == std::numeric_limits<int32_t>::max())
@@ -257,7 +258,12 @@ void TDbfTable::AppendLocked() {
   const int32_t count = record_count_ + 1;
   // Record and end-of-file mark in one write: the file never lacks its 0x1A.
   record_[record_length_] = format::kEndOfFile;
-  WriteAt(RecordOffset(count), {record_.data(), record_length_ + 1});
+  try {
+    WriteAt(RecordOffset(count), {record_.data(), record_length_ + 1});
+  } catch (...) {
+    header_pending_ = was_pending;  // nothing was added: the header stays as it was
+    throw;
+  }
   record_count_ = count;
   current_ = count;
   WriteHeader();
