@@ -84,6 +84,10 @@ class TDbfFieldLayer : public TDbfTable {
   // for its own 0 (N(3,2) needs "0.00").
   void BlankRecord();
 
+  // True for a field of a 0x30 table that holds a little-endian binary number
+  // (its bytes are not text).
+  bool BinaryNumber(int field) const { return FormOf(Field(field)) == NumberForm::kBinary; }
+
   // Byte-for-byte code-page translation in place, up to the first zero byte.
   static void AnsiToOem(std::span<char> text);
   static void OemToAnsi(std::span<char> text);

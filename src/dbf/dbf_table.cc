@@ -349,7 +349,11 @@ bool TDbfTable::CountLock() {
 
 bool TDbfTable::TakeWholeLock(bool lock_all) {
   if (wholly_locked_) return CountLock();
-  const bool granted = lock_all ? LockAll() : LockRange(LockOffsets(protocol_).table);
+  // An unshared file grants a lock-all without counting it; the table counts
+  // it like any other lock so that releasing an append or record lock taken
+  // under it does not end it.
+  const bool granted = lock_all ? (Shared() ? LockAll() : LockRange(kLockAllRange))
+                                : LockRange(LockOffsets(protocol_).table);
   if (!granted) return false;
   wholly_locked_ = true;
   try {

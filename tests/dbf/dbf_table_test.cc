@@ -252,6 +252,20 @@ TEST_F(DbfTableTest, ClosingWritesAHeaderDeferredByAWholeTableLock) {
   EXPECT_EQ(Get32(Bytes(), 4), 4u);
 }
 
+TEST_F(DbfTableTest, UnsharedLockAllLastsUntilItsOwnRelease) {
+  Write(ThreeRecords());
+  TDbfFieldLayer table(path_, false, true);
+  table.OpenTable();
+  ASSERT_TRUE(table.LockTableAll());
+  table.BlankRecord();
+  table.AppendRecord();  // takes and gives back an append lock under the lock-all
+  EXPECT_TRUE(table.WhollyLocked());
+  EXPECT_EQ(Get32(Bytes(), 4), 3u);
+  table.ReleaseLock();
+  EXPECT_FALSE(table.WhollyLocked());
+  EXPECT_EQ(Get32(Bytes(), 4), 4u);
+}
+
 TEST_F(DbfTableTest, FailedRecordWriteKeepsTheHeaderAndReleasesTheAppendLock) {
   Write(ThreeRecords());
   const std::string before = Bytes();

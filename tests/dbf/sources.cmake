@@ -5,4 +5,5 @@ set(PHARMEX_TEST_dbf_SOURCES
   disk_file_test.cc
   file_system_test.cc
   lock_protocol_test.cc
+  peer_files_test.cc
 )
