@@ -91,7 +91,17 @@ void TDiskFile::RenameTo(std::string_view new_path) {
   bool was_open = IsOpen();
   CloseFile();
   std::string target = FullPath(new_path);
-  if (!fs_.rename(path_, target)) raise<DbfError>("Error on Rename of file %s", {path_});
+  if (!fs_.rename(path_, target)) {
+    // Still usable under its old name, as it was before the attempt.
+    if (was_open) {
+      try {
+        OpenFile();
+      } catch (const DbfError&) {
+        // The rename failure is the one to report.
+      }
+    }
+    raise<DbfError>("Error on Rename of file %s", {path_});
+  }
   path_ = std::move(target);
   exists_ = true;
   if (was_open) OpenFile();

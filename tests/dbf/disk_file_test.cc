@@ -137,6 +137,8 @@ TEST_F(DiskFileTest, RenameTakesTheNewPathAndReopens) {
   EXPECT_EQ(file.ReadAt(0, buffer), 3u);
   EXPECT_THROW_MSG(file.RenameTo(dir_.file("missing/X.DBF")), DbfError,
                    "Error on Rename of file " + dir_.file("R.DBF"));
+  EXPECT_TRUE(file.IsOpen());  // still open under its old name
+  EXPECT_EQ(file.FileName(), dir_.file("R.DBF"));
 }
 
 TEST_F(DiskFileTest, SharedFileCountsOneRangeAndRefusesOthers) {
