@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace pharmex::dbf {
 namespace {
 
@@ -11,6 +13,11 @@ struct ProtocolCase {
   // Record 5 of a table with header length 129 and record length 103.
   uint64_t record5;
 };
+
+std::string ProtocolName(const ::testing::TestParamInfo<ProtocolCase>& info) {
+  static const char* const kNames[] = {"Default", "DB4Lock", "ClipLock", "FoxLock"};
+  return kNames[static_cast<int>(info.param.protocol)];
+}
 
 class LockProtocolTest : public ::testing::TestWithParam<ProtocolCase> {};
 
@@ -35,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                                    0xEFFFFFFE - 5},
                       ProtocolCase{TLockProtocol::ClipLock,
                                    {{1000000000, 1000000000}, {1000000000, 1}, {1000000000, 1}},
-                                   1000000000 + 5}));
+                                   1000000000 + 5}),
+    ProtocolName);
 
 TEST(LockProtocolTest, RecordLocksWithIndexFilesCountDownFromTheAppendByte) {
   EXPECT_EQ(RecordLockRange(TLockProtocol::Default, 5, 129, 103, true).offset, 0x7FFFFFFEu - 5);
