@@ -1,7 +1,10 @@
 set(PHARMEX_platform_SOURCES
+  clock.cc
   code_page.cc
   code_page_tables.cc
+  file_system.cc
   paths.cc
+  posix_file_system.cc
   regional_settings.cc
   text_codec.cc
 )

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "pharmex/pharmex.h"
+#include "show_command.h"
 
 namespace pharmex::cli {
 
@@ -85,7 +86,7 @@ void print_help(std::ostream& out) {
 }  // namespace
 
 const std::vector<Command>& commands() {
-  static const std::vector<Command> kCommands = {};
+  static const std::vector<Command> kCommands = {show_command()};
   return kCommands;
 }
 

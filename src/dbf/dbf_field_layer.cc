@@ -1,0 +1,370 @@
+#include "dbf/dbf_field_layer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/date_time.h"
+#include "core/error.h"
+#include "core/number_format.h"
+#include "platform/paths.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::dbf {
+
+namespace {
+
+// Significant digits a number keeps in a field.
+constexpr int kSignificantDigits = 18;
+// Julian day number of 1899-12-30, day 0 of our date-times (0x30 T fields
+// count Julian days).
+constexpr double kJulianDayOfDateZero = 2415019;
+constexpr double kMillisecondsPerDay = 86400000;
+// 0x30 Y fields: a 64-bit count of ten-thousandths.
+constexpr double kCurrencyScale = 10000;
+
+bool LeftJustified(char type) {
+  return type == 'C' || type == 'D' || type == 'L';
+}
+
+// Width of a 0x30 binary field of this type, or 0 when the type has none.
+uint32_t BinaryWidth(char type) {
+  switch (type) {
+    case 'B':
+    case 'T':
+    case 'Y':
+      return 8;
+    case 'I':
+    case 'M':
+    case 'G':
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+std::string_view TrimRight(std::string_view text, char above) {
+  size_t end = text.size();
+  while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= static_cast<unsigned char>(above))
+    --end;
+  return text.substr(0, end);
+}
+
+// Trailing blanks; zero bytes count as blanks too (some writers pad with them).
+std::string_view TrimBlanks(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\0'))
+    --end;
+  return text.substr(0, end);
+}
+
+// Whole-number text with the 18-significant-digit rule and `decimals` zeros.
+std::string IntegerText(int64_t value, uint32_t decimals) {
+  const bool negative = value < 0;
+  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
+    const uint64_t last = magnitude % 10;
+    magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
+  }
+  std::string text = negative ? "-" : "";
+  text.append(std::to_string(magnitude));
+  if (decimals > 0) {
+    text.push_back('.');
+    text.append(decimals, '0');
+  }
+  return text;
+}
+
+void AppendDigits(std::string& out, int value, int width) {
+  char digits[8];
+  for (int i = width - 1; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  out.append(digits, static_cast<size_t>(width));
+}
+
+std::optional<int> DigitsValue(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::span<char> TDbfFieldLayer::FieldBytes(int field) {
+  const TDbfFieldDef& def = Field(field);
+  return RecordBuffer().subspan(def.offset, def.length);
+}
+
+std::string_view TDbfFieldLayer::GetFieldText(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  return {RecordBuffer().data() + def.offset, def.length};
+}
+
+std::span<char> TDbfFieldLayer::Place(int field, std::string_view text) {
+  std::span<char> bytes = FieldBytes(field);
+  std::fill(bytes.begin(), bytes.end(), ' ');
+  const size_t count = std::min(text.size(), bytes.size());
+  const size_t start = LeftJustified(Field(field).type) ? 0 : bytes.size() - count;
+  std::copy_n(text.data(), count, bytes.begin() + static_cast<ptrdiff_t>(start));
+  MarkFieldChanged(field);
+  return bytes.subspan(start, count);
+}
+
+void TDbfFieldLayer::PutFieldText(int field, std::string_view text) {
+  Place(field, text);
+}
+
+void TDbfFieldLayer::PutString(int field, std::string_view ansi, bool transliterate) {
+  std::span<char> written = Place(field, ansi);
+  if (translate_ascii_ && transliterate) AnsiToOem(written);
+}
+
+void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi) const {
+  std::string_view text = TrimRight(GetFieldText(field), ' ');
+  ansi.assign(text);
+  if (translate_ascii_ && transliterate) OemToAnsi(ansi);
+}
+
+void TDbfFieldLayer::AnsiToOem(std::span<char> text) {
+  const platform::TextCodec& codec = platform::text_codec();
+  for (char& c : text) {
+    if (c == '\0') break;
+    c = codec.ansi_to_oem(c);
+  }
+}
+
+void TDbfFieldLayer::OemToAnsi(std::span<char> text) {
+  const platform::TextCodec& codec = platform::text_codec();
+  for (char& c : text) {
+    if (c == '\0') break;
+    c = codec.oem_to_ansi(c);
+  }
+}
+
+TDbfFieldLayer::NumberForm TDbfFieldLayer::FormOf(const TDbfFieldDef& field) const {
+  if (IsVisualFox() && BinaryWidth(field.type) != 0 && field.length == BinaryWidth(field.type)) {
+    return NumberForm::kBinary;
+  }
+  switch (field.type) {
+    case 'N':
+    case 'F':
+    case 'M':
+    case 'B':
+    case 'G':
+      return NumberForm::kText;
+    default:
+      return NumberForm::kNone;
+  }
+}
+
+void TDbfFieldLayer::RaiseTooBig(const TDbfFieldDef& field, std::string_view text) const {
+  std::string argument = field.name;
+  argument.append(" - ").append(text);
+  raise<DbfError>("numeric value too big in field %s", {argument});
+}
+
+void TDbfFieldLayer::RaiseWrongType(const TDbfFieldDef& field) const {
+  raise<DbfError>("Field %s is the incorrect type", {field.name});
+}
+
+void TDbfFieldLayer::RaiseInvalidNumber(const TDbfFieldDef& field, std::string_view text) const {
+  std::string argument(platform::base_name(FileName()));
+  argument.append("->").append(field.name).append(" (").append(text).append(")");
+  raise<DbfError>("Invalid numeric value in field %s", {argument});
+}
+
+void TDbfFieldLayer::PutNumberText(int field, std::string_view text) {
+  // Checked before the buffer changes: a failed write leaves the field as it was.
+  if (text.size() > Field(field).length) RaiseTooBig(Field(field), text);
+  Place(field, text);
+}
+
+void TDbfFieldLayer::PutNumber(int field, double value) {
+  const TDbfFieldDef& def = Field(field);
+  switch (FormOf(def)) {
+    case NumberForm::kNone:
+      RaiseWrongType(def);
+    case NumberForm::kBinary:
+      PutBinary(field, value);
+      return;
+    case NumberForm::kText:
+      break;
+  }
+  const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
+  const std::string text = format_fixed(value, decimals, '.', kSignificantDigits);
+  // Infinities and NaN have no fixed-point text; "INF" in a numeric field
+  // would only fail on reading.
+  if (!std::isfinite(value)) RaiseTooBig(def, text);
+  PutNumberText(field, text);
+}
+
+void TDbfFieldLayer::PutInteger(int field, int64_t value) {
+  const TDbfFieldDef& def = Field(field);
+  switch (FormOf(def)) {
+    case NumberForm::kNone:
+      RaiseWrongType(def);
+    case NumberForm::kBinary:
+      PutBinary(field, static_cast<double>(value));
+      return;
+    case NumberForm::kText:
+      break;
+  }
+  const uint32_t decimals = def.type == 'N' || def.type == 'F' ? def.decimals : 0;
+  PutNumberText(field, IntegerText(value, decimals));
+}
+
+void TDbfFieldLayer::PutBinary(int field, double value) {
+  const TDbfFieldDef& def = Field(field);
+  char bytes[8] = {};
+  if (!std::isfinite(value)) RaiseTooBig(def, format_general(value, '.'));
+  switch (def.type) {
+    case 'B':
+      format::EncodeDouble(bytes, value);
+      break;
+    case 'T':
+      if (value != 0) {
+        const double day = std::floor(value);
+        const double ms = std::round((value - day) * kMillisecondsPerDay);
+        format::EncodeFixed32(
+            bytes, static_cast<uint32_t>(static_cast<int64_t>(day + kJulianDayOfDateZero)));
+        format::EncodeFixed32(bytes + 4, static_cast<uint32_t>(static_cast<int64_t>(ms)));
+      }
+      break;
+    case 'Y': {
+      const double units = std::round(value * kCurrencyScale);
+      if (std::fabs(units) >= 9.2e18) RaiseTooBig(def, format_general(value, '.'));
+      format::EncodeFixed64(bytes, static_cast<uint64_t>(static_cast<int64_t>(units)));
+      break;
+    }
+    default: {  // I, and the block numbers of M and G
+      const double whole = round_half_even(value);
+      if (whole < -2147483648.0 || whole > 2147483647.0)
+        RaiseTooBig(def, format_general(value, '.'));
+      format::EncodeFixed32(bytes, static_cast<uint32_t>(static_cast<int32_t>(whole)));
+      break;
+    }
+  }
+  std::span<char> target = FieldBytes(field);
+  std::copy_n(bytes, target.size(), target.begin());
+  MarkFieldChanged(field);
+}
+
+double TDbfFieldLayer::GetBinary(const TDbfFieldDef& field) const {
+  const char* p = RecordBuffer().data() + field.offset;
+  switch (field.type) {
+    case 'B':
+      return format::DecodeDouble(p);
+    case 'T': {
+      const auto day = static_cast<int32_t>(format::DecodeFixed32(p));
+      const auto ms = static_cast<int32_t>(format::DecodeFixed32(p + 4));
+      if (day == 0 && ms == 0) return 0;
+      return (day - kJulianDayOfDateZero) + ms / kMillisecondsPerDay;
+    }
+    case 'Y':
+      return static_cast<double>(static_cast<int64_t>(format::DecodeFixed64(p))) / kCurrencyScale;
+    default:
+      return static_cast<int32_t>(format::DecodeFixed32(p));
+  }
+}
+
+std::string_view TDbfFieldLayer::NumberText(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  if (FormOf(def) == NumberForm::kNone) RaiseWrongType(def);
+  return TrimBlanks(GetFieldText(field));
+}
+
+double TDbfFieldLayer::GetNumber(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  if (FormOf(def) == NumberForm::kBinary) return GetBinary(def);
+  std::string_view text = NumberText(field);
+  if (text.empty()) return 0;
+  std::optional<double> value = parse_number(text, '.');
+  if (!value)
+    RaiseInvalidNumber(def, text.substr(std::min(text.find_first_not_of(' '), text.size())));
+  return *value;
+}
+
+int64_t TDbfFieldLayer::GetInteger(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  if (FormOf(def) == NumberForm::kText) {
+    if (std::optional<int64_t> exact = parse_int64(NumberText(field))) return *exact;
+  }
+  const double whole = round_half_even(GetNumber(field));
+  // 2^63 itself is out of range; every double below it converts exactly.
+  if (!(whole >= -9223372036854775808.0 && whole < 9223372036854775808.0)) {
+    std::string_view text = NumberText(field);
+    RaiseInvalidNumber(def, text.substr(std::min(text.find_first_not_of(' '), text.size())));
+  }
+  return static_cast<int64_t>(whole);
+}
+
+void TDbfFieldLayer::PutLogical(int field, bool value) {
+  const TDbfFieldDef& def = Field(field);
+  if (def.type != 'L') raise<DbfError>("Invalid %s value for field %s", {"Logical", def.name});
+  PutFieldText(field, value ? "T" : "F");
+}
+
+bool TDbfFieldLayer::GetLogical(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  if (def.type != 'L') raise<DbfError>("Invalid %s value for field %s", {"Logical", def.name});
+  std::string_view text = GetFieldText(field);
+  if (text.empty()) return false;
+  switch (text[0]) {
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+    case 'J':
+    case 'j':
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TDbfFieldLayer::PutDate(int field, double date) {
+  const TDbfFieldDef& def = Field(field);
+  if (def.type != 'D') RaiseWrongType(def);
+  std::optional<DateParts> parts = decode_date_time(date);
+  if (!parts) {
+    ClearField(field);
+    return;
+  }
+  std::string text;
+  text.reserve(8);
+  AppendDigits(text, parts->year, 4);
+  AppendDigits(text, parts->month, 2);
+  AppendDigits(text, parts->day, 2);
+  PutFieldText(field, text);
+}
+
+std::optional<double> TDbfFieldLayer::GetDate(int field) const {
+  const TDbfFieldDef& def = Field(field);
+  if (def.type != 'D') RaiseWrongType(def);
+  std::string_view text = TrimBlanks(GetFieldText(field));
+  if (text.size() != 8 || text == "00000000") return std::nullopt;
+  std::optional<int> year = DigitsValue(text.substr(0, 4));
+  std::optional<int> month = DigitsValue(text.substr(4, 2));
+  std::optional<int> day = DigitsValue(text.substr(6, 2));
+  if (!year || !month || !day) return std::nullopt;
+  return encode_date(*year, *month, *day);
+}
+
+void TDbfFieldLayer::BlankRecord() {
+  std::span<char> record = RecordBuffer();
+  std::fill(record.begin(), record.end(), ' ');
+  for (int i = 0; i < FieldCount(); ++i) {
+    const TDbfFieldDef& def = Field(i);
+    const bool fox_number =
+        IsVisualFox() && BinaryWidth(def.type) != 0 && FormOf(def) != NumberForm::kNone;
+    if (def.type == 'N' || def.type == 'F' || fox_number) PutInteger(i, 0);
+  }
+  MarkAllChanged();
+}
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,112 @@
+// TDbfFieldLayer: values in and out of the fields of the current record.
+//
+// Inside a record every field is fixed-width 8-bit text: character data in the
+// OEM code page, numbers as fixed-point text with "." whatever the locale,
+// dates as "yyyymmdd", logicals as one letter. (Tables of version 0x30 keep
+// their B, G, I, M, T and Y fields as little-endian binary numbers instead.)
+// This layer owns those conversions; the dataset decides which one a field
+// kind uses and what a null value stores.
+//
+// Hot path: exports write hundreds of thousands of records, so the writers
+// take string_views and write straight into the record buffer, and the text
+// readers fill a caller's string that can be reused from record to record.
+//
+// Fields are addressed by index 0 ... FieldCount() - 1.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "dbf/dbf_table.h"
+
+namespace pharmex::dbf {
+
+class TDbfFieldLayer : public TDbfTable {
+ public:
+  using TDbfTable::TDbfTable;
+
+  // ANSI <-> OEM translation of character and memo data (on by default).
+  bool TranslateASCII() const { return translate_ascii_; }
+  void SetTranslateASCII(bool on) { translate_ascii_ = on; }
+
+  // Fills the field with blanks and copies the text in, cut to the field's
+  // width: left-justified for C, D and L fields, right-justified for every
+  // other type. Marks the field and the record changed.
+  void PutFieldText(int field, std::string_view text);
+  // The field's bytes, exactly its width.
+  std::string_view GetFieldText(int field) const;
+
+  // Character data: the ANSI text cut to the field's width, translated to OEM
+  // when TranslateASCII and `transliterate` are on, stored left-justified.
+  void PutString(int field, std::string_view ansi, bool transliterate);
+  // The field's text without trailing blanks (or other trailing characters
+  // below 32), translated to ANSI when TranslateASCII and `transliterate` are
+  // on. Fills `ansi` (reused by callers that read many records).
+  void GetString(int field, bool transliterate, std::string& ansi) const;
+
+  // Numbers. Text fields (N, F, and the block numbers of M, B, G) get the
+  // value as fixed-point text with exactly the field's decimals (none for
+  // M, B, G), taken to 18 significant digits and then rounded at the last
+  // decimal, halves away from zero, right-justified; a negative value keeps
+  // its "-" even when it shows zero. Fails with "numeric value too big in
+  // field %s" ("NAME - text") when the text is wider than the field, and with
+  // "Field %s is the incorrect type" for a field that takes no numbers.
+  void PutNumber(int field, double value);
+  // The same for a whole number, exactly (no detour through a double): up to
+  // 18 digits are kept as they are, a 19th is rounded away.
+  void PutInteger(int field, int64_t value);
+  // A blank field reads 0; text that is not a number fails with "Invalid
+  // numeric value in field %s" ("TABLE->NAME (text)").
+  double GetNumber(int field) const;
+  // A whole number: exact for whole-number text, otherwise the number rounded
+  // to the nearest whole, halves to even.
+  int64_t GetInteger(int field) const;
+
+  // L fields only ("Invalid Logical value for field %s" for others): "T" or
+  // "F" on writing; true on reading exactly for T, t, Y, y, J, j.
+  void PutLogical(int field, bool value);
+  bool GetLogical(int field) const;
+
+  // D fields: a date-time (days since 1899-12-30) as "yyyymmdd"; the time of
+  // day is dropped, a date that cannot be rendered stores eight blanks.
+  void PutDate(int field, double date);
+  // Nothing for blanks, "00000000", or text that is not a calendar date.
+  std::optional<double> GetDate(int field) const;
+  // Every byte of the field blank (a null date, an empty text).
+  void ClearField(int field) { PutFieldText(field, {}); }
+
+  // A new record: all blanks, 0 in every N and F field (and, in a 0x30 table,
+  // in the binary B, G, I, M, T, Y fields), every field marked changed. Fails
+  // with "numeric value too big in field %s" for a numeric field too narrow
+  // for its own 0 (N(3,2) needs "0.00").
+  void BlankRecord();
+
+  // True for a field of a 0x30 table that holds a little-endian binary number
+  // (its bytes are not text).
+  bool BinaryNumber(int field) const { return FormOf(Field(field)) == NumberForm::kBinary; }
+
+  // Byte-for-byte code-page translation in place, up to the first zero byte.
+  static void AnsiToOem(std::span<char> text);
+  static void OemToAnsi(std::span<char> text);
+
+ private:
+  enum class NumberForm { kNone, kText, kBinary };
+  NumberForm FormOf(const TDbfFieldDef& field) const;
+  std::span<char> FieldBytes(int field);
+  // Copies text into the field with its justification; returns the bytes written.
+  std::span<char> Place(int field, std::string_view text);
+  void PutNumberText(int field, std::string_view text);
+  void PutBinary(int field, double value);
+  double GetBinary(const TDbfFieldDef& field) const;
+  [[noreturn]] void RaiseTooBig(const TDbfFieldDef& field, std::string_view text) const;
+  [[noreturn]] void RaiseWrongType(const TDbfFieldDef& field) const;
+  [[noreturn]] void RaiseInvalidNumber(const TDbfFieldDef& field, std::string_view text) const;
+  std::string_view NumberText(int field) const;
+
+  bool translate_ascii_ = true;
+};
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,174 @@
+// The POSIX backend of the file system.
+//
+// Windows shares a file by the access each opener grants the others; here that
+// is emulated with flock(2): a shared opener holds LOCK_SH, an exclusive one
+// LOCK_EX, always without waiting, so an exclusive opener and anybody else
+// refuse each other. Byte-range locks are open-file-description locks
+// (F_OFD_SETLK): they belong to one open file, not to the process, so two
+// files opened on one path inside one process conflict as they do on Windows,
+// and closing one file never drops the locks of another. flock and fcntl locks
+// do not interact on Linux, so the sharing claim never blocks a range lock.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace pharmex::platform {
+
+namespace {
+
+template <class Call>
+auto retry_on_eintr(Call call) {
+  for (;;) {
+    auto result = call();
+    if (result != -1 || errno != EINTR) return result;
+  }
+}
+
+bool fits_off_t(uint64_t offset, uint64_t length) {
+  constexpr auto kMax = static_cast<uint64_t>(std::numeric_limits<off_t>::max());
+  return offset <= kMax && length <= kMax - offset;
+}
+
+class PosixFile final : public File {
+ public:
+  PosixFile(int fd, FileAccess access) : fd_(fd), access_(access) {}
+  ~PosixFile() override { close(); }
+
+  std::optional<size_t> read_at(uint64_t offset, std::span<char> buffer) override {
+    if (fd_ < 0 || !fits_off_t(offset, buffer.size())) return std::nullopt;
+    size_t done = 0;
+    while (done < buffer.size()) {
+      ssize_t n = retry_on_eintr([&] {
+        return ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                       static_cast<off_t>(offset + done));
+      });
+      if (n < 0) return std::nullopt;
+      if (n == 0) break;  // end of file
+      done += static_cast<size_t>(n);
+    }
+    return done;
+  }
+
+  std::optional<size_t> write_at(uint64_t offset, std::span<const char> data) override {
+    if (fd_ < 0 || !fits_off_t(offset, data.size())) return std::nullopt;
+    size_t done = 0;
+    while (done < data.size()) {
+      ssize_t n = retry_on_eintr([&] {
+        return ::pwrite(fd_, data.data() + done, data.size() - done,
+                        static_cast<off_t>(offset + done));
+      });
+      if (n <= 0) break;  // the caller sees the short count
+      done += static_cast<size_t>(n);
+    }
+    if (done == 0 && !data.empty()) return std::nullopt;
+    return done;
+  }
+
+  std::optional<uint64_t> size() override {
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) return std::nullopt;
+    return static_cast<uint64_t>(info.st_size);
+  }
+
+  bool sync() override {
+    return fd_ >= 0 && retry_on_eintr([&] { return ::fsync(fd_); }) == 0;
+  }
+
+  bool truncate(uint64_t size) override {
+    if (fd_ < 0 || !fits_off_t(size, 0)) return false;
+    return retry_on_eintr([&] { return ::ftruncate(fd_, static_cast<off_t>(size)); }) == 0;
+  }
+
+  bool try_lock(uint64_t offset, uint64_t length) override {
+    // A read-only descriptor cannot hold a write lock; its read lock still
+    // keeps writers out of the range.
+    short type = access_ == FileAccess::kReadWrite ? F_WRLCK : F_RDLCK;
+    return set_lock(type, offset, length);
+  }
+
+  bool unlock(uint64_t offset, uint64_t length) override {
+    return set_lock(F_UNLCK, offset, length);
+  }
+
+  void close() override {
+    if (fd_ < 0) return;
+    ::close(fd_);  // releases the flock claim and every range lock of this file
+    fd_ = -1;
+  }
+
+ private:
+  bool set_lock(short type, uint64_t offset, uint64_t length) {
+    if (fd_ < 0 || !fits_off_t(offset, length)) return false;
+    if (length == 0) return true;  // fcntl would read 0 as "to the end of the file"
+    struct flock range {};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = static_cast<off_t>(offset);
+    range.l_len = static_cast<off_t>(length);
+    range.l_pid = 0;  // required for open-file-description locks
+    return retry_on_eintr([&] { return ::fcntl(fd_, F_OFD_SETLK, &range); }) == 0;
+  }
+
+  int fd_;
+  FileAccess access_;
+};
+
+// Opens a regular file without blocking on anything else (a FIFO would block
+// a plain open) and takes its sharing claim. -1 on any refusal.
+int open_claimed(const std::string& native, int flags, FileSharing sharing) {
+  int fd =
+      retry_on_eintr([&] { return ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666); });
+  if (fd < 0) return -1;
+  struct stat info {};
+  int claim = sharing == FileSharing::kShared ? LOCK_SH : LOCK_EX;
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            retry_on_eintr([&] { return ::flock(fd, claim | LOCK_NB); }) == 0 &&
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+  if (!ok) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<File> open(std::string_view path, FileAccess access,
+                             FileSharing sharing) override {
+    int flags = access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY;
+    int fd = open_claimed(native_path(path), flags, sharing);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFile>(fd, access);
+  }
+
+  bool create(std::string_view path) override {
+    // No O_TRUNC: the file is cut only after the exclusive claim is granted.
+    int fd = open_claimed(native_path(path), O_RDWR | O_CREAT, FileSharing::kExclusive);
+    if (fd < 0) return false;
+    bool ok = retry_on_eintr([&] { return ::ftruncate(fd, 0); }) == 0;
+    return ::close(fd) == 0 && ok;
+  }
+
+  bool rename(std::string_view from, std::string_view to) override {
+    return ::rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
+  }
+
+  bool exists(std::string_view path) override { return file_exists(path); }
+};
+
+}  // namespace
+
+FileSystem& posix_file_system() {
+  static PosixFileSystem instance;
+  return instance;
+}
+
+}  // namespace pharmex::platform

@@ -1,0 +1,156 @@
+#include <sstream>
+#include <string>
+
+#include "../../tools/pharmex/cli.h"
+#include "dbf/dbf_test_util.h"
+#include "testing/test_support.h"
+
+namespace pharmex::cli {
+namespace {
+
+using dbf::testing::MakeTable;
+using dbf::testing::TableSpec;
+using pharmex::testing::TempDir;
+using pharmex::testing::write_file;
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Result RunCli(std::vector<std::string> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  Io io{out, err};
+  int code = run(args, io);
+  return {code, out.str(), err.str()};
+}
+
+class ShowCommandTest : public ::testing::Test {
+ protected:
+  ShowCommandTest() : path_(dir_.file("PRICE.DBF")) {
+    TableSpec spec;
+    spec.fields = {{"NAME", 'C', 8, 0},
+                   {"PRICE", 'N', 7, 2},
+                   {"DAY", 'D', 8, 0},
+                   {"OK", 'L', 1, 0},
+                   {"NOTE", 'M', 10, 0}};
+    // "Йод" in 866, a quote and a comma for CSV, a deleted record.
+    spec.records = {
+        "\x89\xAE\xA4     "
+        "  12.50"
+        "20240305"
+        "T"
+        "         3",
+        "a \"b\", c"
+        "  -0.50"
+        "        "
+        " "
+        "          ",
+        "gone    "
+        "   1.00"
+        "20240101"
+        "F"
+        "          "};
+    spec.deleted = {false, false, true};
+    spec.header_count = 2;
+    write_file(path_, MakeTable(spec));
+  }
+
+  TempDir dir_;
+  std::string path_;
+};
+
+TEST_F(ShowCommandTest, PrintsHeaderFieldsAndLiveRecordsAsAlignedText) {
+  Result r = RunCli({"show", path_});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "File:          " + path_ +
+                       "\n"
+                       "Version:       0x03 (dBase III/IV or FoxPro, no memo)\n"
+                       "Last update:   2024-05-17\n"
+                       "Records:       3 (the header says 2)\n"
+                       "Header length: 193\n"
+                       "Record length: 35\n"
+                       "\n"
+                       "Fields:\n"
+                       "  #  Name   Type  Length  Decimals  Offset\n"
+                       "  1  NAME   C          8         0       1\n"
+                       "  2  PRICE  N          7         2       9\n"
+                       "  3  DAY    D          8         0      16\n"
+                       "  4  OK     L          1         0      24\n"
+                       "  5  NOTE   M         10         0      25\n"
+                       "\n"
+                       "Records:\n"
+                       "  #  NAME      PRICE  DAY         OK  NOTE\n"
+                       "  1  Йод       12.50  2024-03-05  T      3\n"
+                       "  2  a \"b\", c  -0.50\n");
+}
+
+TEST_F(ShowCommandTest, DeletedRecordsAreMarkedOnRequest) {
+  Result r = RunCli({"show", "--deleted", path_});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("  #  Del  NAME      PRICE  DAY         OK  NOTE\n"), std::string::npos);
+  EXPECT_NE(r.out.find("  3  *    gone       1.00  2024-01-01  F\n"), std::string::npos) << r.out;
+}
+
+TEST_F(ShowCommandTest, CsvQuotesWhatNeedsQuoting) {
+  Result r = RunCli({"show", path_, "--csv", "--deleted"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "_deleted,NAME,PRICE,DAY,OK,NOTE\r\n"
+            ",Йод,12.50,2024-03-05,T,3\r\n"
+            ",\"a \"\"b\"\", c\",-0.50,,,\r\n"
+            "*,gone,1.00,2024-01-01,F,\r\n");
+}
+
+TEST_F(ShowCommandTest, JsonTypesTheValues) {
+  Result r = RunCli({"show", "--json", path_});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\"record_count\": 3,"), std::string::npos);
+  EXPECT_NE(
+      r.out.find(
+          "{\"name\": \"PRICE\", \"type\": \"N\", \"length\": 7, \"decimals\": 2, \"offset\": 9}"),
+      std::string::npos);
+  EXPECT_NE(
+      r.out.find("{\"record\": 1, \"deleted\": false, \"values\": {\"NAME\": \"Йод\", \"PRICE\": "
+                 "12.50, \"DAY\": \"2024-03-05\", \"OK\": true, \"NOTE\": 3}}"),
+      std::string::npos)
+      << r.out;
+  EXPECT_NE(
+      r.out.find("{\"NAME\": \"a \\\"b\\\", c\", \"PRICE\": -0.50, \"DAY\": null, \"OK\": null, "
+                 "\"NOTE\": null}"),
+      std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("gone"), std::string::npos);
+}
+
+TEST_F(ShowCommandTest, FailuresPrintTheEngineMessageAndExitWithOne) {
+  Result missing = RunCli({"show", dir_.file("NONE.DBF")});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "pharmex show: File " + dir_.file("NONE.DBF") + " could not be found\n");
+
+  std::string damaged = MakeTable(TableSpec{});
+  damaged[10] = 0;  // record length 0
+  damaged[11] = 0;
+  write_file(dir_.file("BAD.DBF"), damaged);
+  Result bad = RunCli({"show", dir_.file("BAD")});
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_EQ(bad.err, "pharmex show: Table Header for " + dir_.file("BAD.DBF") + " is invalid\n");
+}
+
+TEST_F(ShowCommandTest, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(RunCli({"show"}).code, 2);
+  EXPECT_EQ(RunCli({"show", path_, "--csv", "--json"}).code, 2);
+  EXPECT_EQ(RunCli({"show", path_, "--wide"}).code, 2);
+}
+
+TEST(ShowCommandHelpTest, IsListedInTheHelp) {
+  Result r = RunCli({"--help"});
+  EXPECT_NE(r.out.find("pharmex show FILE.dbf [--csv | --json] [--deleted]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pharmex::cli
