@@ -20,7 +20,8 @@ struct DecimalDigits {
 };
 
 // The value rounded (halves to even, on its exact binary value) to at most
-// `significant` digits, trailing zeros removed. `significant` is 1..17.
+// `significant` digits, trailing zeros removed. `significant` is 1..18 (the
+// table engine takes numbers to 18 significant digits).
 DecimalDigits to_decimal_digits(double value, int significant);
 
 // General format: at most 15 significant digits, no trailing zeros, no decimal
