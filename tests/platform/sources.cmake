@@ -1,4 +1,5 @@
 set(PHARMEX_TEST_platform_SOURCES
+  paths_test.cc
   regional_settings_test.cc
   text_codec_test.cc
 )
