@@ -1,7 +1,11 @@
 set(PHARMEX_platform_SOURCES
   code_page.cc
   code_page_tables.cc
+  file_settings_store.cc
+  file_settings_store_format.cc
+  memory_settings_store.cc
   paths.cc
   regional_settings.cc
+  settings_store.cc
   text_codec.cc
 )
