@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -95,7 +96,11 @@ RegionalSettings RegionalSettings::from_locales(std::string_view numeric_locale,
     std::string pattern = date_pattern_from_strftime(*format);
     bool has_all = pattern.find('d') != std::string::npos &&
                    pattern.find('M') != std::string::npos && pattern.find('y') != std::string::npos;
-    if (has_all) settings.short_date_pattern = pattern;
+    // Literal text in the locale's own encoding ("%Y年%m月%d日") has no place
+    // in an ANSI pattern: such a locale keeps the default, as for the separator.
+    bool ascii = std::all_of(pattern.begin(), pattern.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (has_all && ascii) settings.short_date_pattern = pattern;
   }
   return settings;
 }

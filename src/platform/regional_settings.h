@@ -19,8 +19,9 @@ struct RegionalSettings {
 
   // From the POSIX locale environment: LC_ALL, then LC_NUMERIC (decimal
   // separator) or LC_TIME (date pattern), then LANG. The "C"/"POSIX" locale, a
-  // locale the system does not have, or a separator that is not one ASCII
-  // character keeps the default of that setting.
+  // locale the system does not have, a separator that is not one ASCII
+  // character, or a date pattern lacking day, month or year or holding
+  // characters outside ASCII keeps the default of that setting.
   static RegionalSettings from_environment();
 
   // The same, with the locale names given (empty: keep the default).

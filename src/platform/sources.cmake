@@ -2,9 +2,13 @@ set(PHARMEX_platform_SOURCES
   clock.cc
   code_page.cc
   code_page_tables.cc
+  file_settings_store.cc
+  file_settings_store_format.cc
   file_system.cc
+  memory_settings_store.cc
   paths.cc
   posix_file_system.cc
   regional_settings.cc
+  settings_store.cc
   text_codec.cc
 )
