@@ -1,1 +1,9 @@
-set(PHARMEX_export_SOURCES)
+set(PHARMEX_export_SOURCES
+  apteka_2000w.cc
+  atomic_text_file.cc
+  efarma_sst.cc
+  text_numbers.cc
+  text_record.cc
+  waybill_lines.cc
+  waybill_text.cc
+)

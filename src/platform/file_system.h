@@ -81,6 +81,8 @@ class FileSystem {
   virtual bool rename(std::string_view from, std::string_view to) = 0;
   // True when a file (not a folder) exists at the path.
   virtual bool exists(std::string_view path) = 0;
+  // Deletes a file; false when it cannot be deleted (or is not there).
+  virtual bool remove(std::string_view path) = 0;
 };
 
 // The real files of this system.
@@ -144,6 +146,7 @@ class FileSystemWrapper : public FileSystem {
     return target_.rename(from, to);
   }
   bool exists(std::string_view path) override { return target_.exists(path); }
+  bool remove(std::string_view path) override { return target_.remove(path); }
 
  protected:
   FileSystem& target() { return target_; }

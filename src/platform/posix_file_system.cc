@@ -162,6 +162,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool exists(std::string_view path) override { return file_exists(path); }
+
+  bool remove(std::string_view path) override { return ::unlink(native_path(path).c_str()) == 0; }
 };
 
 }  // namespace

@@ -1,0 +1,17 @@
+// The E-Farma SST waybill text file (".SST"): a "[Header]" section with one
+// record describing the waybill and its totals and a "[Body]" section with one
+// record per delivered line, every field followed by ";", Windows-1251 text,
+// CR LF after every line.
+#pragma once
+
+#include "export/atomic_text_file.h"
+#include "export/waybill_lines.h"
+
+namespace pharmex::exporting {
+
+// Writes the whole file. The header record describes the header dataset's
+// current row as it is when the export starts; the totals cover every line;
+// the body holds the lines that pass the waybill line filter.
+void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file);
+
+}  // namespace pharmex::exporting

@@ -1,0 +1,45 @@
+#include "export/text_record.h"
+
+#include "core/error.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::exporting {
+
+void append_host_text(std::string& out, std::u16string_view text) {
+  size_t start = out.size();
+  platform::text_codec().append_utf16_as_ansi(out, text);
+  for (size_t i = start; i < out.size(); ++i) {
+    if (out[i] == ';') out[i] = '^';
+  }
+}
+
+std::string value_text(const Variant& value, const RegionalSettings& settings) {
+  std::string out;
+  append_host_text(out, value.to_text(settings));
+  return out;
+}
+
+void TextRecord::add_field(std::string_view ansi_text) {
+  text_.append(ansi_text);
+  text_.push_back(';');
+}
+
+void TextRecord::append_value(const Variant& value) {
+  if (value.is_string()) {
+    append_host_text(text_, value.string_value());
+    return;
+  }
+  // Anything else goes through the variant rule, which yields null or fails
+  // for every kind but Empty (which adds nothing).
+  Variant sum = add(Variant::string(platform::text_codec().ansi_to_utf16(text_)), value, settings_);
+  if (!sum.is_string()) sum.to_text(settings_);  // a null record cannot become text
+  text_.clear();
+  append_host_text(text_, sum.string_value());
+}
+
+void TextRecord::add_optional_value(const Variant& value) {
+  if (!value.is_null()) append_value(value);
+  end_field();
+}
+
+}  // namespace pharmex::exporting

@@ -1,0 +1,16 @@
+#include "export/waybill_lines.h"
+
+namespace pharmex::exporting {
+
+WaybillLines::WaybillLines(host::HostDataSet headers, host::HostDataSet lines)
+    : headers_(std::move(headers)),
+      lines_(std::move(lines)),
+      price_(lines_.field_by_name(std::string_view("price"))),
+      waybill_id_(lines_.field_by_name(std::string_view("waybillheads_id"))) {}
+
+bool WaybillLines::current_line_passes() {
+  if (!(price_.value() > Variant::integer(0))) return false;
+  return headers_.locate(std::string_view("id"), waybill_id_.value());
+}
+
+}  // namespace pharmex::exporting

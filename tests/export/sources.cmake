@@ -1,0 +1,4 @@
+set(PHARMEX_TEST_export_SOURCES
+  atomic_text_file_test.cc
+  text_layouts_test.cc
+)

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "export/apteka_2000w.h"
+#include "export/efarma_sst.h"
+#include "export/waybill_lines.h"
+#include "platform/regional_settings.h"
+#include "platform/text_codec.h"
+#include "testing/test_support.h"
+#include "waybill_fixture.h"
+
+namespace pharmex::exporting {
+namespace {
+
+using testing::waybill_headers;
+using testing::waybill_lines;
+
+const char* kOneHeader = "1,123,2009-03-05,first\n";
+// price 15, qty 10, nds 10, art 501 "Test" by MAKER; every optional column null.
+const char* kOneLine = "1,15,10,10,501,Test,MAKER,,,,,,,,,\n";
+
+std::string ansi(const char16_t* text) {
+  return platform::text_codec().utf16_to_ansi(text);
+}
+
+enum class Layout { EfarmaSst, Apteka2000W };
+
+class TextLayoutTest : public ::testing::Test {
+ protected:
+  // Runs a layout and returns the file's bytes (empty when the run failed and
+  // left no file).
+  std::string run(Layout layout, const std::string& headers, const std::string& lines) {
+    WaybillLines waybill{host::HostDataSet(waybill_headers(headers)),
+                         host::HostDataSet(waybill_lines(lines))};
+    AtomicTextFile file(path_);
+    if (layout == Layout::EfarmaSst) {
+      write_efarma_sst(waybill, file);
+    } else {
+      write_apteka_2000w(waybill, file);
+    }
+    file.commit();
+    return pharmex::testing::read_file(path_);
+  }
+
+  pharmex::testing::TempDir dir_;
+  std::string path_ = dir_.file("waybill.txt");
+  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+};
+
+TEST_F(TextLayoutTest, EfarmaWorkedExample) {
+  std::string expected = "[Header]\r\n123;05.03.2009;150.0000;" + ansi(u"ПОСТАВКА") +
+                         ";15.0000;0;" + ansi(u"РУБЛЬ") +
+                         ";1;\r\n[Body]\r\n501;TEST;MAKER;;10;15.0000;0;13.6364;0;0;;;;;;;;;0;\r\n";
+  EXPECT_EQ(run(Layout::EfarmaSst, kOneHeader, kOneLine), expected);
+}
+
+TEST_F(TextLayoutTest, AptekaWorkedExample) {
+  std::string expected =
+      "[Header]\r\n123;05.03.2009;150.0000;" + ansi(u"ПОСТАВКА") + ";135.0000;;" + ansi(u"РУБЛЬ") +
+      ";1.00;\r\n[Body]\r\n501;Test;MAKER;;10;15.0000;13.6364;;;;0;;;;;;;;;;\r\n";
+  EXPECT_EQ(run(Layout::Apteka2000W, kOneHeader, kOneLine), expected);
+}
+
+TEST_F(TextLayoutTest, EmptyLinesGiveThreeLines) {
+  EXPECT_EQ(run(Layout::EfarmaSst, kOneHeader, ""), "[Header]\r\n123;05.03.2009;0.0000;" +
+                                                        ansi(u"ПОСТАВКА") + ";0;0;" +
+                                                        ansi(u"РУБЛЬ") + ";1;\r\n[Body]\r\n");
+  EXPECT_EQ(run(Layout::Apteka2000W, kOneHeader, ""), "[Header]\r\n123;05.03.2009;0.0000;" +
+                                                          ansi(u"ПОСТАВКА") + ";;;" +
+                                                          ansi(u"РУБЛЬ") + ";1.00;\r\n[Body]\r\n");
+}
+
+TEST_F(TextLayoutTest, CommaSettingsStillWritePoints) {
+  platform::ScopedRegionalSettings comma{platform::RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"}};
+  std::string file = run(Layout::EfarmaSst, kOneHeader, "1,12.5,3,18,7,A,B,,,,,,,,,\n");
+  EXPECT_NE(file.find(";37.5000;"), std::string::npos) << file;
+  EXPECT_NE(file.find("7;A;B;;3;12.5000;0;10.5932;"), std::string::npos) << file;
+  EXPECT_EQ(platform::regional_settings().decimal_separator, ',');
+}
+
+TEST_F(TextLayoutTest, HeaderDateFollowsTheRegionalPatternAndBodyDatesDoNot) {
+  platform::ScopedRegionalSettings us{platform::RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
+  std::string file = run(Layout::Apteka2000W, kOneHeader,
+                         "1,15,10,10,501,Test,MAKER,,,,2009-03-05,2011-12-31,,,,\n");
+  EXPECT_NE(file.find("123;3/5/2009;"), std::string::npos) << file;
+  EXPECT_NE(file.find(";05.03.2009;31.12.2011;"), std::string::npos) << file;
+}
+
+struct BodyCase {
+  const char* name;
+  Layout layout;
+  const char* line;
+  const char* expected_body;
+};
+
+class TextLayoutBodyTest : public TextLayoutTest, public ::testing::WithParamInterface<BodyCase> {};
+
+TEST_P(TextLayoutBodyTest, WritesTheRecord) {
+  std::string file = run(GetParam().layout, kOneHeader, GetParam().line);
+  size_t body = file.find("[Body]\r\n");
+  ASSERT_NE(body, std::string::npos);
+  EXPECT_EQ(file.substr(body + 8), GetParam().expected_body);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TextLayoutBodyTest,
+    ::testing::Values(
+        BodyCase{"NetPriceAt18", Layout::EfarmaSst, "1,100,1,18,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;1;100.0000;0;84.7458;0;0;;;;;;;;;0;\r\n"},
+        BodyCase{"QtyHalfDown", Layout::EfarmaSst, "1,1,2.5,0,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;2;1.0000;0;1.0000;0;0;;;;;;;;;0;\r\n"},
+        BodyCase{"QtyHalfUp", Layout::EfarmaSst, "1,1,3.5,0,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;4;1.0000;0;1.0000;0;0;;;;;;;;;0;\r\n"},
+        BodyCase{"PriceHalfToEvenAtFourth", Layout::EfarmaSst, "1,0.00125,1,0,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;1;0.0012;0;0.0012;0;0;;;;;;;;;0;\r\n"},
+        BodyCase{"SemicolonInCertificate", Layout::EfarmaSst,
+                 "1,1,1,0,5,X,Y,,,,,,,No. 5; valid,,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;No. 5^ valid;;;;;;;0;\r\n"},
+        BodyCase{"OneCharacterCertificate", Layout::EfarmaSst, "1,1,1,0,5,X,Y,,,,,,,Z,,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;Z;;;;;;;0;\r\n"},
+        BodyCase{"SemicolonInName", Layout::Apteka2000W, "1,1,1,10,5,a;b,Y,c;d,,,,,,,,\n",
+                 "5;a^b;Y;c^d;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n"},
+        BodyCase{"AptekaNetPriceOnlyAt10And18", Layout::Apteka2000W, "1,11,1,20,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;1;11.0000;;;;;0;;;;;;;;;;\r\n"},
+        BodyCase{"AptekaAllOptionalColumns", Layout::Apteka2000W,
+                 "1,11,2,10,5,X,Y,RU,,S1,2020-01-02,2022-03-04,G1,C1,,4600000000001\n",
+                 "5;X;Y;RU;2;11.0000;10.0000;;;;0;G1;C1;S1;02.01.2020;04.03.2022;4600000000001;;;;"
+                 "\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextLayoutTest, FilterSkipsLinesButTotalsCountThem) {
+  // price 0, negative, null and a line of an unknown waybill are not written.
+  std::string lines =
+      "1,0,5,10,1,A,B,,,,,,,,,\n"
+      "1,-2,1,10,2,A,B,,,,,,,,,\n"
+      "9,4,1,0,3,A,B,,,,,,,,,\n"
+      "1,10,1,10,4,A,B,,,,,,,,,\n";
+  std::string file = run(Layout::EfarmaSst, kOneHeader, lines);
+  // Totals: 0 - 2 + 4 + 10 = 12; VAT 10 %: 0 - 0.2 + 1 = 0.8.
+  EXPECT_NE(file.find(";12.0000;"), std::string::npos) << file;
+  EXPECT_NE(file.find(";0.8000;0;"), std::string::npos) << file;
+  size_t body = file.find("[Body]\r\n");
+  EXPECT_EQ(file.substr(body + 8), "4;A;B;;1;10.0000;0;9.0909;0;0;;;;;;;;;0;\r\n");
+}
+
+TEST_F(TextLayoutTest, TwoWaybillsInTheHeaderDataset) {
+  std::string file = run(Layout::EfarmaSst, "1,16,2009-03-05,x\n2,17,2009-03-06,y\n",
+                         "2,1,1,0,20,A,B,,,,,,,,,\n1,1,1,0,10,A,B,,,,,,,,,\n");
+  // The header record is the header dataset's current row when the export
+  // starts (the first); both lines belong to a known waybill and are written.
+  EXPECT_EQ(file.find("[Header]\r\n16;05.03.2009;2.0000;"), 0u) << file;
+  EXPECT_NE(file.find("20;A;B;"), std::string::npos);
+  EXPECT_NE(file.find("10;A;B;"), std::string::npos);
+}
+
+struct FailureCase {
+  const char* name;
+  Layout layout;
+  const char* header;
+  const char* line;
+  const char* message;
+};
+
+class TextLayoutFailureTest : public TextLayoutTest,
+                              public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(TextLayoutFailureTest, FailsWithTheVariantMessageAndLeavesNoFile) {
+  pharmex::testing::write_file(path_, "an earlier waybill");
+  EXPECT_THROW_MSG(run(GetParam().layout, GetParam().header, GetParam().line), Error,
+                   GetParam().message);
+  EXPECT_EQ(pharmex::testing::read_file(path_), "an earlier waybill");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TextLayoutFailureTest,
+    ::testing::Values(
+        FailureCase{"NullPriceInTotals", Layout::EfarmaSst, kOneHeader, "1,,1,10,5,X,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (Double)"},
+        FailureCase{"NullQtyInTotals", Layout::Apteka2000W, kOneHeader, "1,1,,10,5,X,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (Double)"},
+        FailureCase{"TextNativeId", Layout::EfarmaSst, "1,A-17,2009-03-05,x\n", kOneLine,
+                    "Could not convert variant of type (String) into type (Double)"},
+        FailureCase{"NullNativeId", Layout::Apteka2000W, "1,,2009-03-05,x\n", kOneLine,
+                    "Could not convert variant of type (Null) into type (Double)"},
+        FailureCase{"NullDate", Layout::EfarmaSst, "1,1,,x\n", kOneLine,
+                    "Could not convert variant of type (Null) into type (Date)"},
+        FailureCase{"NullArtId", Layout::EfarmaSst, kOneHeader, "1,1,1,10,,X,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (Integer)"},
+        FailureCase{"NullName", Layout::Apteka2000W, kOneHeader, "1,1,1,10,5,,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (String)"},
+        FailureCase{"NullMaker", Layout::EfarmaSst, kOneHeader, "1,1,1,10,5,X,,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (String)"},
+        FailureCase{"NullNdsInWrittenLine", Layout::EfarmaSst, kOneHeader,
+                    "1,1,1,,5,X,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (Null) into type (Double)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextLayoutTest, ANumberInATextColumnFailsByTheVariantRule) {
+  auto lines = memhost::read_csv(
+      "waybillheads_id:integer,price:float,qty:float,nds:float,art_id:integer,art_name:string(9),"
+      "maker:integer,country:string(9),serial:string(9),dateworkfirst:date,dateworklast:date,"
+      "gtd:string(9),sertname:string(9),ean13:string(13)\n1,1,1,10,5,X,42,,,,,,,\n",
+      "lines.csv");
+  WaybillLines waybill{host::HostDataSet(waybill_headers(kOneHeader)), host::HostDataSet(lines)};
+  AtomicTextFile file(path_);
+  EXPECT_THROW_MSG(write_efarma_sst(waybill, file), VariantError,
+                   "Could not convert variant of type (String) into type (Double)");
+}
+
+TEST_F(TextLayoutTest, AMissingColumnIsNamed) {
+  auto lines = memhost::read_csv("waybillheads_id:integer,price:float,qty:float\n1,1,1\n", "l.csv");
+  WaybillLines waybill{host::HostDataSet(waybill_headers(kOneHeader)), host::HostDataSet(lines)};
+  AtomicTextFile file(path_);
+  EXPECT_THROW_MSG(write_apteka_2000w(waybill, file), Error, "The host data have no column 'nds'");
+}
+
+}  // namespace
+}  // namespace pharmex::exporting
