@@ -301,7 +301,8 @@ void PrintCsv(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
   out << line << "\r\n";
   std::string scratch;
   ForEachRecord(table, with_deleted, [&](int32_t, bool deleted) {
-    line = with_deleted ? (deleted ? "*" : "") : "";
+    line.clear();
+    if (deleted) line.push_back('*');
     bool first = !with_deleted;
     for (const Cell& cell : RecordCells(table, scratch)) {
       if (!first) line.push_back(',');
