@@ -2,6 +2,7 @@ set(PHARMEX_export_SOURCES
   apteka_2000w.cc
   atomic_text_file.cc
   efarma_sst.cc
+  field_rules.cc
   text_numbers.cc
   text_record.cc
   waybill_lines.cc

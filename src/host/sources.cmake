@@ -3,4 +3,5 @@ set(PHARMEX_host_SOURCES
   host_failure.cc
   host_field.cc
   last_error.cc
+  progress_reporter.cc
 )

@@ -1,0 +1,24 @@
+#include "host/progress_reporter.h"
+
+#include <algorithm>
+
+namespace pharmex::host {
+
+void ProgressReporter::row_done() {
+  ++rows_;
+  if (count_ <= 0) return;
+  int32_t percent = static_cast<int32_t>(std::min<int64_t>(rows_ * 100 / count_, 100));
+  if (percent > last_) report(percent);
+}
+
+void ProgressReporter::finish() {
+  if (last_ < 100 && callback_ != nullptr) report(100);
+}
+
+void ProgressReporter::report(int32_t percent) {
+  // Remembered as reported even without a callback, as the rule says.
+  last_ = percent;
+  if (callback_ != nullptr) callback_(window_, percent);
+}
+
+}  // namespace pharmex::host
