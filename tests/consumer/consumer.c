@@ -1,0 +1,13 @@
+/* Calls the installed library through its public headers only. */
+#include <stdio.h>
+#include <string.h>
+
+#include <pharmex/pharmex.h>
+
+int main(void) {
+  PxVariant value;
+  pharmex_variant_init(&value);
+  if (strcmp(pharmex_version(), "0.1.0") != 0) return 1;
+  printf("consumer: pharmex %s\n", pharmex_version());
+  return value.vt == PX_VT_EMPTY ? 0 : 1;
+}

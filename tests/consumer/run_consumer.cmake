@@ -1,0 +1,31 @@
+# Installs the library from BUILD_DIR into a scratch prefix, then configures,
+# builds and runs the consumer project against it (CMake package), and checks
+# the pkg-config file names the same library.
+set(prefix "${WORK_DIR}/prefix")
+file(REMOVE_RECURSE "${WORK_DIR}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "install failed: ${rc}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}/build"
+                        -DCMAKE_PREFIX_PATH=${prefix} RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "configure failed: ${rc}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK_DIR}/build" RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "build failed: ${rc}")
+endif()
+execute_process(COMMAND "${WORK_DIR}/build/consumer" RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "consumer failed: ${rc}")
+endif()
+file(GLOB pc_files "${prefix}/lib*/pkgconfig/pharmex.pc")
+if(NOT pc_files)
+  message(FATAL_ERROR "no pharmex.pc installed")
+endif()
+file(READ "${pc_files}" pc)
+if(NOT pc MATCHES "-lpharmex")
+  message(FATAL_ERROR "pharmex.pc does not link -lpharmex")
+endif()
