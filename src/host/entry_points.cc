@@ -2,6 +2,9 @@
 // counted reference on every dataset it is given, runs its C++ work inside
 // run_at_boundary, which records a failure for pharmex_last_error() and lets
 // no exception out, and returns.
+#include <string>
+#include <utility>
+
 #include "host/dialog_preparation.h"
 #include "host/dialogless_run.h"
 #include "host/document_kinds.h"
