@@ -1,7 +1,14 @@
 set(PHARMEX_host_SOURCES
+  dialog_preparation.cc
+  dialogless_run.cc
+  document_kinds.cc
+  entry_points.cc
   host_dataset.cc
   host_failure.cc
   host_field.cc
   last_error.cc
+  layout_dispatcher.cc
   progress_reporter.cc
+  remembered_folder.cc
+  shell_open_save_form.cc
 )

@@ -5,10 +5,17 @@ set(PHARMEX_platform_SOURCES
   file_settings_store.cc
   file_settings_store_format.cc
   file_system.cc
+  headless_controls.cc
+  headless_driver.cc
+  headless_folder_view.cc
+  headless_shell_form.cc
+  headless_toolkit.cc
   memory_settings_store.cc
   paths.cc
   posix_file_system.cc
   regional_settings.cc
   settings_store.cc
   text_codec.cc
+  toolkit.cc
+  toolkit_file_name.cc
 )

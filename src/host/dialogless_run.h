@@ -1,0 +1,29 @@
+// The runs of the dialog-less entry points (price_export_to_file,
+// waybill_export_ToPath, order_import_from_file). Each builds a holder: a
+// dialog object that is never shown, with window handle 0, carrying the
+// datasets and callbacks to one routine; the holder is destroyed, releasing
+// its references, before the run returns, also when the routine failed, whose
+// failure is then raised.
+#pragma once
+
+#include <string>
+
+#include "host/dialog_preparation.h"
+#include "host/document_kind.h"
+
+namespace pharmex::host {
+
+// Runs the kind's routine of `file_type` on `path` exactly as given (no
+// extension is added). An index without a routine runs nothing.
+void run_without_dialog(const DocumentKind& kind, DialogData data, int file_type,
+                        const std::string& path);
+
+// Runs the layout dispatcher as a dialog confirmed with the kind's file type
+// `file_type` would, on `folder` followed directly by the proposed file name
+// (no separator is inserted: pass the folder with its trailing "/"). Nothing
+// at all happens when `folder` is not an existing folder; an index outside
+// the list selects nothing, and so runs nothing.
+void run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
+                   int file_type);
+
+}  // namespace pharmex::host

@@ -1,0 +1,56 @@
+// DocumentKind: what the file dialog of one kind of document (suppliers,
+// prices, orders, waybills, order import) offers and does, as data: its
+// texts, its file types in list order, the registry value that remembers its
+// folder, how it proposes a file name, and the routine behind each file type.
+// The dialog's preparation and close handling (host/dialog_preparation.h,
+// host/shell_open_save_form.h) work on any kind; the kinds themselves are in
+// host/document_kinds.h.
+//
+// All texts are ANSI.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pharmex::host {
+
+class TShellOpenSaveForm;
+
+// One layout's export or import: the dialog object (window handle, callbacks,
+// datasets) and the full target or source path. Failures are raised.
+using Routine = void (*)(TShellOpenSaveForm& form, const std::string& path);
+
+// How a dialog proposes a file name.
+struct ProposedName {
+  // The name when the host gives none; "" proposes nothing.
+  std::string fallback;
+  // When not empty, the name is this prefix followed by the text of
+  // "native_id" in the main dataset's current row, when that value is text.
+  std::string native_id_prefix;
+  // Appends the extension of the first file type's mask.
+  bool with_extension = false;
+};
+
+struct DocumentKind {
+  std::string title;            // the dialog's caption: "Save As", "Open"
+  std::string confirm_caption;  // the confirm button's: "&Save", "&Open"
+  // "description|mask", in the order of the dialog's file-type list.
+  std::vector<std::string> file_types;
+  // The registry value (under "Software\kestrova") remembering the folder.
+  std::string folder_value;
+  ProposedName proposed_name;
+  // Store the chosen path's folder, with its separator, under folder_value
+  // before the routine runs (the order dialog does).
+  bool stores_folder_before_run = false;
+  // The routine of each file-type index; null, or an index past the end,
+  // runs nothing.
+  std::vector<Routine> routines;
+
+  // The routine of a file-type index, or null.
+  Routine routine(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= routines.size()) return nullptr;
+    return routines[static_cast<size_t>(index)];
+  }
+};
+
+}  // namespace pharmex::host

@@ -1,0 +1,77 @@
+#include "host/document_kinds.h"
+
+#include <string_view>
+
+#include "platform/text_codec.h"
+
+namespace pharmex::host {
+
+namespace {
+
+// The kinds' texts are written here in UTF-8; the dialog shows them in ANSI.
+std::string ansi(std::string_view utf8) {
+  return platform::text_codec().utf8_to_ansi(utf8);
+}
+
+constexpr std::string_view kDbf4 = "DBF 4 (dBaseIV)(*.dbf)|*.dbf";
+
+DocumentKind save_as() {
+  DocumentKind kind;
+  kind.title = "Save As";
+  kind.confirm_caption = "&Save";
+  return kind;
+}
+
+}  // namespace
+
+DocumentKind supplier_kind() {
+  DocumentKind kind = save_as();
+  kind.file_types = {std::string(kDbf4)};
+  kind.folder_value = "supplier_export_path";
+  kind.proposed_name = {"supplier", "", true};
+  return kind;
+}
+
+DocumentKind price_kind() {
+  DocumentKind kind = save_as();
+  kind.file_types = {std::string(kDbf4), ansi("Хабаровск (dBaseIV)(*.dbf)|*.dbf"),
+                     ansi("Юнико (dBaseIV)(*.dbf)|*.dbf")};
+  kind.folder_value = "price_export_path";
+  kind.proposed_name = {"price", "", true};
+  return kind;
+}
+
+DocumentKind order_kind() {
+  DocumentKind kind = save_as();
+  kind.file_types = {std::string(kDbf4)};
+  kind.folder_value = "order_export_path";
+  kind.proposed_name = {"order", "order_", true};
+  kind.stores_folder_before_run = true;
+  return kind;
+}
+
+DocumentKind waybill_kind() {
+  DocumentKind kind = save_as();
+  kind.file_types = {std::string(kDbf4),
+                     ansi("Е-Фарма(SST)(*.SST)|*.SST"),
+                     ansi("Аптека 2000W|*.txt"),
+                     "GornyVershini|*.dbf",
+                     "Djinal|*.dbf",
+                     "Apteka M|*.dbf"};
+  kind.folder_value = "waybill_export_path";
+  kind.proposed_name = {"waybill", "waybill_", false};
+  return kind;
+}
+
+DocumentKind order_import_kind() {
+  DocumentKind kind;
+  kind.title = "Open";
+  kind.confirm_caption = "&Open";
+  kind.file_types = {ansi("DBF 4 импорт (dBaseIV)(*.dbf)|*.dbf"),
+                     ansi("Хабаровск импорт (dBaseIV)(*.dbf)|*.dbf"),
+                     ansi("Юнико импорт (dBaseIV)(*.dbf)|*.dbf")};
+  kind.folder_value = "order_import_path";
+  return kind;
+}
+
+}  // namespace pharmex::host

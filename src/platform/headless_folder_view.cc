@@ -1,0 +1,71 @@
+#include "platform/headless_folder_view.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/paths.h"
+#include "platform/text_codec.h"
+#include "platform/toolkit_file_name.h"
+
+namespace pharmex::platform {
+
+namespace {
+
+bool can_enter(const std::string& ansi_folder) {
+  return directory_exists(ansi_folder) && ::access(native_path(ansi_folder).c_str(), X_OK) == 0;
+}
+
+// Folders before files; then by name without regard to case, then by bytes,
+// so names differing only in case keep a stable order.
+bool listed_before(const FolderItem& a, const FolderItem& b) {
+  if (a.folder != b.folder) return a.folder;
+  const CodePage& page = text_codec().ansi();
+  auto upper_less = [&page](char x, char y) {
+    return page.to_upper(static_cast<unsigned char>(x)) <
+           page.to_upper(static_cast<unsigned char>(y));
+  };
+  if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                   upper_less))
+    return true;
+  if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
+                                   upper_less))
+    return false;
+  return a.name < b.name;
+}
+
+}  // namespace
+
+bool HeadlessFolderView::open(std::string_view path) {
+  std::string target = resolve_in_folder(folder_, path);
+  if (!can_enter(target)) return false;
+  folder_ = std::move(target);
+  return true;
+}
+
+bool HeadlessFolderView::go_up() {
+  if (folder_.empty() || folder_ == "/") return false;
+  return open("..");
+}
+
+std::vector<FolderItem> HeadlessFolderView::items() const {
+  namespace fs = std::filesystem;
+  std::vector<FolderItem> items;
+  if (folder_.empty()) return items;
+  std::error_code error;
+  fs::directory_iterator it(fs::path(native_path(folder_)), error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::string name = ansi_path(it->path().filename().string());
+    if (name.empty() || name.front() == '.') continue;
+    std::error_code ignored;
+    bool folder = it->is_directory(ignored);
+    if (!folder && !matches_mask(name, filter_)) continue;
+    items.push_back({std::move(name), folder});
+  }
+  std::sort(items.begin(), items.end(), listed_before);
+  return items;
+}
+
+}  // namespace pharmex::platform

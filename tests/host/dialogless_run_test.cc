@@ -1,0 +1,130 @@
+#include "host/dialogless_run.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "host/dialog_test_support.h"
+#include "memhost/csv_reader.h"
+
+namespace pharmex::host {
+namespace {
+
+using testing::host_events;
+using testing::probe;
+using testing::test_kind;
+
+class DialoglessRunTest : public testing::DialogTest {
+ protected:
+  DialoglessRunTest()
+      : headers_(header_with_native_id("string(20)", "A-17")),
+        lines_(memhost::read_csv("id:integer\n1\n", "lines.csv")) {}
+
+  void TearDown() override {
+    EXPECT_EQ(headers_->ref_count(), 1u);
+    EXPECT_EQ(lines_->ref_count(), 1u);
+    EXPECT_TRUE(toolkit().open_forms().empty());
+    headers_.reset();
+    lines_.reset();
+    DialogTest::TearDown();
+  }
+
+  DialogData data() {
+    return DialogData{0, nullptr, headers_, lines_, testing::recording_callbacks()};
+  }
+
+  // The test kind proposing names as the waybill dialog does.
+  static DocumentKind waybill_like() {
+    DocumentKind kind = test_kind();
+    kind.proposed_name = {"waybill", "waybill_", false};
+    return kind;
+  }
+
+  HostRef<memhost::MemoryDataSet> headers_;
+  HostRef<memhost::MemoryDataSet> lines_;
+};
+
+TEST_F(DialoglessRunTest, RunsTheRoutineOnThePathAsGivenWithoutAWindow) {
+  run_without_dialog(test_kind(), data(), 1, "/out/prices");
+  EXPECT_EQ(probe().runs, (std::vector<std::string>{"1 /out/prices"}));
+  EXPECT_EQ(host_events(), (std::vector<std::string>{"start 0", "progress 0 100", "finish 0"}));
+}
+
+TEST_F(DialoglessRunTest, TheHolderCarriesTheDataAndIsNeverShown) {
+  probe().inside = [&](TShellOpenSaveForm& holder) {
+    EXPECT_EQ(holder.window(), 0u);
+    EXPECT_EQ(holder.main_dataset().get(), headers_.get());
+    EXPECT_EQ(holder.lines_dataset().get(), lines_.get());
+    EXPECT_FALSE(holder.form().visible());
+    EXPECT_EQ(headers_->ref_count(), 2u) << "the holder's reference only";
+  };
+  run_without_dialog(test_kind(), data(), 0, "/out/p.dbf");
+  EXPECT_EQ(probe().runs.size(), 1u);
+}
+
+TEST_F(DialoglessRunTest, AFailureIsRaisedAfterTheHolderIsGone) {
+  probe().failure = "Field list is invalid";
+  EXPECT_THROW_MSG(run_without_dialog(test_kind(), data(), 0, "/out/p.dbf"), Error,
+                   "Field list is invalid");
+  EXPECT_EQ(host_events(), (std::vector<std::string>{"start 0", "finish 0"}));
+}
+
+TEST_F(DialoglessRunTest, AnIndexWithoutARoutineRunsNothing) {
+  run_without_dialog(test_kind(), data(), 2, "/out/p.dbf");
+  run_without_dialog(test_kind(), data(), 7, "/out/p.dbf");
+  EXPECT_TRUE(probe().runs.empty());
+  EXPECT_TRUE(host_events().empty());
+}
+
+struct FolderRunCase {
+  const char* label;
+  std::string folder;  // "{root}" stands for the test's folder
+  int file_type;
+  std::string native_id_type;
+  std::string native_id;
+  std::string run;  // "" when nothing runs
+};
+
+void PrintTo(const FolderRunCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class FolderRunTest : public DialoglessRunTest,
+                      public ::testing::WithParamInterface<FolderRunCase> {
+ protected:
+  std::string expand(std::string text) const {
+    if (size_t at = text.find("{root}"); at != std::string::npos) text.replace(at, 6, root());
+    return text;
+  }
+};
+
+TEST_P(FolderRunTest, JoinsFolderAndProposedNameAndDispatches) {
+  const FolderRunCase& c = GetParam();
+  headers_ = header_with_native_id(c.native_id_type, c.native_id);
+  run_in_folder(waybill_like(), data(), expand(c.folder), c.file_type);
+  if (c.run.empty()) {
+    EXPECT_TRUE(probe().runs.empty());
+    EXPECT_TRUE(host_events().empty());
+  } else {
+    EXPECT_EQ(probe().runs, (std::vector<std::string>{expand(c.run)}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderRunTest,
+    ::testing::Values(
+        FolderRunCase{"text_id", "{root}/", 0, "string(20)", "A-17", "0 {root}/waybill_A-17.dbf"},
+        FolderRunCase{"second_type", "{root}/", 1, "string(20)", "A-17",
+                      "1 {root}/waybill_A-17.txt"},
+        FolderRunCase{"no_separator_added", "{root}", 0, "string(20)", "A-17",
+                      "0 {root}waybill_A-17.dbf"},
+        FolderRunCase{"number_id", "{root}/", 0, "integer", "17", "0 {root}/waybill.dbf"},
+        FolderRunCase{"null_id", "{root}/", 0, "string(20)", "", "0 {root}/waybill.dbf"},
+        FolderRunCase{"dotted_id_keeps_its_name", "{root}/", 0, "string(20)", "12.5",
+                      "0 {root}/waybill_12.5"},
+        FolderRunCase{"missing_folder", "{root}/nowhere/", 0, "string(20)", "A-17", ""},
+        FolderRunCase{"index_outside_the_list", "{root}/", 9, "string(20)", "A-17", ""},
+        FolderRunCase{"index_without_routine", "{root}/", 2, "string(20)", "A-17", ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace pharmex::host

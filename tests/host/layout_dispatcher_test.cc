@@ -1,0 +1,67 @@
+#include "host/layout_dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include "host/dialog_test_support.h"
+
+namespace pharmex::host {
+namespace {
+
+using testing::probe;
+using testing::test_kind;
+
+struct ExtensionCase {
+  std::string path;
+  std::string mask;
+  std::string result;
+};
+
+void PrintTo(const ExtensionCase& c, std::ostream* os) {
+  *os << '"' << c.path << "\" with " << c.mask;
+}
+
+class ExtensionRuleTest : public ::testing::TestWithParam<ExtensionCase> {};
+
+TEST_P(ExtensionRuleTest, AppendsTheMasksExtensionOnlyToANameWithoutOne) {
+  EXPECT_EQ(with_type_extension(GetParam().path, GetParam().mask), GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ExtensionRuleTest,
+    ::testing::Values(ExtensionCase{"/out/supplier", "*.dbf", "/out/supplier.dbf"},
+                      ExtensionCase{"/out/list.txt", "*.dbf", "/out/list.txt"},
+                      ExtensionCase{"/out/day", "*.SST", "/out/day.SST"},
+                      ExtensionCase{"/out/waybill_12.5", "*.txt", "/out/waybill_12.5"},
+                      ExtensionCase{"/out.d/waybill", "*.dbf", "/out.d/waybill.dbf"},
+                      ExtensionCase{"/out/name.", "*.dbf", "/out/name."},
+                      ExtensionCase{"/out/all", "*", "/out/all"},
+                      ExtensionCase{"/out/two", "*.tar.gz", "/out/two.gz"}));
+
+class DispatchTest : public testing::DialogTest {
+ protected:
+  // A holder with the test kind's types, `index` selected and `path` chosen.
+  void dispatch(int index, const std::string& path) {
+    std::unique_ptr<platform::ShellForm> form = TShellOpenSaveForm::create(toolkit());
+    for (const std::string& text : test_kind().file_types)
+      form->cbxFileTypes().add(platform::FileType::parse(text));
+    form->cbxFileTypes().set_item_index(index);
+    form->set_file_name(path);
+    dispatch_layout(test_kind(), TShellOpenSaveForm::of(*form));
+  }
+};
+
+TEST_F(DispatchTest, RunsTheRoutineOfTheSelectedIndex) {
+  dispatch(1, "/out/notes");
+  dispatch(0, "/out/table");
+  EXPECT_EQ(probe().runs, (std::vector<std::string>{"1 /out/notes.txt", "0 /out/table.dbf"}));
+}
+
+TEST_F(DispatchTest, AnIndexWithoutARoutineRunsNothing) {
+  dispatch(2, "/out/x");   // a type without a routine
+  dispatch(-1, "/out/x");  // nothing selected
+  dispatch(9, "/out/x");   // outside the list: nothing selected
+  EXPECT_TRUE(probe().runs.empty());
+}
+
+}  // namespace
+}  // namespace pharmex::host
