@@ -5,6 +5,7 @@ set(PHARMEX_export_SOURCES
   field_rules.cc
   text_numbers.cc
   text_record.cc
+  waybill_export.cc
   waybill_lines.cc
   waybill_text.cc
 )

@@ -75,11 +75,14 @@ void open_dialog(const DocumentKind& kind, DialogData data) {
 }
 
 std::string propose_file_name(const DocumentKind& kind, const TShellOpenSaveForm& form) {
+  return propose_file_name(kind, form.main_dataset());
+}
+
+std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main) {
   const ProposedName& rule = kind.proposed_name;
   std::string name = rule.fallback;
-  if (!rule.native_id_prefix.empty() && form.main_dataset()) {
-    HostField native_id =
-        HostDataSet(form.main_dataset()).field_by_name(std::string_view("native_id"));
+  if (!rule.native_id_prefix.empty() && main) {
+    HostField native_id = HostDataSet(main).field_by_name(std::string_view("native_id"));
     if (native_id) {
       Variant value = native_id.value();
       if (value.is_string()) {

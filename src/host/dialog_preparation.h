@@ -45,5 +45,7 @@ void open_dialog(const DocumentKind& kind, DialogData data);
 // dataset where the kind asks for "native_id" (a missing dataset or column
 // proposes the fallback name; a host failure is raised).
 std::string propose_file_name(const DocumentKind& kind, const TShellOpenSaveForm& form);
+// The same for a main dataset (null proposes the fallback name).
+std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main);
 
 }  // namespace pharmex::host

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/error.h"
 #include "host/layout_dispatcher.h"
 #include "host/shell_open_save_form.h"
 #include "platform/paths.h"
@@ -32,6 +33,12 @@ void run_without_dialog(const DocumentKind& kind, DialogData data, int file_type
 
 void run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
                    int file_type) {
+  // A caller's index beyond the list would otherwise run nothing and report
+  // success for a file that was never written.
+  if (file_type < 0 || static_cast<size_t>(file_type) >= kind.file_types.size()) {
+    raise<Error>("File type %d is not one of the layouts 0 to %d",
+                 {int64_t{file_type}, static_cast<int64_t>(kind.file_types.size()) - 1});
+  }
   std::shared_ptr<platform::Toolkit> toolkit = platform::toolkit();
   std::unique_ptr<platform::ShellForm> form = make_holder(*toolkit, data);
   TShellOpenSaveForm& holder = TShellOpenSaveForm::of(*form);

@@ -21,8 +21,9 @@ void run_without_dialog(const DocumentKind& kind, DialogData data, int file_type
 // Runs the layout dispatcher as a dialog confirmed with the kind's file type
 // `file_type` would, on `folder` followed directly by the proposed file name
 // (no separator is inserted: pass the folder with its trailing "/"). Nothing
-// at all happens when `folder` is not an existing folder; an index outside
-// the list selects nothing, and so runs nothing.
+// at all happens when `folder` is not an existing folder. An index outside
+// the list fails with "File type %d is not one of the layouts 0 to %d" before
+// anything is done.
 void run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
                    int file_type);
 

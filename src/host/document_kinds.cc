@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "export/waybill_export.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -60,6 +61,7 @@ DocumentKind waybill_kind() {
                      "Apteka M|*.dbf"};
   kind.folder_value = "waybill_export_path";
   kind.proposed_name = {"waybill", "waybill_", false};
+  kind.routines = {nullptr, exporting::efarma_sst_routine, exporting::apteka_2000w_routine};
   return kind;
 }
 

@@ -122,9 +122,18 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRunCase{"dotted_id_keeps_its_name", "{root}/", 0, "string(20)", "12.5",
                       "0 {root}/waybill_12.5"},
         FolderRunCase{"missing_folder", "{root}/nowhere/", 0, "string(20)", "A-17", ""},
-        FolderRunCase{"index_outside_the_list", "{root}/", 9, "string(20)", "A-17", ""},
         FolderRunCase{"index_without_routine", "{root}/", 2, "string(20)", "A-17", ""}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FolderRunTest, AnIndexOutsideTheListFailsBeforeAnything) {
+  headers_ = header_with_native_id("string(20)", "A-17");
+  for (int index : {-1, 3, 9}) {
+    EXPECT_THROW_MSG(run_in_folder(waybill_like(), data(), expand("{root}/"), index), Error,
+                     "File type " + std::to_string(index) + " is not one of the layouts 0 to 2");
+  }
+  EXPECT_TRUE(probe().runs.empty());
+  EXPECT_TRUE(host_events().empty());
+}
 
 }  // namespace
 }  // namespace pharmex::host

@@ -1,5 +1,6 @@
 # The command-line tool's commands are tested in-process through cli::run.
 set(PHARMEX_TEST_tools_SOURCES
   cli_test.cc
+  export_command_test.cc
   show_command_test.cc
 )

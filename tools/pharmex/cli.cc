@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "export_command.h"
 #include "pharmex/pharmex.h"
 #include "show_command.h"
 
@@ -86,7 +87,7 @@ void print_help(std::ostream& out) {
 }  // namespace
 
 const std::vector<Command>& commands() {
-  static const std::vector<Command> kCommands = {show_command()};
+  static const std::vector<Command> kCommands = {export_command(), show_command()};
   return kCommands;
 }
 
