@@ -12,5 +12,6 @@ set(PHARMEX_TEST_dbf_SOURCES
   lock_protocol_test.cc
   memo4_file_test.cc
   memo_file_test.cc
+  memo_peer_test.cc
   peer_files_test.cc
 )
