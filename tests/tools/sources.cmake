@@ -2,5 +2,6 @@
 set(PHARMEX_TEST_tools_SOURCES
   show_command_test.cc
   ../../tools/pharmex/cli.cc
+  ../../tools/pharmex/show_cells.cc
   ../../tools/pharmex/show_command.cc
 )
