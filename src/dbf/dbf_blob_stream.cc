@@ -20,7 +20,7 @@ bool Translated(const TDbfField& field) {
 
 TDbfBlobStream::TDbfBlobStream(TDbfField& field, TBlobStreamMode mode) : field_(field) {
   if (mode == TBlobStreamMode::bmRead) {
-    Load();
+    buffer_ = Contents(field);
     return;
   }
   field.CheckWritable();
@@ -29,12 +29,12 @@ TDbfBlobStream::TDbfBlobStream(TDbfField& field, TBlobStreamMode mode) : field_(
   changed_ = true;
 }
 
-void TDbfBlobStream::Load() {
-  const int64_t block = field_.MemoBlock();
-  if (block == 0) return;
-  TDbfFieldLayer& table = *field_.DataSet().DBFObject();
-  buffer_ = table.Memo().ReadMemo(block);
-  if (Translated(field_)) TDbfFieldLayer::OemToAnsi(buffer_);
+std::string TDbfBlobStream::Contents(const TDbfField& field) {
+  const int64_t block = field.MemoBlock();
+  if (block == 0) return {};
+  std::string contents = field.DataSet().DBFObject()->Memo().ReadMemo(block);
+  if (Translated(field)) TDbfFieldLayer::OemToAnsi(contents);
+  return contents;
 }
 
 size_t TDbfBlobStream::Read(std::span<char> buffer) {

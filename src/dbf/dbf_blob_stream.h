@@ -53,9 +53,10 @@ class TDbfBlobStream {
   // Stores a changed stream (see above). Does nothing when unchanged.
   void Release();
 
- private:
-  void Load();
+  // The field's contents as read mode loads them ("" when it has no memo).
+  static std::string Contents(const TDbfField& field);
 
+ private:
   TDbfField& field_;
   std::string buffer_;
   int64_t position_ = 0;

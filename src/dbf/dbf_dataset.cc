@@ -141,7 +141,9 @@ void TDbfDataSet::BuildFields(TDbfFieldLayer& table) {
   field_index_.Reset(static_cast<size_t>(table.FieldCount()));
   for (int i = 0; i < table.FieldCount(); ++i) {
     const TDbfFieldDef& def = table.Field(i);
-    const TFieldType type = DatasetFieldType(def, large_integer_as_);
+    TFieldType type = DatasetFieldType(def, large_integer_as_);
+    // A 0x30 table keeps a double in its B fields, not a memo block.
+    if (def.type == 'B' && table.BinaryNumber(i)) type = TFieldType::ftFloat;
     if (type == TFieldType::ftUnknown) continue;  // kept in the file, not shown
     if (!field_index_.Add(def.name, static_cast<int>(fields_.size()))) {
       fields_.clear();

@@ -80,8 +80,7 @@ Variant TDbfField::Value() const {
     case TFieldType::ftMemo:
     case TFieldType::ftBlob: {
       if (MemoBlock() == 0) return Variant::null();
-      TDbfBlobStream stream(const_cast<TDbfField&>(*this), TBlobStreamMode::bmRead);
-      return AnsiText(stream.Data());
+      return AnsiText(TDbfBlobStream::Contents(*this));
     }
     case TFieldType::ftUnknown:
       break;

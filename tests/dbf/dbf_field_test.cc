@@ -209,25 +209,28 @@ TEST_F(FieldTest, SizeIsTheTextFieldsLength) {
   EXPECT_EQ(data_.FieldByName("F").Size(), 0u);
 }
 
-// Visual FoxPro keeps date-times and currency as binary numbers.
+// Visual FoxPro keeps date-times, currency and doubles as binary numbers.
 TEST(BinaryFieldTest, DateTimesRoundTripAndCurrencyAssignmentsAreIgnored) {
   TempDir dir;
   TableSpec spec;
   spec.version = 0x30;
-  spec.fields = {{"T", 'T', 8, 0}, {"Y", 'Y', 8, 4}};
-  spec.records = {std::string(16, '\0')};
+  spec.fields = {{"T", 'T', 8, 0}, {"Y", 'Y', 8, 4}, {"B", 'B', 8, 0}};
+  spec.records = {std::string(24, '\0')};
   write_file(dir.file("V.DBF"), MakeTable(spec));
   TDbfDataSet data;
   data.SetTableName(dir.file("V.DBF"));
   data.Open();
   ASSERT_EQ(data.Fields(0).DataType(), TFieldType::ftDateTime);
   ASSERT_EQ(data.Fields(1).DataType(), TFieldType::ftCurrency);
+  ASSERT_EQ(data.Fields(2).DataType(), TFieldType::ftFloat);  // not a memo block
   EXPECT_TRUE(data.Fields(0).Value().is_null());
   data.Edit();
   const double stamp = *encode_date(2024, 3, 5) + 0.5;
   data.Fields(0).SetValue(Variant::date(stamp));
   data.Fields(1).SetValue(Variant::real(12.5));
+  data.Fields(2).SetValue(Variant::real(2.75));
   data.Post();
+  EXPECT_TRUE(data.Fields(2).Value() == Variant::real(2.75));
   EXPECT_TRUE(data.Fields(0).Value() == Variant::date(stamp));
   EXPECT_TRUE(data.Fields(1).Value() == Variant::real(0));
 }
