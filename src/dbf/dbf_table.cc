@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "core/error.h"
+#include "dbf/fox_memo_file.h"
+#include "dbf/memo4_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
@@ -283,7 +285,11 @@ void TDbfTable::ReplaceRecord(int32_t record) {
 }
 
 void TDbfTable::AfterWrite() {
-  if (auto_flush_) FlushFile();
+  if (auto_flush_) {
+    // The memo first: a record on disk never points at a memo that is not.
+    if (memo_) memo_->FlushFile();
+    FlushFile();
+  }
   std::copy_n(record_.begin(), record_length_, read_copy_.begin());
   std::fill(field_changed_.begin(), field_changed_.end(), false);
   record_changed_ = false;
@@ -322,7 +328,59 @@ void TDbfTable::CloseTable() {
   }
   header_pending_ = false;
   wholly_locked_ = false;
+  try {
+    CloseMemo();
+  } catch (...) {
+    try {
+      CloseFile();
+    } catch (...) {
+      // The memo failure is the one to report.
+    }
+    throw;
+  }
   CloseFile();
+}
+
+std::unique_ptr<TMemoFile> TDbfTable::NewMemoFile() const {
+  switch (Version()) {
+    case format::kVersionDb4Memo:
+      return std::make_unique<TMemo4File>(TMemoFile::FindMemoPath(FileName(), ".dbt", Files()),
+                                          Shared(), ReadWrite(), Files());
+    case format::kVersionFoxMemo:
+    case format::kVersionVisualFox:
+      return std::make_unique<TFoxMemoFile>(TMemoFile::FindMemoPath(FileName(), ".fpt", Files()),
+                                            Shared(), ReadWrite(), Files());
+    default:
+      return std::make_unique<TMemoFile>(TMemoFile::FindMemoPath(FileName(), ".dbt", Files()),
+                                         Shared(), ReadWrite(), Files());
+  }
+}
+
+TMemoFile& TDbfTable::Memo() {
+  if (!memo_) {
+    std::unique_ptr<TMemoFile> memo = NewMemoFile();
+    memo->SetLockProtocol(protocol_);
+    memo->SetLockRetry(memo_retry_);
+    memo->OpenMemo();
+    memo_ = std::move(memo);
+  }
+  return *memo_;
+}
+
+void TDbfTable::CloseMemo() {
+  if (!memo_) return;
+  std::unique_ptr<TMemoFile> memo = std::move(memo_);
+  memo->CloseFile();
+}
+
+void TDbfTable::SetLockProtocol(TLockProtocol protocol) {
+  protocol_ = protocol;
+  if (memo_) memo_->SetLockProtocol(protocol);
+}
+
+void TDbfTable::SetMemoLockRetry(TLockRetry retry) {
+  memo_retry_ = std::move(retry);
+  if (memo_) memo_->SetLockRetry(memo_retry_);
 }
 
 void TDbfTable::SetDeletedFlag(char flag) {

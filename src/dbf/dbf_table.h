@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +29,7 @@
 #include "dbf/dbf_format.h"
 #include "dbf/disk_file.h"
 #include "dbf/lock_protocol.h"
+#include "dbf/memo_file.h"
 
 namespace pharmex::dbf {
 
@@ -57,8 +59,18 @@ class TDbfTable : public TDiskFile {
   // Read of file %s", "Table Header for %s is invalid" or "No Password for
   // encrypted file %s".
   void OpenTable();
-  // Writes a pending header and closes the file.
+  // Writes a pending header, closes the memo file and the table file.
   void CloseTable();
+
+  // The memo file, opened on first use with the table's sharing and access:
+  // dBase IV (0x8B) tables use a TMemo4File, FoxPro tables (0xF5, 0x30) a
+  // TFoxMemoFile (".fpt"), all others the dBase III TMemoFile (".dbt"). Fails
+  // with "File %s could not be found" when the memo file is missing.
+  TMemoFile& Memo();
+  bool MemoOpen() const { return memo_ != nullptr; }
+  // How memo writes wait for the memo lock; given to the memo file.
+  const TLockRetry& MemoLockRetry() const { return memo_retry_; }
+  void SetMemoLockRetry(TLockRetry retry);
 
   // Reads a record (number >= 1 or a TRecordPosition) into the record buffer.
   // True when a record was read; false when the position fell before the
@@ -93,7 +105,8 @@ class TDbfTable : public TDiskFile {
   bool WhollyLocked() const { return wholly_locked_; }
 
   TLockProtocol LockProtocol() const { return protocol_; }
-  void SetLockProtocol(TLockProtocol protocol) { protocol_ = protocol; }
+  // Also the memo file's protocol.
+  void SetLockProtocol(TLockProtocol protocol);
   int32_t UserID() const { return user_id_; }
   void SetUserID(int32_t id) { user_id_ = id; }
   bool AutoFlush() const { return auto_flush_; }
@@ -140,6 +153,8 @@ class TDbfTable : public TDiskFile {
   void ReleaseQuietly() noexcept;
   void AppendLocked();
   void AfterWrite();
+  std::unique_ptr<TMemoFile> NewMemoFile() const;
+  void CloseMemo();
   void SetDeletedFlag(char flag);
 
   std::array<char, format::kHeaderSize> header_{};
@@ -163,6 +178,8 @@ class TDbfTable : public TDiskFile {
   int32_t user_id_ = 0;
   bool auto_flush_ = false;
   bool use_deleted_ = false;
+  std::unique_ptr<TMemoFile> memo_;
+  TLockRetry memo_retry_;
 };
 
 }  // namespace pharmex::dbf

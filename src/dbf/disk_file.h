@@ -54,6 +54,9 @@ class TDiskFile {
   int LockCount() const { return lock_count_; }
   TLockRange LockedRange() const { return locked_; }
   bool WrittenSinceFlush() const { return written_since_flush_; }
+  // The file system the object goes through (files that belong to this one,
+  // such as a table's memo file, use it too).
+  platform::FileSystem& Files() const { return fs_; }
 
   // Opens the existing file. Does nothing when it is already open.
   // Fails with "File %s could not be found" or "Access denied to file %s".

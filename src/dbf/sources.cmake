@@ -1,8 +1,20 @@
 set(PHARMEX_dbf_SOURCES
+  create_dbf_dataset.cc
+  dbf4_builder.cc
+  dbf_blob_stream.cc
+  dbf_builder.cc
+  dbf_dataset.cc
+  dbf_field.cc
   dbf_field_def.cc
   dbf_field_layer.cc
   dbf_table.cc
   disk_file.cc
+  field_name_index.cc
+  field_spec.cc
+  fox_builder.cc
+  fox_memo_file.cc
   lock_protocol.cc
+  memo4_file.cc
+  memo_file.cc
   open_file_list.cc
 )

@@ -1,10 +1,12 @@
 // A file system that passes everything to the real one except the faults a
 // test switches on: writes that stop after a few bytes, the n-th write
 // failing, a failing flush or unlock. Built on the delegating wrappers, so it
-// overrides only what it changes.
+// overrides only what it changes. With `path_suffix` set only the files whose
+// path ends with it are faulty (and only their writes are counted).
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -15,7 +17,8 @@ struct Faults {
   size_t short_write_bytes = 0;  // with fail_write_number: write this many bytes first
   bool fail_sync = false;
   bool fail_unlock = false;
-  int writes = 0;  // writes seen so far
+  int writes = 0;           // writes seen so far
+  std::string path_suffix;  // "": every file
 };
 
 class FaultyFile : public platform::FileWrapper {
@@ -46,6 +49,7 @@ class FaultyFileSystem : public platform::FileSystemWrapper {
                                        platform::FileSharing sharing) override {
     auto file = FileSystemWrapper::open(path, access, sharing);
     if (!file) return nullptr;
+    if (!path.ends_with(faults.path_suffix)) return file;
     return std::make_unique<FaultyFile>(std::move(file), faults);
   }
 

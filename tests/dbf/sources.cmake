@@ -1,9 +1,17 @@
 set(PHARMEX_TEST_dbf_SOURCES
+  create_dbf_dataset_test.cc
+  dbf_blob_stream_test.cc
+  dbf_dataset_test.cc
   dbf_field_layer_test.cc
+  dbf_field_test.cc
   dbf_table_test.cc
   dbf_test_util.cc
   disk_file_test.cc
   file_system_test.cc
+  fox_memo_file_test.cc
   lock_protocol_test.cc
+  memo4_file_test.cc
+  memo_file_test.cc
+  memo_peer_test.cc
   peer_files_test.cc
 )

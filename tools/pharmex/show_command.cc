@@ -3,141 +3,33 @@
 // The table is opened shared and read-only, so showing a file never gets in
 // the way of a program writing it. Text fields are decoded the way the engine
 // reads them (OEM to ANSI) and shown as UTF-8; numbers are shown as stored;
-// memo fields show their block number.
+// memo fields show their text (binary memo fields their size). The aligned
+// text form shows a memo on one line ("\n" for a line break) and cuts it
+// after 60 characters; CSV and JSON carry it whole.
+//
+// A table with memo fields needs its memo file: when it is missing nothing is
+// shown and the engine's message is printed. A memo that cannot be read is
+// shown as "<bad memo>" (null in JSON), the engine's message naming record
+// and field goes to stderr, and the exit code is 1.
 #include "show_command.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "core/date_time.h"
 #include "core/error.h"
-#include "core/number_format.h"
 #include "dbf/dbf_field_layer.h"
 #include "platform/paths.h"
-#include "platform/text_codec.h"
+#include "show_cells.h"
 
 namespace pharmex::cli {
 
 namespace {
 
 using dbf::TDbfFieldLayer;
-
-enum class Output { kText, kCsv, kJson };
-
-struct Cell {
-  enum Kind { kString, kNumber, kBool, kNull };
-  std::string text;  // UTF-8; empty for null
-  Kind kind = kString;
-};
-
-std::string Utf8(std::string_view ansi) {
-  return platform::text_codec().ansi_to_utf8(ansi);
-}
-
-std::string_view Trim(std::string_view text) {
-  size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string_view::npos) return {};
-  size_t end = text.find_last_not_of(' ');
-  return text.substr(begin, end - begin + 1);
-}
-
-// Control characters of a field that is not text would upset a terminal.
-std::string Printable(std::string_view raw) {
-  std::string out(raw);
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) < 32) c = '.';
-  }
-  return Utf8(out);
-}
-
-// A JSON number token exactly as stored, when the stored text is one.
-bool IsJsonNumber(std::string_view text) {
-  size_t i = 0;
-  auto digits = [&] {
-    size_t start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-      ++i;
-    return i > start;
-  };
-  if (i < text.size() && text[i] == '-') ++i;
-  if (i < text.size() && text[i] == '0' && i + 1 < text.size() && text[i + 1] >= '0' &&
-      text[i + 1] <= '9') {
-    return false;
-  }
-  if (!digits()) return false;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    if (!digits()) return false;
-  }
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (!digits()) return false;
-  }
-  return i == text.size();
-}
-
-Cell NumberCell(std::string_view stored) {
-  if (stored.empty()) return {"", Cell::kNull};
-  if (IsJsonNumber(stored)) return {std::string(stored), Cell::kNumber};
-  std::optional<double> value = parse_number(stored, '.');
-  if (value && std::isfinite(*value)) return {format_general(*value, '.'), Cell::kNumber};
-  return {Printable(stored), Cell::kString};
-}
-
-Cell DateCell(std::string_view stored) {
-  if (stored.empty()) return {"", Cell::kNull};
-  if (stored.size() == 8 && stored.find_first_not_of("0123456789") == std::string_view::npos) {
-    std::string iso(stored.substr(0, 4));
-    iso.append("-").append(stored.substr(4, 2)).append("-").append(stored.substr(6, 2));
-    return {iso, Cell::kString};
-  }
-  return {Printable(stored), Cell::kString};
-}
-
-Cell LogicalCell(std::string_view stored) {
-  if (stored.empty() || stored == "?") return {std::string(stored), Cell::kNull};
-  bool value = std::string_view("TtYyJj").find(stored[0]) != std::string_view::npos;
-  return {value ? "T" : "F", Cell::kBool};
-}
-
-Cell FieldCell(const TDbfFieldLayer& table, int field, std::string& scratch) {
-  if (table.BinaryNumber(field)) {
-    const double value = table.GetNumber(field);
-    if (table.Field(field).type != 'T') return {format_general(value, '.'), Cell::kNumber};
-    if (value == 0) return {"", Cell::kNull};
-    std::optional<std::string> stamp = format_date_time(value, "yyyy-mm-dd hh:nn:ss");
-    return {stamp.value_or(format_general(value, '.')), Cell::kString};
-  }
-  std::string_view stored = Trim(table.GetFieldText(field));
-  switch (table.Field(field).type) {
-    case 'C':
-      table.GetString(field, true, scratch);
-      return {Utf8(scratch), Cell::kString};
-    case 'N':
-    case 'F':
-    case 'M':
-    case 'B':
-    case 'G':
-      return NumberCell(stored);
-    case 'D':
-      return DateCell(stored);
-    case 'L':
-      return LogicalCell(stored);
-    default:
-      return {Printable(stored), Cell::kString};
-  }
-}
-
-bool RightAligned(const TDbfFieldLayer& table, int field) {
-  return table.BinaryNumber(field) ||
-         std::string_view("NFMBG").find(table.Field(field).type) != std::string_view::npos;
-}
 
 // Calls `visit(record_number, deleted)` for every record to show, with the
 // record in the table's buffer.
@@ -148,14 +40,6 @@ void ForEachRecord(TDbfFieldLayer& table, bool with_deleted, Visit visit) {
     if (table.RecordDeleted() && !with_deleted) continue;
     visit(r, table.RecordDeleted());
   }
-}
-
-std::vector<Cell> RecordCells(const TDbfFieldLayer& table, std::string& scratch) {
-  std::vector<Cell> cells;
-  cells.reserve(static_cast<size_t>(table.FieldCount()));
-  for (int i = 0; i < table.FieldCount(); ++i)
-    cells.push_back(FieldCell(table, i, scratch));
-  return cells;
 }
 
 // Columns shown as text: display width counts characters, not UTF-8 bytes.
@@ -208,7 +92,7 @@ std::string TwoDigits(int value) {
          static_cast<char>('0' + value % 10);
 }
 
-void PrintHeader(std::ostream& out, const TDbfFieldLayer& table) {
+void PrintHeader(std::ostream& out, TDbfFieldLayer& table) {
   auto header = table.Header();
   auto byte = [&](size_t i) { return static_cast<int>(static_cast<unsigned char>(header[i])); };
   const int year = byte(1) < 80 ? 2000 + byte(1) : 1900 + byte(1);
@@ -222,7 +106,12 @@ void PrintHeader(std::ostream& out, const TDbfFieldLayer& table) {
   if (stored != static_cast<uint32_t>(table.RecordCount()))
     out << " (the header says " << stored << ")";
   out << "\nHeader length: " << table.HeaderLength() << '\n'
-      << "Record length: " << table.RecordLength() << "\n\nFields:\n";
+      << "Record length: " << table.RecordLength() << '\n';
+  if (table.MemoOpen()) {
+    out << "Memo file:     " << Utf8(table.Memo().FileName()) << " (blocks of "
+        << table.Memo().BlockSize() << " bytes)\n";
+  }
+  out << "\nFields:\n";
   std::vector<std::vector<std::string>> rows;
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
     rows.push_back({std::to_string(f.number), Utf8(f.name), std::string(1, f.type),
@@ -243,7 +132,7 @@ void PrintHeader(std::ostream& out, const TDbfFieldLayer& table) {
     PrintRow(out, row, widths, right);
 }
 
-void PrintText(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
+void PrintText(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, RecordCells& cells) {
   PrintHeader(out, table);
   std::vector<std::string> titles = {"#"};
   std::vector<bool> right = {true};
@@ -255,11 +144,10 @@ void PrintText(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
     titles.push_back(Utf8(f.name));
     right.push_back(RightAligned(table, f.number - 1));
   }
-  std::string scratch;
   auto row_of = [&](int32_t r, bool deleted) {
     std::vector<std::string> row = {std::to_string(r)};
     if (with_deleted) row.push_back(deleted ? "*" : "");
-    for (Cell& cell : RecordCells(table, scratch))
+    for (Cell& cell : cells.Read(table, r))
       row.push_back(std::move(cell.text));
     return row;
   };
@@ -292,19 +180,18 @@ std::string CsvField(std::string_view text) {
   return quoted;
 }
 
-void PrintCsv(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
+void PrintCsv(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, RecordCells& cells) {
   std::string line = with_deleted ? "_deleted" : "";
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
     if (!line.empty() || f.number > 1) line.push_back(',');
     line.append(CsvField(Utf8(f.name)));
   }
   out << line << "\r\n";
-  std::string scratch;
-  ForEachRecord(table, with_deleted, [&](int32_t, bool deleted) {
+  ForEachRecord(table, with_deleted, [&](int32_t r, bool deleted) {
     line.clear();
     if (deleted) line.push_back('*');
     bool first = !with_deleted;
-    for (const Cell& cell : RecordCells(table, scratch)) {
+    for (const Cell& cell : cells.Read(table, r)) {
       if (!first) line.push_back(',');
       first = false;
       line.append(CsvField(cell.text));
@@ -346,7 +233,7 @@ std::string JsonValue(const Cell& cell) {
   return JsonString(cell.text);
 }
 
-void PrintJson(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
+void PrintJson(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, RecordCells& cells) {
   auto header = table.Header();
   auto byte = [&](size_t i) { return static_cast<int>(static_cast<unsigned char>(header[i])); };
   const int year = byte(1) < 80 ? 2000 + byte(1) : 1900 + byte(1);
@@ -355,23 +242,24 @@ void PrintJson(std::ostream& out, TDbfFieldLayer& table, bool with_deleted) {
       << year << '-' << TwoDigits(byte(2)) << '-' << TwoDigits(byte(3))
       << "\",\n  \"record_count\": " << table.RecordCount()
       << ",\n  \"header_length\": " << table.HeaderLength()
-      << ",\n  \"record_length\": " << table.RecordLength() << ",\n  \"fields\": [";
+      << ",\n  \"record_length\": " << table.RecordLength();
+  if (table.MemoOpen()) out << ",\n  \"memo_file\": " << JsonString(Utf8(table.Memo().FileName()));
+  out << ",\n  \"fields\": [";
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
     out << (f.number > 1 ? ",\n" : "\n") << "    {\"name\": " << JsonString(Utf8(f.name))
         << ", \"type\": \"" << Printable(std::string(1, f.type)) << "\", \"length\": " << f.length
         << ", \"decimals\": " << f.decimals << ", \"offset\": " << f.offset << '}';
   }
   out << (table.FieldCount() > 0 ? "\n  ],\n  \"records\": [" : "],\n  \"records\": [");
-  std::string scratch;
   bool first = true;
   ForEachRecord(table, with_deleted, [&](int32_t r, bool deleted) {
     out << (first ? "\n" : ",\n") << "    {\"record\": " << r
         << ", \"deleted\": " << (deleted ? "true" : "false") << ", \"values\": {";
     first = false;
-    std::vector<Cell> cells = RecordCells(table, scratch);
-    for (size_t i = 0; i < cells.size(); ++i) {
+    std::vector<Cell> values = cells.Read(table, r);
+    for (size_t i = 0; i < values.size(); ++i) {
       out << (i > 0 ? ", " : "") << JsonString(Utf8(table.Field(static_cast<int>(i)).name)) << ": "
-          << JsonValue(cells[i]);
+          << JsonValue(values[i]);
     }
     out << "}}";
   });
@@ -392,13 +280,17 @@ int run_show(const std::vector<std::string>& args, Io& io) {
   try {
     TDbfFieldLayer table(platform::ansi_path(*path), true, false);
     table.OpenTable();
+    // A missing or unreadable memo file stops the command before any output.
+    if (HasMemoFields(table)) table.Memo();
+    RecordCells cells(!csv && !json);
     if (csv) {
-      PrintCsv(io.out, table, with_deleted);
+      PrintCsv(io.out, table, with_deleted, cells);
     } else if (json) {
-      PrintJson(io.out, table, with_deleted);
+      PrintJson(io.out, table, with_deleted, cells);
     } else {
-      PrintText(io.out, table, with_deleted);
+      PrintText(io.out, table, with_deleted, cells);
     }
+    if (cells.ReportProblems(io.err)) return kFailed;
   } catch (const Error& e) {
     io.err << "pharmex show: " << Utf8(e.what()) << '\n';
     return kFailed;

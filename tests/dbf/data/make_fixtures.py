@@ -26,6 +26,17 @@ def visual_foxpro():
         table.append((-7, 2.75, 12.3456, datetime.datetime(2024, 3, 5, 12, 30, 15), 'Мазь'))
 
 
+def db3_memo():
+    # dBase III table with a memo file: a Cyrillic text, an empty one, one
+    # longer than a block.
+    table = dbf.Table('peer_db3_memo.dbf', 'name C(10); note M', dbf_type='db3', codepage='cp866')
+    with table.open(dbf.READ_WRITE):
+        table.append(('one', 'Аспирин'))
+        table.append(('two', ''))
+        table.append(('three', 'x' * 700))
+
+
 if __name__ == '__main__':
     cyrillic_db3()
     visual_foxpro()
+    db3_memo()

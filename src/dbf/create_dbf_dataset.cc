@@ -1,0 +1,50 @@
+#include "dbf/create_dbf_dataset.h"
+
+#include "core/error.h"
+#include "dbf/dbf4_builder.h"
+#include "dbf/dbf_dataset.h"
+#include "dbf/dbf_table.h"
+#include "dbf/field_spec.h"
+#include "dbf/fox_builder.h"
+
+namespace pharmex::dbf {
+
+TCreateDbfDataSet::TCreateDbfDataSet(platform::FileSystem& file_system) : fs_(file_system) {}
+
+std::unique_ptr<TDbfBuilder> TCreateDbfDataSet::NewBuilder(TDbfTypes type, std::string_view path,
+                                                           platform::FileSystem& file_system) {
+  switch (type) {
+    case TDbfTypes::DBaseIV:
+      return std::make_unique<TDbf4Builder>(path, file_system);
+    case TDbfTypes::FoxPro2:
+      return std::make_unique<TFoxBuilder>(path, file_system);
+    case TDbfTypes::Clipper:
+    case TDbfTypes::DBaseIII:
+      break;
+  }
+  return std::make_unique<TDbfBuilder>(path, file_system);
+}
+
+bool TCreateDbfDataSet::CreateTable() {
+  if (!table_) raise<DatabaseError>("A table is not assigned to this object");
+  if (table_->Active()) raise<DatabaseError>("Cannot perform this operation on an open table");
+  // The file that will be written, and opened afterwards: the dataset adds
+  // ".DBF" the same way.
+  const std::string path = TDbfTable::TablePath(table_->TablePath());
+  if (!auto_overwrite_ && fs_.exists(TDiskFile::FullPath(path))) {
+    if (!ask_ || !ask_(path)) return false;
+  }
+  std::optional<std::vector<TFieldSpec>> specs = ParseFieldList(create_fields_);
+  if (!specs) raise<DatabaseError>("Field list is invalid");
+
+  {
+    std::unique_ptr<TDbfBuilder> builder = NewBuilder(type_, path, fs_);
+    for (const TFieldSpec& spec : *specs)
+      builder->AddField(spec.name, spec.type, spec.length, spec.decimals);
+    builder->CreateFiles();
+  }
+  table_->Open();
+  return true;
+}
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,84 @@
+// TCreateDbfDataSet: creates a new table from a list of field specifications
+// (TFieldSpec) and opens it through the dataset it is given.
+//
+//   TDbfDataSet table;
+//   table.SetTableName("/out/orders.dbf");
+//   TCreateDbfDataSet creator;
+//   creator.SetDBFTable(&table);
+//   creator.SetDBFType(TDbfTypes::DBaseIV);
+//   creator.SetAutoOverwrite(true);
+//   creator.SetCreateFields({"NAME;C;80;0", "QNT;N;14;2", "NOTE;M;0;0"});
+//   creator.CreateTable();  // table is now open, ready for Append
+//
+// Refusals, all DatabaseError and all before any file is touched: "A table is
+// not assigned to this object", "Cannot perform this operation on an open
+// table", "Field list is invalid" (see ParseFieldList). File errors come from
+// the disk files ("Could not create file %s", ...); a partly written file is
+// then left in place.
+//
+// Replacing a table. With AutoOverwrite an existing table file is replaced
+// without a word. Without it the creator asks the OverwriteQuestion callback,
+// which a host with a user interface sets to show kOverwriteQuestion (this
+// engine knows nothing of windows); when no callback is set the answer is no.
+// A declined question makes CreateTable return false with nothing written.
+// The question concerns the file that would be replaced: the table name with
+// ".DBF" added when it has none.
+//
+// One object is used by one thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbf/dbf_builder.h"
+#include "platform/file_system.h"
+
+namespace pharmex::dbf {
+
+class TDbfDataSet;
+
+enum class TDbfTypes { Clipper, DBaseIII, DBaseIV, FoxPro2 };
+
+class TCreateDbfDataSet {
+ public:
+  static constexpr std::string_view kOverwriteQuestion = "Table exists.  Do you want to overwrite?";
+  // Gets the path of the existing table; true replaces it.
+  using TOverwriteQuestion = std::function<bool(std::string_view path)>;
+
+  explicit TCreateDbfDataSet(platform::FileSystem& file_system = platform::file_system());
+
+  // One field specification per line, in field order.
+  const std::vector<std::string>& CreateFields() const { return create_fields_; }
+  std::vector<std::string>& CreateFields() { return create_fields_; }
+  void SetCreateFields(std::vector<std::string> lines) { create_fields_ = std::move(lines); }
+  // The dataset whose TableName names the file and which is opened after.
+  TDbfDataSet* DBFTable() const { return table_; }
+  void SetDBFTable(TDbfDataSet* table) { table_ = table; }
+  TDbfTypes DBFType() const { return type_; }  // default Clipper
+  void SetDBFType(TDbfTypes type) { type_ = type; }
+  bool AutoOverwrite() const { return auto_overwrite_; }  // default false
+  void SetAutoOverwrite(bool on) { auto_overwrite_ = on; }
+  void SetOverwriteQuestion(TOverwriteQuestion ask) { ask_ = std::move(ask); }
+
+  // Creates the files and opens DBFTable: true. False when replacing an
+  // existing table was declined.
+  bool CreateTable();
+
+  // The builder of a flavour: TDbf4Builder for DBaseIV, TFoxBuilder for
+  // FoxPro2, TDbfBuilder for the others.
+  static std::unique_ptr<TDbfBuilder> NewBuilder(TDbfTypes type, std::string_view path,
+                                                 platform::FileSystem& file_system);
+
+ private:
+  platform::FileSystem& fs_;
+  std::vector<std::string> create_fields_;
+  TDbfDataSet* table_ = nullptr;
+  TDbfTypes type_ = TDbfTypes::Clipper;
+  bool auto_overwrite_ = false;
+  TOverwriteQuestion ask_;
+};
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,73 @@
+// TDbfBuilder: writes a new, empty table file (and its memo file when the
+// table has memo fields) from field descriptions. This class writes the
+// dBase III / Clipper flavour; TDbf4Builder and TFoxBuilder change the version
+// byte and the memo file.
+//
+//   version byte   0x03 without memo fields; with them 0x83 here, 0x8B for
+//                  dBase IV, 0xF5 for FoxPro
+//   header         today's date, record count 0, header length 32 * n + 33,
+//                  record length 1 + the fields' widths, the rest zero
+//   descriptors    name upper-cased and cut to 10 characters, type letter
+//                  upper-cased, length and decimals as TFieldSpec describes
+//   then           0x0D, 0x1A: the new table is 32 * n + 34 bytes
+//
+// The memo file takes the table's path with its extension replaced (".dbt",
+// ".fpt" for FoxPro; see TMemoFile::MemoPath for the case of the letters).
+// Both files are created empty, replacing existing ones; a table without
+// memo fields leaves an old memo file of the same name alone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbf/dbf_format.h"
+#include "platform/file_system.h"
+
+namespace pharmex::dbf {
+
+class TDbfBuilder {
+ public:
+  // `path` gets ".DBF" when it has no extension.
+  explicit TDbfBuilder(std::string_view path,
+                       platform::FileSystem& file_system = platform::file_system());
+  TDbfBuilder(const TDbfBuilder&) = delete;
+  TDbfBuilder& operator=(const TDbfBuilder&) = delete;
+  virtual ~TDbfBuilder();
+
+  const std::string& Path() const { return path_; }
+  std::string MemoPath() const;
+  bool HasMemo() const { return has_memo_; }
+  uint32_t RecordLength() const { return record_length_; }
+  int FieldCount() const { return static_cast<int>(descriptors_.size()); }
+
+  // Appends one descriptor; an empty name adds nothing. The caller has
+  // checked the values (ParseFieldList).
+  void AddField(std::string_view name, char type, int32_t length, int32_t decimals);
+  // Writes the table file and, with memo fields, the memo file ("Could not
+  // create file %s", "Access denied to file %s", "Error writing to %s").
+  void CreateFiles();
+
+  // The bytes of the table file as CreateFiles writes them.
+  std::string TableImage() const;
+
+ protected:
+  virtual uint8_t MemoVersion() const { return format::kVersionDb3Memo; }
+  virtual std::string_view MemoExtension() const { return ".dbt"; }
+  virtual std::string InitialMemo(std::string_view base_name) const;
+
+ private:
+  using Descriptor = std::array<char, format::kDescriptorSize>;
+
+  void WriteFile(const std::string& path, const std::string& bytes);
+
+  platform::FileSystem& fs_;
+  std::string path_;
+  std::vector<Descriptor> descriptors_;
+  uint32_t record_length_ = 1;  // the deletion flag
+  bool has_memo_ = false;
+};
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,200 @@
+// TDbfDataSet: the face of the table engine that exports and imports use.
+//
+// An export names the file, lets TCreateDbfDataSet create and open it, then
+// for every row appends a record, assigns field values and posts; an import
+// opens a file and walks it from First to Eof reading values. Values travel as
+// Variants and are converted by the field objects (TDbfField).
+//
+//   TDbfDataSet orders;
+//   orders.SetTableName("/out/orders.dbf");
+//   orders.Open();
+//   TDbfField& qty = orders.FieldByName("qty");  // resolve once, keep
+//   orders.Append();
+//   qty.SetValue(Variant::integer(5));
+//   orders.Post();
+//
+// States: closed (dsInactive) -> Open -> dsBrowse -> Append -> dsInsert ->
+// Post -> dsBrowse; dsBrowse -> Edit -> dsEdit -> Post or Cancel -> dsBrowse;
+// Close from any state (a pending insert or edit is dropped).
+//
+// Walking skips deleted records unless UseDeleted is set. RecordCount is the
+// number of records in the file, deleted ones included, unless ExactCount
+// asks for the visible records to be counted.
+//
+// Field objects live from Open to Close: a TDbfField& or pointer obtained
+// from FieldByName, FindField or Fields is valid until the dataset closes.
+// Looking a field up by name costs one hash of the name and no allocation.
+//
+// Failures are DatabaseError for the dataset's own refusals (messages below)
+// and DbfError from the table and disk files, passed on unchanged. A Post
+// whose record could not be written leaves the dataset in its insert or edit
+// state with the record buffer intact, to be corrected, posted again or
+// cancelled.
+//
+// One object is used by one thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbf/dbf_field.h"
+#include "dbf/dbf_field_def.h"
+#include "dbf/dbf_field_layer.h"
+#include "dbf/field_name_index.h"
+#include "dbf/lock_protocol.h"
+#include "dbf/memo_file.h"
+#include "platform/file_system.h"
+
+namespace pharmex::dbf {
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+class TDbfDataSet {
+ public:
+  // Every setting at its default.
+  explicit TDbfDataSet(platform::FileSystem& file_system = platform::file_system());
+  TDbfDataSet(const TDbfDataSet&) = delete;
+  TDbfDataSet& operator=(const TDbfDataSet&) = delete;
+  // Closes, swallowing failures (call Close to see them).
+  ~TDbfDataSet();
+
+  // Settings. Those marked "closed only" fail with "Cannot perform this
+  // operation on an open dataset" while the dataset is open; the others
+  // reach an open table at once.
+  const std::string& TableName() const { return table_name_; }
+  void SetTableName(std::string_view name);  // closed only; ".DBF" is added on Open
+  const std::string& DatabaseName() const { return database_name_; }
+  void SetDatabaseName(std::string_view folder);  // closed only; "" (default): none
+  bool Exclusive() const { return exclusive_; }
+  void SetExclusive(bool on);  // closed only; default false: opened shared
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool on);  // closed only; default false
+  TIntFields LargeIntegerAs() const { return large_integer_as_; }
+  void SetLargeIntegerAs(TIntFields as);  // closed only; default asInteger
+  const std::string& EncryptionKey() const { return encryption_key_; }
+  // Closed only. Kept for the settings' sake: encrypted tables are refused
+  // on opening ("No Password for encrypted file %s") whatever the key.
+  void SetEncryptionKey(std::string_view key);
+  bool TranslateASCII() const { return translate_ascii_; }
+  void SetTranslateASCII(bool on);  // default true: ANSI <-> OEM for text and memos
+  bool UseDeleted() const { return use_deleted_; }
+  void SetUseDeleted(bool on);  // default false: deleted records are skipped
+  bool AutoFlush() const { return auto_flush_; }
+  void SetAutoFlush(bool on);  // default false
+  TLockProtocol LockProtocol() const { return lock_protocol_; }
+  void SetLockProtocol(TLockProtocol protocol);  // default Default
+  int32_t UserID() const { return user_id_; }
+  void SetUserID(int32_t id);  // default 0; written into every header
+  bool ExactCount() const { return exact_count_; }
+  void SetExactCount(bool on) { exact_count_ = on; }  // default false
+  const TLockRetry& MemoLockRetry() const { return memo_lock_retry_; }
+  void SetMemoLockRetry(TLockRetry retry);
+
+  // The folder (DatabaseName, with a "/" added when it lacks one) followed by
+  // TableName, as written.
+  std::string TablePath() const;
+
+  // Opens the table and stands on its first visible record. Does nothing when
+  // open. Fails with "Table name missing", "Cannot find file %s", "Duplicate
+  // field name '%s'", or the table file's errors ("Access denied to file %s",
+  // "Table Header for %s is invalid", ...).
+  void Open();
+  // Drops a pending insert or edit, releases the field objects and closes the
+  // table and memo files. Does nothing when closed.
+  void Close();
+  bool Active() const { return table_ != nullptr; }
+  TDataSetState State() const { return state_; }
+
+  // A new blank record (0 in numeric fields); a pending insert or edit is
+  // posted first (dropped when nothing was assigned). Needs an open, writable
+  // dataset ("Cannot modify a read-only dataset").
+  void Append();
+  // Edits the current record under the record lock ("Record is locked by
+  // another user"); appends when there is no current record.
+  void Edit();
+  // Writes the record being inserted (appended at the end) or edited
+  // (written over its old place). "Dataset not in edit or insert mode"
+  // outside those states.
+  void Post();
+  // Drops the record being inserted or edited. Memo texts already assigned
+  // stay in the memo file.
+  void Cancel();
+
+  void First();
+  // The next visible record; at the end Eof becomes true and the last visible
+  // record stays current.
+  void Next();
+  bool Eof() const { return eof_; }
+  bool Bof() const { return bof_; }
+  // The current record's number in the file (0: none).
+  int32_t RecNo() const;
+  int32_t RecordCount();
+
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  // REQUIRES: 0 <= index < FieldCount().
+  TDbfField& Fields(int index) { return *fields_[static_cast<size_t>(index)]; }
+  // Names compare without regard to case. Null when there is no such field
+  // (or the dataset is closed).
+  TDbfField* FindField(std::string_view name);
+  // The field, or "Field '%s' not found".
+  TDbfField& FieldByName(std::string_view name);
+
+  // The open table (null while closed).
+  TDbfFieldLayer* DBFObject() { return table_.get(); }
+  const TDbfFieldLayer* DBFObject() const { return table_.get(); }
+
+  // For the field objects and blob streams.
+  bool Editing() const {
+    return state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
+  }
+  // "Dataset not in edit or insert mode" unless inserting or editing.
+  void CheckEditing() const;
+  // An assignment changed the record being inserted or edited.
+  void MarkModified() { modified_ = true; }
+
+ private:
+  void CheckActive() const;
+  void CheckInactive() const;
+  void CheckWritable() const;
+  // Posts a modified insert or edit, drops an unmodified one.
+  void CheckBrowseMode();
+  void BuildFields(TDbfFieldLayer& table);
+  // Reads `position`, then moves on while the record is hidden.
+  bool FetchVisible(int32_t position);
+  // The record buffer as it was before the insert or edit began.
+  void RestoreBuffer();
+  void ReleaseRecordLock();
+  void PostInsert();
+  int32_t CountVisible();
+
+  platform::FileSystem& fs_;
+  std::string table_name_;
+  std::string database_name_;
+  std::string encryption_key_;
+  bool exclusive_ = false;
+  bool read_only_ = false;
+  bool translate_ascii_ = true;
+  TIntFields large_integer_as_ = TIntFields::asInteger;
+  bool use_deleted_ = false;
+  bool auto_flush_ = false;
+  TLockProtocol lock_protocol_ = TLockProtocol::Default;
+  int32_t user_id_ = 0;
+  bool exact_count_ = false;
+  TLockRetry memo_lock_retry_;
+
+  std::unique_ptr<TDbfFieldLayer> table_;
+  std::vector<std::unique_ptr<TDbfField>> fields_;
+  TFieldNameIndex field_index_;
+  TDataSetState state_ = TDataSetState::dsInactive;
+  bool has_current_ = false;  // a visible record is current
+  bool eof_ = true;
+  bool bof_ = true;
+  bool modified_ = false;
+  int32_t edit_record_ = 0;
+  bool record_locked_ = false;
+};
+
+}  // namespace pharmex::dbf

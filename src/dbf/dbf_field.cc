@@ -1,0 +1,212 @@
+#include "dbf/dbf_field.h"
+
+#include <cmath>
+#include <limits>
+
+#include "core/error.h"
+#include "core/number_format.h"
+#include "dbf/dbf_blob_stream.h"
+#include "dbf/dbf_dataset.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::dbf {
+
+namespace {
+
+constexpr int64_t kSmallintMin = std::numeric_limits<int16_t>::min();
+constexpr int64_t kSmallintMax = std::numeric_limits<int16_t>::max();
+constexpr int64_t kIntegerMin = std::numeric_limits<int32_t>::min();
+constexpr int64_t kIntegerMax = std::numeric_limits<int32_t>::max();
+
+Variant AnsiText(std::string_view ansi) {
+  return Variant::string(platform::text_codec().ansi_to_utf16(ansi));
+}
+
+// A whole number read from a field, in the narrowest kind that holds it.
+Variant WholeValue(int64_t value, TFieldType type) {
+  if (type == TFieldType::ftSmallint && value >= kSmallintMin && value <= kSmallintMax)
+    return Variant::small_int(static_cast<int16_t>(value));
+  if (type != TFieldType::ftLargeint && value >= kIntegerMin && value <= kIntegerMax)
+    return Variant::integer(static_cast<int32_t>(value));
+  return Variant::int64(value);
+}
+
+}  // namespace
+
+TDbfField::TDbfField(TDbfDataSet& dataset, int index, TFieldType type)
+    : dataset_(dataset), index_(index), type_(type) {}
+
+TDbfFieldLayer& TDbfField::Table() const {
+  return *dataset_.DBFObject();
+}
+
+const std::string& TDbfField::FieldName() const {
+  return Table().Field(index_).name;
+}
+
+uint32_t TDbfField::Size() const {
+  return type_ == TFieldType::ftString ? Table().Field(index_).length : 0;
+}
+
+int64_t TDbfField::MemoBlock() const {
+  return Table().GetInteger(index_);
+}
+
+Variant TDbfField::Value() const {
+  TDbfFieldLayer& table = Table();
+  switch (type_) {
+    case TFieldType::ftString: {
+      std::string ansi;
+      table.GetString(index_, transliterate_, ansi);
+      return ansi.empty() ? Variant::null() : AnsiText(ansi);
+    }
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint:
+      return WholeValue(table.GetInteger(index_), type_);
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+      return Variant::real(table.GetNumber(index_));
+    case TFieldType::ftDateTime: {
+      const double stamp = table.GetNumber(index_);
+      return stamp == 0 ? Variant::null() : Variant::date(stamp);
+    }
+    case TFieldType::ftBoolean:
+      return Variant::boolean(table.GetLogical(index_));
+    case TFieldType::ftDate: {
+      std::optional<double> day = table.GetDate(index_);
+      return day ? Variant::date(*day) : Variant::null();
+    }
+    case TFieldType::ftMemo:
+    case TFieldType::ftBlob: {
+      if (MemoBlock() == 0) return Variant::null();
+      return AnsiText(TDbfBlobStream::Contents(*this));
+    }
+    case TFieldType::ftUnknown:
+      break;
+  }
+  return Variant::null();
+}
+
+bool TDbfField::IsNull() const {
+  TDbfFieldLayer& table = Table();
+  switch (type_) {
+    case TFieldType::ftString: {
+      std::string ansi;
+      table.GetString(index_, false, ansi);
+      return ansi.empty();
+    }
+    case TFieldType::ftDate:
+      return !table.GetDate(index_);
+    case TFieldType::ftDateTime:
+      return table.GetNumber(index_) == 0;
+    case TFieldType::ftMemo:
+    case TFieldType::ftBlob:
+      return MemoBlock() == 0;
+    default:
+      return false;
+  }
+}
+
+void TDbfField::CheckWritable() const {
+  dataset_.CheckEditing();
+  if (read_only_) raise<DatabaseError>("Field '%s' cannot be modified", {FieldName()});
+}
+
+[[noreturn]] void TDbfField::RaiseInvalid() const {
+  raise<DatabaseError>("Invalid value for field '%s'", {FieldName()});
+}
+
+void TDbfField::SetValue(const Variant& value) {
+  CheckWritable();
+  if (type_ == TFieldType::ftCurrency) return;  // the dataset layer does not store these
+  if (value.is_null()) {
+    AssignNull();
+  } else {
+    Assign(value);
+  }
+  dataset_.MarkModified();
+}
+
+void TDbfField::AssignNull() {
+  TDbfFieldLayer& table = Table();
+  switch (type_) {
+    case TFieldType::ftString:
+    case TFieldType::ftDate:
+      table.ClearField(index_);
+      break;
+    case TFieldType::ftBoolean:
+      table.PutLogical(index_, false);
+      break;
+    case TFieldType::ftMemo:
+    case TFieldType::ftBlob:
+      AssignBlob({});
+      break;
+    default:  // the numbers and ftDateTime
+      table.PutInteger(index_, 0);
+      break;
+  }
+}
+
+void TDbfField::Assign(const Variant& value) {
+  TDbfFieldLayer& table = Table();
+  const platform::TextCodec& codec = platform::text_codec();
+  try {
+    switch (type_) {
+      case TFieldType::ftString: {
+        std::string ansi = codec.utf16_to_ansi(value.to_text());
+        table.PutString(index_, ansi, transliterate_);  // cut to the field, then translated
+        return;
+      }
+      case TFieldType::ftSmallint:
+        return AssignWhole(value, kSmallintMin, kSmallintMax);
+      case TFieldType::ftInteger:
+        return AssignWhole(value, kIntegerMin, kIntegerMax);
+      case TFieldType::ftLargeint:
+        return table.PutInteger(index_, value.to_int64());
+      case TFieldType::ftFloat:
+        return table.PutNumber(index_, value.to_double());
+      case TFieldType::ftDateTime:
+        return table.PutNumber(index_, value.to_date());
+      case TFieldType::ftDate:
+        return table.PutDate(index_, value.to_date());
+      case TFieldType::ftBoolean:
+        return table.PutLogical(index_, value.to_bool());
+      case TFieldType::ftMemo:
+      case TFieldType::ftBlob:
+        return AssignBlob(codec.utf16_to_ansi(value.to_text()));
+      case TFieldType::ftCurrency:
+      case TFieldType::ftUnknown:
+        return;
+    }
+  } catch (const VariantError&) {
+    RaiseInvalid();
+  }
+}
+
+void TDbfField::AssignWhole(const Variant& value, int64_t min, int64_t max) {
+  double shown = 0;
+  try {
+    const int64_t whole = value.to_int64();
+    if (whole >= min && whole <= max) {
+      Table().PutInteger(index_, whole);
+      return;
+    }
+    shown = static_cast<double>(whole);
+  } catch (const VariantError&) {
+    // Beyond even 64 bits, or not a number at all.
+    const double number = value.to_double();  // throws for what is not a number
+    if (std::isnan(number)) throw;
+    shown = round_half_even(number);
+  }
+  raise<DatabaseError>("%g is not a valid value for field '%s'. The allowed range is %g to %g",
+                       {shown, FieldName(), static_cast<double>(min), static_cast<double>(max)});
+}
+
+void TDbfField::AssignBlob(std::string_view bytes) {
+  TDbfBlobStream stream(*this, TBlobStreamMode::bmWrite);
+  stream.Write(bytes);
+  stream.Release();
+}
+
+}  // namespace pharmex::dbf

@@ -1,0 +1,98 @@
+// TDbfField: one visible field of an open TDbfDataSet, of one of the dataset
+// kinds (TFieldType), reading and assigning the field of the current record
+// as a Variant.
+//
+// Assignment converts the value to the field's kind and stores it in the
+// record buffer (a memo field writes its memo file at once and stores the
+// block number):
+//   ftString    the value's text (process-wide regional settings), cut to the
+//               field size, translated to OEM when Transliterate is on
+//   ftSmallint, ftInteger
+//               the value rounded to a whole number (halves to even), which
+//               must lie in the kind's range ("%g is not a valid value for
+//               field '%s'. The allowed range is %g to %g")
+//   ftLargeint  the value rounded to a 64-bit whole number
+//   ftFloat     the value as a number (text read with the locale's separator)
+//   ftDate, ftDateTime
+//               the value as a date-time; ftDate keeps the day
+//   ftBoolean   the value as true / false
+//   ftMemo, ftBlob
+//               the value's text through a TDbfBlobStream (memo text is
+//               translated to OEM, blob bytes are not)
+//   ftCurrency  nothing: assignments are ignored
+// A null Variant stores blanks (text, date), 0 (numbers), "F" (logical) or an
+// empty memo (block 0). A value that cannot be converted fails with "Invalid
+// value for field '%s'". A failed assignment leaves the field as it was.
+//
+// Reading gives null for a blank text, a date that is blank or not a calendar
+// date, a date-time of 0 and a memo at block 0; numbers and logicals are
+// never null.
+//
+// Assignments need the dataset in insert or edit state ("Dataset not in edit
+// or insert mode") and a field that is not read-only ("Field '%s' cannot be
+// modified").
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/variant.h"
+#include "dbf/dbf_field_def.h"
+
+namespace pharmex::dbf {
+
+class TDbfDataSet;
+class TDbfFieldLayer;
+
+class TDbfField {
+ public:
+  // `index` is the field's place among the table's descriptors (0-based).
+  TDbfField(TDbfDataSet& dataset, int index, TFieldType type);
+  TDbfField(const TDbfField&) = delete;
+  TDbfField& operator=(const TDbfField&) = delete;
+
+  TDbfDataSet& DataSet() const { return dataset_; }
+  // As in the descriptor.
+  const std::string& FieldName() const;
+  TFieldType DataType() const { return type_; }
+  // The descriptor's number, 1-based.
+  int FieldNo() const { return index_ + 1; }
+  int Index() const { return index_; }
+  // The character count of an ftString field; 0 for the other kinds.
+  uint32_t Size() const;
+  bool IsBlob() const { return type_ == TFieldType::ftMemo || type_ == TFieldType::ftBlob; }
+
+  // ANSI <-> OEM translation of ftString and ftMemo fields (default on; it
+  // also needs the dataset's TranslateASCII). Other kinds are never translated.
+  bool Transliterate() const { return transliterate_ && type_ != TFieldType::ftBlob; }
+  void SetTransliterate(bool on) { transliterate_ = on; }
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool on) { read_only_ = on; }
+
+  Variant Value() const;
+  void SetValue(const Variant& value);
+  bool IsNull() const;
+  // The null assignment.
+  void Clear() { SetValue(Variant::null()); }
+
+  // "Dataset not in edit or insert mode", "Field '%s' cannot be modified".
+  void CheckWritable() const;
+  // The block number of the memo (0: none).
+  int64_t MemoBlock() const;
+
+ private:
+  TDbfFieldLayer& Table() const;
+  void Assign(const Variant& value);
+  void AssignNull();
+  void AssignWhole(const Variant& value, int64_t min, int64_t max);
+  void AssignBlob(std::string_view bytes);
+  [[noreturn]] void RaiseInvalid() const;
+
+  TDbfDataSet& dataset_;
+  int index_;
+  TFieldType type_;
+  bool transliterate_ = true;
+  bool read_only_ = false;
+};
+
+}  // namespace pharmex::dbf
