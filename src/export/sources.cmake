@@ -4,6 +4,7 @@ set(PHARMEX_export_SOURCES
   efarma_sst.cc
   field_rules.cc
   text_numbers.cc
+  table_routine.cc
   text_record.cc
   waybill_export.cc
   waybill_lines.cc

@@ -1,0 +1,56 @@
+// The frame every table routine shares (suppliers, orders, the price tables,
+// the waybill tables):
+//
+//   1. the start callback;
+//   2. the table dataset for the target path, large integers as 64-bit
+//      integer fields; the routine's body creates the table, appends, fills
+//      and posts its records and reports progress;
+//   3. always, also after a failure: the table is released (its file
+//      closed), the folder of the path is remembered where the layout does
+//      so, and the finish callback is called.
+//
+// A failure of the body is passed on after the clean-up; should the clean-up
+// fail as well, the first failure is the one reported.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbf/dbf_dataset.h"
+#include "host/progress_reporter.h"
+#include "host/shell_open_save_form.h"
+
+namespace pharmex::exporting {
+
+// What a routine's body works with.
+class TableRun {
+ public:
+  TableRun(host::TShellOpenSaveForm& form, dbf::TDbfDataSet& table) : form_(form), table_(table) {}
+
+  host::TShellOpenSaveForm& form() { return form_; }
+  dbf::TDbfDataSet& table() { return table_; }
+
+  // Creates the table at the path (an existing file is replaced, dBase IV
+  // form) with these field specifications, in order, and opens it.
+  void create(std::vector<std::string> field_specifications);
+
+  // The progress rule for `count` rows (the walked dataset's RecordCount,
+  // read once before the first row).
+  host::ProgressReporter progress(int32_t count) const {
+    return host::ProgressReporter(form_.callbacks().progress, form_.window(), count);
+  }
+
+ private:
+  host::TShellOpenSaveForm& form_;
+  dbf::TDbfDataSet& table_;
+};
+
+// Runs one table routine on `path`. `folder_value` names the registry value
+// that remembers the folder ("" for layouts that remember none).
+void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
+                       std::string_view folder_value,
+                       const std::function<void(TableRun& run)>& body);
+
+}  // namespace pharmex::exporting

@@ -1,0 +1,78 @@
+#include "export/table_routine.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "dbf/dbf_field.h"
+#include "host/dialog_test_support.h"
+
+namespace pharmex::exporting {
+namespace {
+
+using host::testing::host_events;
+
+class TableRoutineTest : public host::testing::DialogTest {
+ protected:
+  TableRoutineTest() : form_(host::TShellOpenSaveForm::create(toolkit())) {
+    holder().set_window(kHost);
+    holder().set_callbacks(host::testing::recording_callbacks());
+  }
+
+  host::TShellOpenSaveForm& holder() { return host::TShellOpenSaveForm::of(*form_); }
+  std::string remembered() {
+    return registry().read_string(platform::kHostSettingsKey, "test_export_path");
+  }
+
+  std::unique_ptr<platform::ShellForm> form_;
+  std::string path_ = root() + "/t.dbf";
+};
+
+TEST_F(TableRoutineTest, StartsCreatesPostsThenReleasesRemembersAndFinishes) {
+  run_table_routine(holder(), path_, "test_export_path", [](TableRun& run) {
+    run.create({"NAME;C;10;0"});
+    host::ProgressReporter progress = run.progress(1);
+    run.table().Append();
+    run.table().FieldByName("name").SetValue(Variant::ascii("abc"));
+    run.table().Post();
+    progress.row_done();
+    progress.finish();
+  });
+  EXPECT_EQ(host_events(),
+            (std::vector<std::string>{"start 4660", "progress 4660 100", "finish 4660"}));
+  EXPECT_EQ(remembered(), root());
+  // The file is closed: an exclusive opener gets it.
+  dbf::TDbfDataSet reopened;
+  reopened.SetTableName(path_);
+  reopened.SetExclusive(true);
+  reopened.Open();
+  EXPECT_EQ(reopened.RecordCount(), 1);
+}
+
+TEST_F(TableRoutineTest, AFailureStillReleasesRemembersAndFinishes) {
+  EXPECT_THROW_MSG(
+      run_table_routine(holder(), path_, "test_export_path",
+                        [](TableRun& run) {
+                          run.create({"QTY;N;3;0"});
+                          run.table().Append();
+                          run.table().FieldByName("QTY").SetValue(Variant::integer(1000));
+                        }),
+      DbfError, "numeric value too big in field QTY - 1000");
+  EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
+  EXPECT_EQ(remembered(), root());
+  dbf::TDbfDataSet reopened;
+  reopened.SetTableName(path_);
+  reopened.SetExclusive(true);
+  reopened.Open();
+  EXPECT_EQ(reopened.RecordCount(), 0);
+}
+
+TEST_F(TableRoutineTest, AnInvalidFieldListWritesNoFileButStillFinishes) {
+  EXPECT_THROW_MSG(run_table_routine(holder(), path_, "", [](TableRun& run) { run.create({}); }),
+                   DatabaseError, "Field list is invalid");
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  EXPECT_EQ(remembered(), "");  // this layout remembers no folder
+  EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
+}
+
+}  // namespace
+}  // namespace pharmex::exporting
