@@ -19,3 +19,12 @@ for layout in efarma-sst apteka2000w; do
   echo "== $layout: $file"
   iconv -f CP1251 -t UTF-8 "$file"
 done
+
+# The partner tables, each under its layout's name (through the file dialog,
+# answered with --out), shown field by field.
+for layout in djinal apteka-m; do
+  file=$($pharmex export waybill --header examples/waybill_headers.csv \
+    --lines examples/waybill_lines.csv --layout "$layout" --out "$out/$layout")
+  echo "== $layout: $file"
+  $pharmex show "$file"
+done

@@ -1,11 +1,14 @@
 set(PHARMEX_export_SOURCES
   apteka_2000w.cc
+  apteka_m_table.cc
   atomic_text_file.cc
+  djinal_table.cc
   efarma_sst.cc
   field_rules.cc
   text_numbers.cc
   table_routine.cc
   text_record.cc
+  waybill_amounts.cc
   waybill_export.cc
   waybill_lines.cc
   waybill_text.cc

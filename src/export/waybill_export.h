@@ -13,5 +13,9 @@ namespace pharmex::exporting {
 void efarma_sst_routine(host::TShellOpenSaveForm& form, const std::string& path);
 // Index 2: the Apteka 2000W text file.
 void apteka_2000w_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// Index 4: the Djinal table. Remembers no folder.
+void djinal_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// Index 5: the Apteka M table. Remembers no folder.
+void apteka_m_routine(host::TShellOpenSaveForm& form, const std::string& path);
 
 }  // namespace pharmex::exporting

@@ -61,7 +61,8 @@ DocumentKind waybill_kind() {
                      "Apteka M|*.dbf"};
   kind.folder_value = "waybill_export_path";
   kind.proposed_name = {"waybill", "waybill_", false};
-  kind.routines = {nullptr, exporting::efarma_sst_routine, exporting::apteka_2000w_routine};
+  kind.routines = {nullptr, exporting::efarma_sst_routine, exporting::apteka_2000w_routine,
+                   nullptr, exporting::djinal_routine,     exporting::apteka_m_routine};
   return kind;
 }
 

@@ -1,5 +1,7 @@
 set(PHARMEX_TEST_export_SOURCES
+  apteka_m_table_test.cc
   atomic_text_file_test.cc
+  djinal_table_test.cc
   field_rules_test.cc
   table_routine_test.cc
   text_layouts_test.cc

@@ -3,4 +3,5 @@ set(PHARMEX_TEST_tools_SOURCES
   cli_test.cc
   export_command_test.cc
   show_command_test.cc
+  waybill_tables_cli_test.cc
 )
