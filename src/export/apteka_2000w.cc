@@ -2,6 +2,7 @@
 
 #include "export/text_numbers.h"
 #include "export/text_record.h"
+#include "export/waybill_amounts.h"
 #include "export/waybill_text.h"
 #include "platform/text_codec.h"
 
@@ -29,8 +30,7 @@ void header_record(TextRecord& record, WaybillLines& waybill, const WaybillSums&
 // The net unit price, for the 10 and 18 per cent lines only.
 std::string net_price_field(const Variant& price, const Variant& nds,
                             const RegionalSettings& settings) {
-  bool computed = compare(nds, Variant::integer(18), settings) == Ordering::Equal ||
-                  compare(nds, Variant::integer(10), settings) == Ordering::Equal;
+  bool computed = vat_rate_is(nds, 18, settings) || vat_rate_is(nds, 10, settings);
   if (!computed) return {};
   return four_decimals(round_to_four_decimals(net_price(price, nds, settings)));
 }

@@ -1,6 +1,7 @@
 #include "export/waybill_text.h"
 
 #include "export/text_numbers.h"
+#include "export/waybill_amounts.h"
 #include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
@@ -20,18 +21,6 @@ WaybillTextColumns::WaybillTextColumns(const WaybillLines& waybill)
       dateworklast(waybill.line_column("dateworklast")),
       ean13(waybill.line_column("ean13")) {}
 
-namespace {
-
-bool rate_is(const Variant& nds, int rate, const RegionalSettings& settings) {
-  return compare(nds, Variant::integer(rate), settings) == Ordering::Equal;
-}
-
-double plus(double sum, const Variant& term, const RegionalSettings& settings) {
-  return add(Variant::real(sum), term, settings).to_double(settings);
-}
-
-}  // namespace
-
 WaybillSums sum_waybill_lines(WaybillLines& waybill, const WaybillTextColumns& columns,
                               const RegionalSettings& settings) {
   WaybillSums sums;
@@ -41,14 +30,14 @@ WaybillSums sum_waybill_lines(WaybillLines& waybill, const WaybillTextColumns& c
   while (!lines.eof()) {
     Variant price = columns.price.value();
     Variant qty = columns.qty.value();
-    sums.total = plus(sums.total, multiply(price, qty, settings), settings);
+    sums.total = add_to_total(sums.total, multiply(price, qty, settings), settings);
     Variant nds = columns.nds.value();
-    bool ten = rate_is(nds, 10, settings);
-    if (ten || rate_is(nds, 18, settings)) {
+    bool ten = vat_rate_is(nds, 10, settings);
+    if (ten || vat_rate_is(nds, 18, settings)) {
       Variant vat =
           multiply(price, multiply(qty, divide(nds, hundred, settings), settings), settings);
       double& sum = ten ? sums.vat10 : sums.vat18;
-      sum = plus(sum, vat, settings);
+      sum = add_to_total(sum, vat, settings);
     }
     lines.next();
   }
@@ -56,8 +45,7 @@ WaybillSums sum_waybill_lines(WaybillLines& waybill, const WaybillTextColumns& c
 }
 
 double net_price(const Variant& price, const Variant& nds, const RegionalSettings& settings) {
-  Variant factor = add(Variant::integer(1), divide(nds, Variant::integer(100), settings), settings);
-  return divide(price, factor, settings).to_double(settings);
+  return price_without_vat(price, nds, settings).to_double(settings);
 }
 
 void add_document_fields(TextRecord& record, WaybillLines& waybill,

@@ -5,6 +5,7 @@
 #include "cli_runner.h"
 #include "platform/memory_settings_store.h"
 #include "platform/settings_store.h"
+#include "platform/scoped_current_directory.h"
 #include "testing/test_support.h"
 
 namespace pharmex::cli {
@@ -26,6 +27,8 @@ class ExportCommandTest : public ::testing::Test {
     return args;
   }
 
+  // Answering a dialog makes the folder it showed the current directory.
+  pharmex::testing::ScopedCurrentDirectory cwd_;
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
