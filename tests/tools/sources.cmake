@@ -2,5 +2,6 @@
 set(PHARMEX_TEST_tools_SOURCES
   cli_test.cc
   export_command_test.cc
+  import_command_test.cc
   show_command_test.cc
 )
