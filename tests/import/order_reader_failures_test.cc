@@ -12,7 +12,6 @@ namespace pharmex::importing {
 namespace {
 
 using host::testing::host_events;
-using testing::kLinesHeader;
 using testing::kOrderedLine;
 using testing::OrderReaderTest;
 using testing::Record;

@@ -18,7 +18,6 @@ namespace {
 using host::testing::host_events;
 using testing::khabarovsk_fields;
 using testing::khabarovsk_record;
-using testing::kLinesHeader;
 using testing::kOrderedLine;
 using testing::OrderReaderTest;
 using testing::Record;
