@@ -7,6 +7,7 @@
 #include "cli_runner.h"
 #include "import/import_fixture.h"
 #include "platform/memory_settings_store.h"
+#include "platform/scoped_current_directory.h"
 #include "platform/settings_store.h"
 #include "testing/test_support.h"
 
@@ -41,6 +42,8 @@ class ImportCommandTest : public ::testing::Test {
     return args;
   }
 
+  // A closing dialog makes the folder it showed the current directory.
+  pharmex::testing::ScopedCurrentDirectory cwd_;
   pharmex::testing::TempDir dir_;
   std::string merged_ = dir_.file("merged.csv");
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
