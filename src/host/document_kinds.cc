@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "export/waybill_export.h"
+#include "import/order_reader.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -74,6 +75,8 @@ DocumentKind order_import_kind() {
                      ansi("Хабаровск импорт (dBaseIV)(*.dbf)|*.dbf"),
                      ansi("Юнико импорт (dBaseIV)(*.dbf)|*.dbf")};
   kind.folder_value = "order_import_path";
+  kind.routines = {importing::dbf4_order_reader, importing::khabarovsk_order_reader,
+                   importing::unico_order_reader};
   return kind;
 }
 

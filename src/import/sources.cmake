@@ -1,1 +1,7 @@
-set(PHARMEX_import_SOURCES)
+set(PHARMEX_import_SOURCES
+  order_layout.cc
+  order_merger.cc
+  order_reader.cc
+  order_record_fields.cc
+  reader_frame.cc
+)

@@ -2,6 +2,7 @@
 set(PHARMEX_TEST_tools_SOURCES
   cli_test.cc
   export_command_test.cc
+  import_command_test.cc
   show_command_test.cc
   waybill_tables_cli_test.cc
 )

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "export_command.h"
+#include "import_command.h"
 #include "pharmex/pharmex.h"
 #include "show_command.h"
 
@@ -87,7 +88,8 @@ void print_help(std::ostream& out) {
 }  // namespace
 
 const std::vector<Command>& commands() {
-  static const std::vector<Command> kCommands = {export_command(), show_command()};
+  static const std::vector<Command> kCommands = {export_command(), import_command(),
+                                                 show_command()};
   return kCommands;
 }
 

@@ -1,0 +1,168 @@
+#include "import_command.h"
+
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli_host.h"
+#include "core/error.h"
+#include "core/variant.h"
+#include "memhost/csv_writer.h"
+#include "pharmex/pharmex.h"
+#include "platform/paths.h"
+#include "platform/regional_settings.h"
+
+namespace pharmex::cli {
+
+namespace {
+
+struct LayoutName {
+  const char* name;
+  int index;
+};
+
+// The order layouts by the names the tool accepts, in file-type order.
+constexpr LayoutName kOrderLayouts[] = {{"dbf4", 0}, {"khabarovsk", 1}, {"unico", 2}};
+constexpr int kLayoutCount = static_cast<int>(std::size(kOrderLayouts));
+
+int layout_by_name(const std::string& name) {
+  std::string known;
+  for (const LayoutName& layout : kOrderLayouts) {
+    if (name == layout.name) return layout.index;
+    known += std::string(known.empty() ? "" : ", ") + layout.name;
+  }
+  throw UsageError("unknown layout '" + name + "' (one of " + known + ")");
+}
+
+int layout_index(Arguments& args) {
+  std::optional<std::string> type = args.option("type");
+  std::optional<std::string> layout = args.option("layout");
+  if (type && layout) throw UsageError("give --type or --layout, not both");
+  if (layout) return layout_by_name(*layout);
+  if (!type) return 0;
+  if (type->size() != 1 || (*type)[0] < '0' || (*type)[0] >= '0' + kLayoutCount) {
+    throw UsageError("--type must be a number from 0 to " + std::to_string(kLayoutCount - 1));
+  }
+  return (*type)[0] - '0';
+}
+
+// What the import did to the order lines: the lines that were there before
+// and now hold another quantity, and the lines appended.
+class LineChanges {
+ public:
+  explicit LineChanges(const memhost::MemoryDataSet& lines)
+      : quantity_(quantity_column(lines)), rows_before_(lines.row_count()) {
+    for (size_t row = 0; quantity_ && row < rows_before_; ++row)
+      before_.push_back(lines.value(row, *quantity_));
+  }
+
+  size_t raised(const memhost::MemoryDataSet& lines) const {
+    size_t count = 0;
+    for (size_t row = 0; row < before_.size(); ++row) {
+      if (compare(before_[row], lines.value(row, *quantity_), platform::regional_settings()) !=
+          Ordering::Equal) {
+        ++count;
+      }
+    }
+    return count;
+  }
+  size_t added(const memhost::MemoryDataSet& lines) const {
+    return lines.row_count() - rows_before_;
+  }
+
+ private:
+  // The quantity column is the one named exactly "qty", as the import has it.
+  static std::optional<size_t> quantity_column(const memhost::MemoryDataSet& lines) {
+    for (size_t i = 0; i < lines.columns().size(); ++i) {
+      if (lines.columns()[i].name == u"qty") return i;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<size_t> quantity_;
+  size_t rows_before_;
+  std::vector<Variant> before_;
+};
+
+std::string lines_text(size_t count) {
+  return std::to_string(count) + (count == 1 ? " line" : " lines");
+}
+
+struct ImportRequest {
+  std::string price_csv;
+  std::string lines_csv;
+  std::string order_file;
+  std::string out;
+  int layout = 0;
+  bool no_dialog = false;
+};
+
+ImportRequest parse(const std::vector<std::string>& raw) {
+  Arguments args(raw, {"no-dialog"});
+  ImportRequest request;
+  request.price_csv = args.required("price");
+  request.lines_csv = args.required("lines");
+  request.layout = layout_index(args);
+  request.out = args.required("out");
+  request.no_dialog = args.flag("no-dialog");
+  std::optional<std::string> file = args.positional();
+  if (!file) throw UsageError("which order file?");
+  request.order_file = *file;
+  args.expect_all_used();
+  if (request.no_dialog && request.layout != 0) {
+    throw UsageError("--no-dialog reads the dbf4 layout only");
+  }
+  return request;
+}
+
+// Runs the library's import; prints a failure and returns the exit code.
+int run_library_import(const ImportRequest& request, memhost::MemoryDataSet& prices,
+                       memhost::MemoryDataSet& lines, Io& io) {
+  host::HostRef<memhost::MemoryDataSet> second = memhost::MemoryDataSet::create({});
+  if (request.no_dialog) {
+    // The path goes to the library as given, as a host would pass it.
+    order_import_from_file(&prices, second.get(), &lines, ansi_path(request.order_file).c_str());
+    return report_last_error(io, "import");
+  }
+  order_import(kToolWindow, &prices, second.get(), &lines, RunCallbacks::progress,
+               RunCallbacks::start, RunCallbacks::finish);
+  return answer_open_dialog(io, platform::expand_file_name(ansi_path(request.order_file)),
+                            request.layout);
+}
+
+}  // namespace
+
+int run_import(const std::vector<std::string>& raw, Io& io) {
+  ImportRequest request = parse(raw);
+  try {
+    auto prices = load_host_data(request.price_csv);
+    auto lines = load_host_data(request.lines_csv);
+    ensure_settings_key();
+    RunCallbacks::reset(&io, progress_bar_wanted());
+    LineChanges changes(*lines);
+    int code = run_library_import(request, *prices, *lines, io);
+    // Lines merged before a failure stay merged: they are written as well.
+    memhost::write_csv_file(lines.get(), request.out);
+    io.out << lines_text(changes.raised(*lines)) << " raised, " << lines_text(changes.added(*lines))
+           << " added; order lines written to " << request.out << '\n';
+    return code;
+  } catch (const Error& e) {
+    io.err << "pharmex import: " << utf8_text(e.what()) << '\n';
+    return kFailed;
+  }
+}
+
+const Command& import_command() {
+  static const Command kCommand = {
+      "import",
+      "--price P.csv --lines L.csv FILE.dbf [--type N | --layout dbf4|khabarovsk|unico] --out "
+      "MERGED.csv [--no-dialog]",
+      "merge an order file into order lines (CSV) through the library's import dialog, or "
+      "order_import_from_file with --no-dialog, and write the merged lines",
+      run_import};
+  return kCommand;
+}
+
+}  // namespace pharmex::cli
