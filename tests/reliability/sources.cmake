@@ -1,0 +1,8 @@
+# Reliability: faults injected through the file seam, concurrent writers and
+# killed writers in real processes, independent readers, bad input.
+set(PHARMEX_TEST_reliability_SOURCES
+  append_lock_test.cc
+  child_process.cc
+  concurrent_writers_test.cc
+  table_image.cc
+)
