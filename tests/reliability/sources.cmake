@@ -4,5 +4,9 @@ set(PHARMEX_TEST_reliability_SOURCES
   append_lock_test.cc
   child_process.cc
   concurrent_writers_test.cc
+  crash_safety_test.cc
+  fault_matrix_test.cc
+  fuzz_findings_test.cc
+  layouts.cc
   table_image.cc
 )
