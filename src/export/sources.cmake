@@ -1,11 +1,22 @@
 set(PHARMEX_export_SOURCES
   apteka_2000w.cc
   atomic_text_file.cc
+  column_list.cc
   efarma_sst.cc
+  field_copies.cc
   field_rules.cc
+  fixed_table.cc
+  generic_table_export.cc
+  generic_waybill_table.cc
+  khabarovsk_price_table.cc
+  order_export.cc
+  price_export.cc
+  row_loop.cc
+  supplier_export.cc
   text_numbers.cc
   table_routine.cc
   text_record.cc
+  unico_price_table.cc
   waybill_export.cc
   waybill_lines.cc
   waybill_text.cc
