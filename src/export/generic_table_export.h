@@ -5,15 +5,15 @@
 // The routine describes its source datasets in order (an order's or a
 // waybill's header dataset before its lines dataset), then writes:
 //
-//   GenericTable table(ColumnList(kSupplierColumns));
+//   GenericTable table{ColumnList(kSupplierColumns)};
 //   table.describe(suppliers);
 //   table.write(run, suppliers, {});
 //
 // Fields. A column gets a field when its name is in the layout's list and
 // the field-type rule gives it a specification (export/field_rules.h); the
-// fields follow the host's column order. A name in two sources, or no field
-// at all, makes the table creator refuse the list ("Field list is invalid")
-// before any file is written.
+// fields follow the host's column order. A listed name in two sources, or no
+// field at all, makes the table creator refuse the list ("Field list is
+// invalid") before any file is written.
 //
 // Rows. Every source column, listed or not, goes to the table field of its
 // mapped name when the table has one, sources in the order described, so a
@@ -24,6 +24,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/column_list.h"

@@ -131,6 +131,16 @@ TEST_F(GenericWaybillTableTest, TheMakerPriceColumnsReachTheirShortenedFields) {
   EXPECT_EQ(table.column("RNDMKPROUT"), (std::vector<std::string>{"91.00", "45.00"}));
 }
 
+TEST_F(GenericWaybillTableTest, ALineColumnOfAFieldsNameReplacesTheHeadersValue) {
+  // "orderdescr" of the header is listed and becomes DESCR; the lines' own,
+  // unlisted "descr" is copied after it into the same field.
+  lines_ = memhost::read_csv(
+      "waybillheads_id:integer,price:float,descr:string(100)\n1,2,Своя строка\n1,3,\n",
+      "lines.csv");
+  ExportedTable table = saved("w");
+  EXPECT_EQ(table.column("DESCR"), (std::vector<std::string>{"Своя строка", ""}));
+}
+
 TEST_F(GenericWaybillTableTest, GornyVershiniWritesTheSameFileAsType0) {
   lines_ = waybill_lines(line("1", "15.5", "501") + line("2", "3", "502"));
   std::string dbf4 = saved("dbf4", 0).bytes();
