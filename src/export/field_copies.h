@@ -4,6 +4,7 @@
 // by name: exports run to hundreds of thousands of rows.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "dbf/dbf_field.h"

@@ -1,6 +1,7 @@
 #include "export/fixed_table.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/row_loop.h"

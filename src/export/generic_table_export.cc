@@ -1,5 +1,7 @@
 #include "export/generic_table_export.h"
 
+#include <utility>
+
 #include "export/field_rules.h"
 
 namespace pharmex::exporting {
