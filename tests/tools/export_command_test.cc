@@ -5,6 +5,7 @@
 #include "cli_runner.h"
 #include "export/exported_table.h"
 #include "platform/memory_settings_store.h"
+#include "platform/scoped_current_directory.h"
 #include "platform/settings_store.h"
 #include "testing/test_support.h"
 
@@ -28,6 +29,9 @@ class ExportCommandTest : public ::testing::Test {
     return args;
   }
 
+  // A dialog that closes makes its folder the current directory; the test's
+  // folder goes away with the test.
+  pharmex::testing::ScopedCurrentDirectory cwd_;
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
