@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the pharmex tool and runs it on the examples: the example supplier
 # list, order, price list (in each price layout) and waybill (in each waybill
-# layout) are exported to out/, and every file is shown (installs what it
-# needs first).
+# layout) are exported to out/, every file is shown, and the example order
+# files of the three partner layouts are imported into the example order
+# (installs what it needs first).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libc-bin
@@ -56,6 +57,14 @@ done
 for layout in djinal apteka-m; do
   file=$($pharmex export waybill --header examples/waybill_headers.csv \
     --lines examples/waybill_lines.csv --layout "$layout" --out "$out/$layout")
-  echo "== $layout: $file"
-  $pharmex show "$file"
+  show_table "waybill, $layout" "$file"
+done
+
+# Partners' order files merged into the host's current order, one per layout.
+for layout in dbf4 khabarovsk unico; do
+  echo "== import, $layout: examples/order_$layout.dbf"
+  $pharmex import --price examples/order_prices.csv --lines examples/current_order_lines.csv \
+    "examples/order_$layout.dbf" --layout "$layout" --out "$out/merged_$layout.csv"
+  cat "$out/merged_$layout.csv"
+  echo
 done

@@ -7,7 +7,6 @@
 #include "platform/memory_settings_store.h"
 #include "platform/scoped_current_directory.h"
 #include "platform/settings_store.h"
-#include "platform/scoped_current_directory.h"
 #include "testing/test_support.h"
 
 namespace pharmex::cli {

@@ -117,6 +117,17 @@ TEST_F(ImportCommandTest, ADamagedOrderFileExitsWithOneAndWritesWhatWasMerged) {
   EXPECT_EQ(read_file(merged_), kLinesHeader + kAspirin + "5\n" + kNurofen + "1\n");
 }
 
+TEST_F(ImportCommandTest, ARelativeOutputPathIsTakenBeforeTheDialogMovesAway) {
+  // The dialog makes the examples folder current; the merged lines still go
+  // where the command line meant.
+  std::filesystem::current_path(dir_.path());
+  auto result = run_cli({"import", "--price", example("order_prices.csv"), "--lines",
+                         example("current_order_lines.csv"), example("order_khabarovsk.dbf"),
+                         "--layout", "khabarovsk", "--out", "merged.csv"});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("merged.csv")));
+}
+
 TEST_F(ImportCommandTest, AMissingOrderFileIsReportedWithoutTheDialog) {
   auto result = run_cli(import(dir_.file("none.dbf"), {"--no-dialog"}));
   EXPECT_EQ(result.code, kFailed);
