@@ -23,8 +23,11 @@
 #include "core/error.h"
 #include "dbf/create_dbf_dataset.h"
 #include "dbf/dbf_dataset.h"
+#include "export/generic_waybill_table.h"
+#include "export/waybill_export.h"
 #include "export/waybill_fixture.h"
 #include "host/dialog_test_support.h"
+#include "memhost/csv_reader.h"
 #include "platform/clock.h"
 #include "platform/regional_settings.h"
 #include "platform/text_codec.h"
@@ -55,19 +58,26 @@ std::string waybill_lines_csv(int count) {
   return rows;
 }
 
-// The writers the test kills: the waybill table layouts, and a table with a
+// The writers the test kills: the waybill table layouts (the generic one with
+// a description long enough for a memo in every record), and a table with a
 // memo per record written through the dataset as the generic exports do.
 struct Writer {
   std::string name;
   host::Routine routine;  // null: the memo table
+  const char* header_columns;
+  std::string header_row;
 };
 
+constexpr const char* kMemoHeaderColumns =
+    "id:integer,native_id:string(20),date:date,orderdescr:string(300)\n";
+
 std::vector<Writer> writers() {
-  std::vector<Writer> list;
-  for (const Layout& layout : table_layouts())
-    list.push_back({layout.name, layout.routine});
-  list.push_back({"memo table", nullptr});
-  return list;
+  const std::string row = "1,A-17,2026-03-02,first\n";
+  const std::string long_row = "1,A-17,2026-03-02," + std::string(280, 'd') + "\n";
+  return {{"Waybill", exporting::generic_waybill_routine, kMemoHeaderColumns, long_row},
+          {"Djinal", exporting::djinal_routine, pharmex::testing::kWaybillHeaderColumns, row},
+          {"Apteka M", exporting::apteka_m_routine, pharmex::testing::kWaybillHeaderColumns, row},
+          {"memo table", nullptr, "", ""}};
 }
 
 void write_memo_table(const std::string& path, int records) {
@@ -108,7 +118,8 @@ class CrashSafetyTest : public host::testing::DialogTest,
     }
     auto form = host::TShellOpenSaveForm::create(toolkit());
     host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    holder.set_datasets(nullptr, pharmex::testing::waybill_headers("1,A-17,2026-03-02,first\n"),
+    holder.set_datasets(nullptr,
+                        memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
                         pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
     writer.routine(holder, path());
   }
