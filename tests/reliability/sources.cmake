@@ -7,6 +7,7 @@ set(PHARMEX_TEST_reliability_SOURCES
   crash_safety_test.cc
   fault_matrix_test.cc
   fuzz_findings_test.cc
+  independent_readers_test.cc
   layouts.cc
   table_image.cc
 )
