@@ -2,6 +2,7 @@
 # killed writers in real processes, independent readers, bad input.
 set(PHARMEX_TEST_reliability_SOURCES
   append_lock_test.cc
+  bad_input_test.cc
   child_process.cc
   concurrent_writers_test.cc
   crash_safety_test.cc
