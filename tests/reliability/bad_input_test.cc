@@ -136,6 +136,10 @@ std::string le16(uint16_t value) {
   return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
 }
 
+void PrintTo(const HeaderDamage& damage, std::ostream* out) {
+  *out << damage.what;
+}
+
 class DamagedHeaderTest : public BadInputTest,
                           public ::testing::WithParamInterface<HeaderDamage> {};
 
@@ -240,6 +244,10 @@ struct PathCase {
   const char* missing_folder;  // message when its folder does not exist
   const char* read_only;       // message for a read-only target ("" works)
 };
+
+void PrintTo(const PathCase& path, std::ostream* out) {
+  *out << path.layout;
+}
 
 class BadPathTest : public BadInputTest, public ::testing::WithParamInterface<PathCase> {
  protected:
@@ -369,6 +377,10 @@ struct CsvCase {
   std::string text;
   std::string message;
 };
+
+void PrintTo(const CsvCase& csv, std::ostream* out) {
+  *out << csv.what;
+}
 
 class BadCsvTest : public ::testing::TestWithParam<CsvCase> {};
 

@@ -68,6 +68,10 @@ struct Writer {
   std::string header_row;
 };
 
+void PrintTo(const Writer& writer, std::ostream* out) {
+  *out << writer.name;
+}
+
 constexpr const char* kMemoHeaderColumns =
     "id:integer,native_id:string(20),date:date,orderdescr:string(300)\n";
 

@@ -59,6 +59,10 @@ std::string fault_name(const Fault& fault) {
   return fault.short_write ? "short_write" : dbf::testing::file_op_name(fault.op);
 }
 
+void PrintTo(const Fault& fault, std::ostream* out) {
+  *out << fault_name(fault);
+}
+
 const std::vector<Fault>& all_faults() {
   static const std::vector<Fault> faults = {
       {FileOp::kOpen},        {FileOp::kCreate}, {FileOp::kRead},    {FileOp::kWrite},

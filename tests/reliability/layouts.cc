@@ -104,8 +104,8 @@ const std::vector<Layout>& all_layouts() {
       {"Apteka M", K::kTable, exporting::apteka_m_routine, "waybill.dbf", "", "", waybill_data},
       {"DBF 4 import", K::kReader, importing::dbf4_order_reader, "order.dbf", "order_import_path",
        "order_dbf4.dbf", order_data},
-      {"Khabarovsk import", K::kReader, importing::khabarovsk_order_reader, "order.dbf",
-       "order_import_path", "order_khabarovsk.dbf", order_data},
+      {"Khabarovsk import", K::kReader, importing::khabarovsk_order_reader, "order.dbf", "",
+       "order_khabarovsk.dbf", order_data},
       {"Unico import", K::kReader, importing::unico_order_reader, "order.dbf", "order_import_path",
        "order_unico.dbf", order_data},
   };

@@ -4,6 +4,7 @@
 // price list and order lines for the import readers).
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,11 @@ struct Layout {
   // The host data in the form's datasets; fresh for every run.
   void (*give_data)(host::TShellOpenSaveForm& form);
 };
+
+// gtest prints a layout parameter by its name.
+inline void PrintTo(const Layout& layout, std::ostream* out) {
+  *out << layout.name;
+}
 
 const std::vector<Layout>& all_layouts();
 // The layouts that write dBase tables.
