@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "core/error.h"
 #include "dbf/fox_memo_file.h"
@@ -236,9 +237,7 @@ bool TDbfTable::GotoRecord(int32_t position) {
 }
 
 void TDbfTable::AppendRecord() {
-  // A refused append lock is neither waited for nor reported: the append goes
-  // ahead, counting on the recount from the file size.
-  const bool locked = LockAppend();
+  const bool locked = TakeAppendLock();
   try {
     AppendLocked();
   } catch (...) {
@@ -430,6 +429,26 @@ bool TDbfTable::LockTable() {
 
 bool TDbfTable::LockTableAll() {
   return TakeWholeLock(true);
+}
+
+bool TDbfTable::TakeAppendLock() {
+  // Another writer holds the append lock from its recount to its header
+  // write: appending meanwhile would count the same records and write over
+  // the one it is adding. So the lock is waited for, as a memo write waits
+  // for the memo lock, and a lock that never comes fails the append before
+  // anything is written. A refusal caused by a lock of our own (the disk
+  // file holds one range at a time) cannot end by waiting; that append goes
+  // ahead unlocked.
+  for (int attempt = 1;; ++attempt) {
+    if (LockAppend()) return true;
+    if (LockCount() > 0) return false;
+    if (attempt >= memo_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
+    if (memo_retry_.sleep) {
+      memo_retry_.sleep(memo_retry_.pause);
+    } else {
+      std::this_thread::sleep_for(memo_retry_.pause);
+    }
+  }
 }
 
 bool TDbfTable::LockAppend() {

@@ -68,7 +68,8 @@ class TDbfTable : public TDiskFile {
   // with "File %s could not be found" when the memo file is missing.
   TMemoFile& Memo();
   bool MemoOpen() const { return memo_ != nullptr; }
-  // How memo writes wait for the memo lock; given to the memo file.
+  // How memo writes wait for the memo lock (given to the memo file), and
+  // appends for the append lock.
   const TLockRetry& MemoLockRetry() const { return memo_retry_; }
   void SetMemoLockRetry(TLockRetry retry);
 
@@ -78,7 +79,10 @@ class TDbfTable : public TDiskFile {
   // "Record number %d is not in table %s" for a number beyond count + 1.
   bool GotoRecord(int32_t position);
   // Writes the record buffer as a new last record (with the end-of-file mark in
-  // the same write), then the header. The new record becomes current.
+  // the same write), then the header. The new record becomes current. On a
+  // shared table it waits for another writer's append lock like a memo write
+  // for the memo lock, then fails with "Can not Lock file %s" (nothing
+  // written) rather than write over that writer's record.
   void AppendRecord();
   // Writes the record buffer over record `record`; beyond the count or <= 0
   // appends instead.
@@ -149,6 +153,7 @@ class TDbfTable : public TDiskFile {
   void Recount();
   uint64_t RecordOffset(int64_t record) const;
   bool TakeWholeLock(bool lock_all);
+  bool TakeAppendLock();
   bool CountLock();
   void ReleaseQuietly() noexcept;
   void AppendLocked();

@@ -29,6 +29,13 @@ std::string temporary_name(std::string_view target) {
 
 AtomicTextFile::AtomicTextFile(std::string target) : target_(std::move(target)) {
   platform::FileSystem& files = platform::file_system();
+  // The rename would replace a target that may not be written (read-only,
+  // or held exclusively by its reader) as if it were free: refuse it as
+  // writing it in place would.
+  if (files.exists(target_) &&
+      !files.open(target_, platform::FileAccess::kReadWrite, platform::FileSharing::kShared)) {
+    raise<Error>("Cannot create file %s", {target_});
+  }
   temporary_ = temporary_name(target_);
   if (files.create(temporary_)) {
     file_ =

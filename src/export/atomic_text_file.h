@@ -17,7 +17,8 @@ namespace pharmex::exporting {
 class AtomicTextFile {
  public:
   // Starts the temporary file for `target` (an ANSI path). Throws Error
-  // "Cannot create file %s" (the target) when it cannot be made.
+  // "Cannot create file %s" (the target) when it cannot be made, or when the
+  // target exists and may not be written.
   explicit AtomicTextFile(std::string target);
   // Removes the temporary file unless commit() succeeded. Never throws.
   ~AtomicTextFile();

@@ -37,6 +37,9 @@ std::unique_ptr<dbf::TDbfDataSet> table_for(const std::string& path) {
   auto table = std::make_unique<dbf::TDbfDataSet>();
   table->SetTableName(path);
   table->SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
+  // The order file is only read: a partner's file that is read-only (a
+  // write-protected share, a file marked so) imports as any other.
+  table->SetReadOnly(true);
   return table;
 }
 

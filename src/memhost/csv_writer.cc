@@ -23,7 +23,10 @@ struct WriterColumn {
 };
 
 void append_cell(std::string& out, std::string_view text) {
-  bool quote = text.empty() || text.find_first_of(",\"\r\n") != std::string_view::npos;
+  // A byte-order mark opening the file is the reader's to skip: a first cell
+  // that begins with one (a column named so) is quoted to keep it.
+  bool quote = text.empty() || text.find_first_of(",\"\r\n") != std::string_view::npos ||
+               (out.empty() && text.starts_with("\xEF\xBB\xBF"));
   if (!quote) {
     out.append(text);
     return;

@@ -1,0 +1,227 @@
+// Several real processes appending to one shared table at once, with memos,
+// while another process walks it: every record lands exactly once and whole,
+// the header counts them all, no two memos share a block, and the reader
+// never sees half a record. Exclusive opening keeps everybody else out.
+//
+// The sizes are small for the test suite; PHARMEX_WRITERS and
+// PHARMEX_RECORDS_PER_WRITER raise them (scripts/reliability-figures.sh),
+// and the test prints what it checked on a "figures:" line.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "dbf/create_dbf_dataset.h"
+#include "dbf/dbf_dataset.h"
+#include "platform/text_codec.h"
+#include "reliability/child_process.h"
+#include "reliability/table_image.h"
+#include "testing/test_support.h"
+
+namespace pharmex::reliability {
+namespace {
+
+using pharmex::testing::read_file;
+using pharmex::testing::TempDir;
+using pharmex::testing::write_file;
+
+int setting(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : fallback;
+}
+
+// What writer w puts into its record s: a name and a memo that say who wrote
+// them, the memo from 1 to about 1500 characters (one to three blocks).
+std::string name_of(int writer, int seq) {
+  return "Запись " + std::to_string(writer) + "/" + std::to_string(seq);
+}
+std::string memo_of(int writer, int seq) {
+  const size_t length = 1 + static_cast<size_t>(writer * 7919 + seq * 104729) % 1500;
+  std::string text;
+  while (text.size() < length)
+    text += "w" + std::to_string(writer) + "s" + std::to_string(seq) + ";";
+  text.resize(length);
+  return text;
+}
+
+Variant utf8(const std::string& text) {
+  return Variant::string(platform::utf8_to_utf16(text));
+}
+
+uint32_t le32(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 4; i-- > 0;)
+    value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+class ConcurrentWritersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dbf::TDbfDataSet table;
+    table.SetTableName(path_);
+    dbf::TCreateDbfDataSet creator;
+    creator.SetDBFTable(&table);
+    creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
+    creator.SetAutoOverwrite(true);
+    creator.SetCreateFields({"WRITER;N;4;0", "SEQ;N;8;0", "NAME;C;40;0", "NOTE;M;0;0"});
+    ASSERT_TRUE(creator.CreateTable());
+  }
+
+  // One writer process: `records` appends through its own shared dataset.
+  void write_records(int writer, int records) {
+    dbf::TDbfDataSet table;
+    table.SetTableName(path_);
+    table.Open();
+    dbf::TDbfField& who = table.FieldByName("WRITER");
+    dbf::TDbfField& seq = table.FieldByName("SEQ");
+    dbf::TDbfField& name = table.FieldByName("NAME");
+    dbf::TDbfField& note = table.FieldByName("NOTE");
+    for (int s = 0; s < records; ++s) {
+      table.Append();
+      who.SetValue(Variant::integer(writer));
+      seq.SetValue(Variant::integer(s));
+      name.SetValue(utf8(name_of(writer, s)));
+      note.SetValue(utf8(memo_of(writer, s)));
+      table.Post();
+    }
+    table.Close();
+  }
+
+  // The reader process: walks the table from the start, over and over, until
+  // `stop` exists; every record it sees must be whole. Writes the passes and
+  // records seen to `report`.
+  void walk_until(const std::string& stop, const std::string& report) {
+    long passes = 0, seen = 0;
+    while (!std::filesystem::exists(stop)) {
+      dbf::TDbfDataSet table;
+      table.SetTableName(path_);
+      table.SetReadOnly(true);
+      table.Open();
+      dbf::TDbfField& who = table.FieldByName("WRITER");
+      dbf::TDbfField& seq = table.FieldByName("SEQ");
+      dbf::TDbfField& name = table.FieldByName("NAME");
+      dbf::TDbfField& note = table.FieldByName("NOTE");
+      for (table.First(); !table.Eof(); table.Next(), ++seen) {
+        const auto w = static_cast<int>(who.Value().to_int64());
+        const auto s = static_cast<int>(seq.Value().to_int64());
+        const std::string got_name = platform::utf16_to_utf8(name.Value().to_text());
+        const std::string got_note = platform::utf16_to_utf8(note.Value().to_text());
+        if (got_name != name_of(w, s) || got_note != memo_of(w, s)) {
+          throw Error("record " + std::to_string(table.RecNo()) + " is not whole: " + got_name);
+        }
+      }
+      ++passes;
+    }
+    write_file(report, std::to_string(passes) + " " + std::to_string(seen));
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.file("SHARED.DBF");
+};
+
+TEST_F(ConcurrentWritersTest, EveryAppendLandsOnceAndWholeWhileAReaderWalks) {
+  const int writers = setting("PHARMEX_WRITERS", 4);
+  const int records = setting("PHARMEX_RECORDS_PER_WRITER", 60);
+  const std::string stop = dir_.file("stop"), report = dir_.file("reader");
+
+  StartGate gate;
+  std::vector<pid_t> children;
+  for (int w = 1; w <= writers; ++w) {
+    children.push_back(spawn([&, w] {
+      gate.wait();
+      write_records(w, records);
+    }));
+  }
+  const pid_t reader = spawn([&] {
+    gate.wait();
+    walk_until(stop, report);
+  });
+  gate.release();
+  for (pid_t child : children)
+    EXPECT_EQ(wait_for(child), "") << "a writer failed";
+  write_file(stop, "");
+  EXPECT_EQ(wait_for(reader), "") << "the reader saw a broken record";
+
+  const TableImage image = read_table_image(path_);
+  const int total = writers * records;
+  EXPECT_EQ(image.record_count, total);
+  EXPECT_EQ(image.header_count, static_cast<uint32_t>(total));
+  std::map<std::pair<int, int>, int> landed;
+  for (const auto& values : image.values) {
+    const int w = std::stoi(values[0]), s = std::stoi(values[1]);
+    ++landed[{w, s}];
+    EXPECT_EQ(values[2], name_of(w, s));
+    EXPECT_EQ(values[3], memo_of(w, s)) << "memo of " << w << "/" << s;
+  }
+  EXPECT_EQ(landed.size(), static_cast<size_t>(total)) << "records lost";
+  for (const auto& [key, times] : landed)
+    EXPECT_EQ(times, 1) << key.first << "/" << key.second;
+
+  // Every memo's blocks, from the block number in its record and the length
+  // word of its memo header: no block belongs to two memos.
+  const std::string memo = read_file(dir_.file("SHARED.DBT"));
+  std::set<uint32_t> used;
+  for (const std::string& record : image.records) {
+    const uint32_t block = std::stoul(record.substr(1 + 4 + 8 + 40, 10));
+    const uint32_t blocks = (le32(memo, block * 512 + 4) + 511) / 512;
+    for (uint32_t b = block; b < block + blocks; ++b) {
+      EXPECT_TRUE(used.insert(b).second) << "block " << b << " is shared";
+    }
+  }
+
+  long passes = 0, seen = 0;
+  std::sscanf(read_file(report).c_str(), "%ld %ld", &passes, &seen);
+  std::printf(
+      "figures: %d writers x %d records = %d appended, %zu landed once, "
+      "reader walked %ld passes over %ld records\n",
+      writers, records, total, landed.size(), passes, seen);
+}
+
+TEST_F(ConcurrentWritersTest, AnExclusiveOpenerKeepsOtherProcessesOut) {
+  const std::string message = "Access denied to file " + path_;
+  dbf::TDbfDataSet mine;
+  mine.SetTableName(path_);
+  mine.SetExclusive(true);
+  mine.Open();
+  for (bool exclusive : {false, true}) {
+    const pid_t other = spawn([&] {
+      dbf::TDbfDataSet theirs;
+      theirs.SetTableName(path_);
+      theirs.SetExclusive(exclusive);
+      EXPECT_THROW_MSG(theirs.Open(), DbfError, message);
+      if (::testing::Test::HasFailure()) std::_Exit(2);
+    });
+    EXPECT_EQ(wait_for(other), "") << (exclusive ? "exclusive" : "shared") << " opener got in";
+  }
+  mine.Close();
+
+  // And a shared opener keeps an exclusive one out.
+  const std::string done = dir_.file("done");
+  const pid_t holder = spawn([&] {
+    dbf::TDbfDataSet theirs;
+    theirs.SetTableName(path_);
+    theirs.Open();
+    write_file(dir_.file("open"), "");
+    while (!std::filesystem::exists(done))
+      ::usleep(1000);
+  });
+  while (!std::filesystem::exists(dir_.file("open")))
+    ::usleep(1000);
+  mine.SetExclusive(true);
+  EXPECT_THROW_MSG(mine.Open(), DbfError, message);
+  write_file(done, "");
+  EXPECT_EQ(wait_for(holder), "");
+  mine.Open();  // alone again
+  EXPECT_TRUE(mine.Active());
+}
+
+}  // namespace
+}  // namespace pharmex::reliability

@@ -1,0 +1,327 @@
+// Every layout run with a failure at each of its file operations in turn:
+// the n-th open, create, read, write (whole or short), size query, flush,
+// lock, unlock or rename fails, for every n the layout's clean run performs.
+//
+// Each faulty run must:
+//   - fail with the message of the operation that failed (a refused lock is
+//     no failure: it is waited for, and the run ends as the clean one);
+//   - call back as promised: start and finish for the table routines and the
+//     readers, start only for the text layouts; remember the folder as the
+//     clean run does (the text layouts only after success);
+//   - leave no file open (TOpenFileList) and no host object alive (memhost);
+//   - leave behind what is allowed: for a table, nothing, a partly created
+//     table (a prefix of a fresh one), or a table that opens, whose counted
+//     records are all whole and equal to the clean run's, and whose header
+//     count is not above them; for a text layout, the old target untouched
+//     and no temporary file; for a reader, the order file unchanged and only
+//     rows of the clean merge among the order lines.
+//
+// Each test prints its figures ("figures: fault matrix ...").
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/error.h"
+#include "dbf/fault_file_system.h"
+#include "dbf/open_file_list.h"
+#include "host/dialog_test_support.h"
+#include "memhost/csv_writer.h"
+#include "memhost/memory_dataset.h"
+#include "memhost/memory_field.h"
+#include "platform/clock.h"
+#include "platform/regional_settings.h"
+#include "reliability/layouts.h"
+#include "reliability/table_image.h"
+
+namespace pharmex::reliability {
+namespace {
+
+namespace fs = std::filesystem;
+using dbf::testing::FaultyFileSystem;
+using dbf::testing::FileOp;
+using pharmex::testing::read_file;
+using pharmex::testing::write_file;
+
+// The faults of the matrix: an operation, and for writes whether some bytes
+// get through before the failure.
+struct Fault {
+  FileOp op;
+  bool short_write = false;
+};
+
+std::string fault_name(const Fault& fault) {
+  return fault.short_write ? "short_write" : dbf::testing::file_op_name(fault.op);
+}
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+  *out << fault_name(fault);
+}
+
+const std::vector<Fault>& all_faults() {
+  static const std::vector<Fault> faults = {
+      {FileOp::kOpen},        {FileOp::kCreate}, {FileOp::kRead},    {FileOp::kWrite},
+      {FileOp::kWrite, true}, {FileOp::kSize},   {FileOp::kSync},    {FileOp::kLock},
+      {FileOp::kUnlock},      {FileOp::kRename}, {FileOp::kTruncate}};
+  return faults;
+}
+
+constexpr const char* kOldTarget = "the partner's previous file\r\n";
+
+// What one run did.
+struct Outcome {
+  std::string failure;  // the message; "" when the run succeeded
+  std::vector<std::string> events;
+  std::string remembered;
+  std::string lines;  // readers: the order lines afterwards, as CSV
+  dbf::testing::Faults faults;
+};
+
+// The message the engine (or the text file) gives when `op` fails on `file`.
+std::string expected_message(LayoutKind kind, FileOp op, const std::string& file,
+                             const std::string& target) {
+  if (kind == LayoutKind::kText) {
+    const bool writing = op == FileOp::kWrite || op == FileOp::kSync;
+    return (writing ? "Error writing to " : "Cannot create file ") + target;
+  }
+  switch (op) {
+    case FileOp::kOpen:
+      return "Access denied to file " + file;
+    case FileOp::kCreate:
+      return "Could not create file " + file;
+    case FileOp::kRead:
+      return "Error on Read of file " + file;
+    case FileOp::kWrite:
+      return "Error writing to " + file;
+    case FileOp::kSize:
+      return "Error getting FileSize for file " + file;
+    case FileOp::kSync:
+      return "Error on Flush for file " + file;
+    case FileOp::kTruncate:
+      return "Error in Truncate of file " + file;
+    case FileOp::kUnlock:
+      return "Error in Unlock of file " + file;
+    case FileOp::kRename:
+      return "Error on Rename of file " + file;
+    case FileOp::kLock:
+      break;
+  }
+  return "";
+}
+
+std::vector<std::string> rows_of(const std::string& csv) {
+  std::vector<std::string> rows;
+  size_t start = csv.find('\n');  // after the header
+  while (start != std::string::npos && start + 1 < csv.size()) {
+    const size_t end = csv.find('\n', start + 1);
+    rows.push_back(csv.substr(start + 1, end - start - 1));
+    start = end;
+  }
+  return rows;
+}
+
+class FaultMatrixTest : public host::testing::DialogTest,
+                        public ::testing::WithParamInterface<std::tuple<Layout, Fault>> {
+ protected:
+  const Layout& layout() const { return std::get<0>(GetParam()); }
+  const Fault& fault() const { return std::get<1>(GetParam()); }
+  std::string folder() const { return root() + "/out"; }
+  std::string target() const { return folder() + "/" + layout().file_name; }
+
+  // Runs the layout afresh; with `fail_at` > 0 the fault hits the fail_at-th
+  // operation of its kind.
+  Outcome run(int fail_at) {
+    fs::remove_all(folder());
+    fs::create_directories(folder());
+    if (layout().kind == LayoutKind::kText) write_file(target(), kOldTarget);
+    if (layout().kind == LayoutKind::kReader) {
+      fs::copy_file(example_path(layout().example_file), target());
+    }
+    if (!layout().folder_value.empty()) {
+      registry().delete_value(platform::kHostSettingsKey, layout().folder_value);
+    }
+    host::testing::host_events().clear();
+
+    Outcome outcome;
+    const int64_t datasets = memhost::MemoryDataSet::live_count();
+    const int64_t fields = memhost::MemoryField::live_count();
+    {
+      auto form = host::TShellOpenSaveForm::create(toolkit());
+      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
+      holder.set_window(kHost);
+      holder.set_callbacks(host::testing::recording_callbacks());
+      layout().give_data(holder);
+      FaultyFileSystem files;
+      if (fail_at > 0) {
+        files.faults.fail_op = fault().op;
+        files.faults.fail_op_number = fail_at;
+        files.faults.short_write_bytes = fault().short_write ? 3 : 0;
+      }
+      {
+        platform::ScopedFileSystem scope(files);
+        try {
+          layout().routine(holder, target());
+        } catch (const Error& e) {
+          outcome.failure = e.what();
+        }
+      }
+      outcome.faults = files.faults;
+      if (layout().kind == LayoutKind::kReader) {
+        outcome.lines = memhost::write_csv(holder.lines_dataset().get());
+      }
+    }
+    EXPECT_EQ(memhost::MemoryDataSet::live_count(), datasets) << "a host dataset was kept";
+    EXPECT_EQ(memhost::MemoryField::live_count(), fields) << "a host field was kept";
+    EXPECT_EQ(dbf::TOpenFileList::Instance().Count(), 0u) << "a file was left open";
+    outcome.events = host::testing::host_events();
+    if (!layout().folder_value.empty()) {
+      outcome.remembered =
+          registry().read_string(platform::kHostSettingsKey, layout().folder_value);
+    }
+    return outcome;
+  }
+
+  void expect_callbacks(const Outcome& outcome) {
+    const std::string start = "start " + std::to_string(kHost);
+    const std::string finish = "finish " + std::to_string(kHost);
+    ASSERT_FALSE(outcome.events.empty());
+    EXPECT_EQ(outcome.events.front(), start);
+    const bool finished = outcome.events.back() == finish;
+    const bool finish_promised = layout().kind != LayoutKind::kText;
+    EXPECT_EQ(finished, finish_promised) << "finish callback";
+    size_t starts = 0, finishes = 0;
+    for (const std::string& event : outcome.events) {
+      starts += event == start;
+      finishes += event == finish;
+    }
+    EXPECT_EQ(starts, 1u);
+    EXPECT_EQ(finishes, finish_promised ? 1u : 0u);
+  }
+
+  // What a faulty run may leave behind, against the clean run's results.
+  void expect_leftovers(const Outcome& outcome, const Outcome& clean) {
+    switch (layout().kind) {
+      case LayoutKind::kText:
+        EXPECT_EQ(read_file(target()), kOldTarget) << "the old target was touched";
+        EXPECT_EQ(entries(), std::set<std::string>{layout().file_name}) << "a file was left";
+        break;
+      case LayoutKind::kTable:
+        expect_table_left();
+        break;
+      case LayoutKind::kReader: {
+        EXPECT_EQ(read_file(target()), read_file(example_path(layout().example_file)));
+        const std::vector<std::string> initial = rows_of(initial_lines_);
+        const std::vector<std::string> merged = rows_of(clean.lines);
+        for (const std::string& row : rows_of(outcome.lines)) {
+          const bool known = std::find(initial.begin(), initial.end(), row) != initial.end() ||
+                             std::find(merged.begin(), merged.end(), row) != merged.end();
+          EXPECT_TRUE(known) << "an order line the import would not write: " << row;
+        }
+        break;
+      }
+    }
+  }
+
+  void expect_table_left() {
+    if (!fs::exists(target())) return;  // the fault came before the file
+    const std::string bytes = read_file(target());
+    if (bytes.size() <= clean_image_header_) {
+      // Partly created: a prefix of the fresh table, its count still 0.
+      std::string fresh = clean_bytes_;
+      fresh.replace(4, 4, std::string(4, '\0'));
+      fresh.replace(16, 4, std::string(4, '\0'));
+      EXPECT_EQ(bytes, fresh.substr(0, bytes.size())) << "not a partly created table";
+      return;
+    }
+    EXPECT_EQ(check_table_sound(target()), "");
+    const TableImage image = read_table_image(target());
+    ASSERT_LE(image.records.size(), clean_image_.records.size());
+    for (size_t r = 0; r < image.records.size(); ++r) {
+      EXPECT_EQ(image.records[r], clean_image_.records[r]) << "record " << r + 1;
+      EXPECT_EQ(image.values[r], clean_image_.values[r]) << "record " << r + 1;
+    }
+  }
+
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder()))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  // What the faulty runs are held against.
+  void keep_clean() {
+    if (layout().kind == LayoutKind::kTable) {
+      clean_bytes_ = read_file(target());
+      clean_image_ = read_table_image(target());
+      clean_image_header_ =
+          static_cast<uint8_t>(clean_bytes_[8]) | static_cast<uint8_t>(clean_bytes_[9]) << 8;
+    }
+    if (layout().kind == LayoutKind::kReader) {
+      auto form = host::TShellOpenSaveForm::create(toolkit());
+      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
+      layout().give_data(holder);
+      initial_lines_ = memhost::write_csv(holder.lines_dataset().get());
+    }
+  }
+
+  // The table's header as the engine writes it bears this moment.
+  platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
+  platform::ScopedClock clock_scope_{clock_};
+  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  std::string clean_bytes_;
+  TableImage clean_image_;
+  size_t clean_image_header_ = 0;
+  std::string initial_lines_;
+};
+
+TEST_P(FaultMatrixTest, FailsAsPromisedAndLeavesOnlyWhatIsAllowed) {
+  const Outcome clean = run(0);
+  ASSERT_EQ(clean.failure, "") << "the clean run failed";
+  expect_callbacks(clean);
+  keep_clean();
+  const int operations = clean.faults.count(fault().op);
+  int failed_runs = 0;
+  for (int n = 1; n <= operations; ++n) {
+    SCOPED_TRACE(fault_name(fault()) + " " + std::to_string(n) + " of " +
+                 std::to_string(operations));
+    const Outcome outcome = run(n);
+    ASSERT_GE(outcome.faults.injected, 1) << "the fault did not happen";
+    expect_callbacks(outcome);
+    if (fault().op == FileOp::kLock) {
+      // A refused lock is waited for: the run ends as the clean one.
+      EXPECT_EQ(outcome.failure, "");
+      EXPECT_EQ(outcome.remembered, clean.remembered);
+      if (layout().kind == LayoutKind::kTable) {
+        EXPECT_EQ(read_file(target()), clean_bytes_);
+      }
+      continue;
+    }
+    ++failed_runs;
+    EXPECT_EQ(outcome.failure,
+              expected_message(layout().kind, fault().op, outcome.faults.failed_path, target()));
+    // Tables and readers remember the folder whatever happens; the text
+    // layouts only after success.
+    EXPECT_EQ(outcome.remembered, layout().kind == LayoutKind::kText ? "" : clean.remembered);
+    expect_leftovers(outcome, clean);
+    if (HasFatalFailure()) return;
+  }
+  std::printf("figures: fault matrix %s, %s: %d operations, %d faulty runs failed as promised\n",
+              layout().name.c_str(), fault_name(fault()).c_str(), operations, failed_runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, FaultMatrixTest,
+                         ::testing::Combine(::testing::ValuesIn(all_layouts()),
+                                            ::testing::ValuesIn(all_faults())),
+                         [](const ::testing::TestParamInfo<std::tuple<Layout, Fault>>& info) {
+                           return test_name(std::get<0>(info.param).name) + "_" +
+                                  fault_name(std::get<1>(info.param));
+                         });
+
+}  // namespace
+}  // namespace pharmex::reliability

@@ -1,0 +1,50 @@
+// Every layout the library writes or reads, as the reliability tests run
+// them: through its routine, on a never-shown dialog object holding the
+// example host data of examples/ (the waybill for the export layouts, the
+// price list and order lines for the import readers).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/document_kind.h"
+#include "host/shell_open_save_form.h"
+
+namespace pharmex::reliability {
+
+enum class LayoutKind {
+  kText,    // writes a text file all or nothing; calls only start
+  kTable,   // writes a dBase IV table; calls start and finish
+  kReader,  // reads an order file into the order lines; start and finish
+};
+
+struct Layout {
+  std::string name;  // as the dialog's file type names it
+  LayoutKind kind;
+  host::Routine routine;
+  std::string file_name;     // of the target (or order file)
+  std::string folder_value;  // the registry value it remembers its folder in; "" none
+  // The example file a reader reads (under examples/); "" for the exports.
+  std::string example_file;
+  // The host data in the form's datasets; fresh for every run.
+  void (*give_data)(host::TShellOpenSaveForm& form);
+};
+
+// gtest prints a layout parameter by its name.
+inline void PrintTo(const Layout& layout, std::ostream* out) {
+  *out << layout.name;
+}
+
+const std::vector<Layout>& all_layouts();
+// The layouts that write dBase tables.
+std::vector<Layout> table_layouts();
+
+// gtest parameter names: "Djinal", "Apteka_M", ...
+std::string test_name(std::string_view name);
+
+// A file of examples/.
+std::string example_path(const std::string& name);
+
+}  // namespace pharmex::reliability
