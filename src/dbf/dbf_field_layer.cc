@@ -357,6 +357,13 @@ std::optional<double> TDbfFieldLayer::GetDate(int field) const {
 
 void TDbfFieldLayer::BlankRecord() {
   std::span<char> record = RecordBuffer();
+  // Every new record of a table is the same: the first one of an opening is
+  // made field by field, the others are copies of it.
+  if (blank_opening_ == Openings() && blank_record_.size() == record.size()) {
+    std::copy(blank_record_.begin(), blank_record_.end(), record.begin());
+    MarkAllChanged();
+    return;
+  }
   std::fill(record.begin(), record.end(), ' ');
   for (int i = 0; i < FieldCount(); ++i) {
     const TDbfFieldDef& def = Field(i);
@@ -365,6 +372,8 @@ void TDbfFieldLayer::BlankRecord() {
     if (def.type == 'N' || def.type == 'F' || fox_number) PutInteger(i, 0);
   }
   MarkAllChanged();
+  blank_record_.assign(record.begin(), record.end());
+  blank_opening_ = Openings();
 }
 
 }  // namespace pharmex::dbf

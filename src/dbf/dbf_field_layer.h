@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dbf/dbf_table.h"
 
@@ -107,6 +108,10 @@ class TDbfFieldLayer : public TDbfTable {
   std::string_view NumberText(int field) const;
 
   bool translate_ascii_ = true;
+  // The new record of the table as BlankRecord first made it, and the
+  // opening it belongs to.
+  std::vector<char> blank_record_;
+  uint64_t blank_opening_ = 0;
 };
 
 }  // namespace pharmex::dbf
