@@ -1,6 +1,7 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -58,21 +59,25 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(0, end);
 }
 
-// Whole-number text with the 18-significant-digit rule and `decimals` zeros.
-std::string IntegerText(int64_t value, uint32_t decimals) {
+// Whole-number text with the 18-significant-digit rule and `decimals` zeros,
+// into `text` (its contents replaced).
+void IntegerText(int64_t value, uint32_t decimals, std::string& text) {
   const bool negative = value < 0;
   uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
     const uint64_t last = magnitude % 10;
     magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
   }
-  std::string text = negative ? "-" : "";
-  text.append(std::to_string(magnitude));
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
+  (void)ec;
+  text.clear();
+  if (negative) text.push_back('-');
+  text.append(digits, end);
   if (decimals > 0) {
     text.push_back('.');
     text.append(decimals, '0');
   }
-  return text;
 }
 
 void AppendDigits(std::string& out, int value, int width) {
@@ -196,11 +201,11 @@ void TDbfFieldLayer::PutNumber(int field, double value) {
       break;
   }
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
-  const std::string text = format_fixed(value, decimals, '.', kSignificantDigits);
+  format_fixed_into(number_text_, value, decimals, '.', kSignificantDigits);
   // Infinities and NaN have no fixed-point text; "INF" in a numeric field
   // would only fail on reading.
-  if (!std::isfinite(value)) RaiseTooBig(def, text);
-  PutNumberText(field, text);
+  if (!std::isfinite(value)) RaiseTooBig(def, number_text_);
+  PutNumberText(field, number_text_);
 }
 
 void TDbfFieldLayer::PutInteger(int field, int64_t value) {
@@ -215,7 +220,8 @@ void TDbfFieldLayer::PutInteger(int field, int64_t value) {
       break;
   }
   const uint32_t decimals = def.type == 'N' || def.type == 'F' ? def.decimals : 0;
-  PutNumberText(field, IntegerText(value, decimals));
+  IntegerText(value, decimals, number_text_);
+  PutNumberText(field, number_text_);
 }
 
 void TDbfFieldLayer::PutBinary(int field, double value) {

@@ -108,6 +108,9 @@ class TDbfFieldLayer : public TDbfTable {
   std::string_view NumberText(int field) const;
 
   bool translate_ascii_ = true;
+  // The text of the number being written, kept from one number to the next
+  // so that writing numbers allocates nothing.
+  std::string number_text_;
   // The new record of the table as BlankRecord first made it, and the
   // opening it belongs to.
   std::vector<char> blank_record_;
