@@ -135,6 +135,8 @@ constexpr double kTenthPower[] = {1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6
                                   1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
                                   1e-14, 1e-15, 1e-16, 1e-17, 1e-18};
 constexpr int kMaxScaledDecimals = 15;
+// Decimal digits that always make a whole number a double holds exactly.
+constexpr size_t kExactDigits = 15;
 // Scaled values below this take the fast path: their integer part fits a
 // double exactly, with room for a carry.
 constexpr double kMaxScaled = 1e15;
@@ -227,7 +229,47 @@ std::string format_fixed(double value, int decimals, char decimal_separator, int
   return out;
 }
 
+namespace {
+
+// The usual numeric text of a table field: blanks, an optional sign, at most
+// 15 digits with an optional separator among them, blanks. Such a text is a
+// whole number divided by a power of ten, both exact in a double, so the
+// quotient is the correctly rounded value of the text, as from_chars reads it.
+// Nothing for any other text.
+std::optional<double> plain_decimal(std::string_view text, char decimal_separator) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && is_blank(text[i]))
+    ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  uint64_t mantissa = 0;
+  size_t digits = 0;
+  size_t decimals = 0;
+  bool separator = false;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      if (separator) ++decimals;
+    } else if (c == decimal_separator && !separator) {
+      separator = true;
+    } else {
+      break;
+    }
+  }
+  while (i < n && is_blank(text[i]))
+    ++i;
+  if (i != n || digits == 0 || digits > kExactDigits) return std::nullopt;
+  const double value = static_cast<double>(mantissa) / kPowerOfTen[decimals];
+  return negative ? -value : value;
+}
+
+}  // namespace
+
 std::optional<double> parse_number(std::string_view text, char decimal_separator) {
+  if (std::optional<double> value = plain_decimal(text, decimal_separator)) return value;
   size_t i = 0;
   const size_t n = text.size();
   while (i < n && is_blank(text[i]))
@@ -235,39 +277,46 @@ std::optional<double> parse_number(std::string_view text, char decimal_separator
   size_t end = n;
   while (end > i && is_blank(text[end - 1]))
     --end;
+  // Checks the notation; from_chars then reads it. Only a separator other
+  // than "." needs a copy (from_chars knows no other).
+  const size_t first = i;
+  const bool copy = decimal_separator != '.';
   std::string normalized;
-  normalized.reserve(end - i);
-  if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+  if (copy) normalized.reserve(end - i);
+  auto keep = [&](char c) {
+    if (copy) normalized.push_back(c);
+  };
+  if (i < end && (text[i] == '+' || text[i] == '-')) keep(text[i++]);
   size_t digits = 0;
   while (i < end && text[i] >= '0' && text[i] <= '9')
-    normalized.push_back(text[i++]), ++digits;
+    keep(text[i++]), ++digits;
   if (i < end && text[i] == decimal_separator) {
-    normalized.push_back('.');
+    keep('.');
     ++i;
     while (i < end && text[i] >= '0' && text[i] <= '9')
-      normalized.push_back(text[i++]), ++digits;
+      keep(text[i++]), ++digits;
   }
   if (digits == 0) return std::nullopt;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-    normalized.push_back('e');
+    keep('e');
     ++i;
-    if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+    if (i < end && (text[i] == '+' || text[i] == '-')) keep(text[i++]);
     size_t exponent_digits = 0;
     while (i < end && text[i] >= '0' && text[i] <= '9') {
-      normalized.push_back(text[i++]);
+      keep(text[i++]);
       ++exponent_digits;
     }
     if (exponent_digits == 0) return std::nullopt;
   }
   if (i != end) return std::nullopt;
-  const char* begin = normalized.data();
-  if (*begin == '+') ++begin;
+  std::string_view number = copy ? std::string_view(normalized) : text.substr(first, end - first);
+  if (number.front() == '+') number.remove_prefix(1);  // from_chars takes no "+"
   double value = 0;
-  auto [ptr, ec] = std::from_chars(begin, normalized.data() + normalized.size(), value);
+  auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Overflow to infinity or underflow to zero, as strtod would.
-    value = std::strtod(begin, nullptr);
-  } else if (ec != std::errc() || ptr != normalized.data() + normalized.size()) {
+    value = std::strtod(std::string(number).c_str(), nullptr);
+  } else if (ec != std::errc() || ptr != number.data() + number.size()) {
     return std::nullopt;
   }
   return value;
