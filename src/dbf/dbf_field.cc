@@ -56,9 +56,9 @@ Variant TDbfField::Value() const {
   TDbfFieldLayer& table = Table();
   switch (type_) {
     case TFieldType::ftString: {
-      std::string ansi;
-      table.GetString(index_, transliterate_, ansi);
-      return ansi.empty() ? Variant::null() : AnsiText(ansi);
+      std::u16string text;
+      table.GetStringUtf16(index_, transliterate_, text);
+      return text.empty() ? Variant::null() : Variant::string(std::move(text));
     }
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
@@ -91,11 +91,9 @@ Variant TDbfField::Value() const {
 bool TDbfField::IsNull() const {
   TDbfFieldLayer& table = Table();
   switch (type_) {
-    case TFieldType::ftString: {
-      std::string ansi;
-      table.GetString(index_, false, ansi);
-      return ansi.empty();
-    }
+    case TFieldType::ftString:
+      table.GetString(index_, false, ansi_);
+      return ansi_.empty();
     case TFieldType::ftDate:
       return !table.GetDate(index_);
     case TFieldType::ftDateTime:

@@ -95,9 +95,9 @@ class TDbfField {
   TFieldType type_;
   bool transliterate_ = true;
   bool read_only_ = false;
-  // The text of the value being assigned, kept from one assignment to the
-  // next so that assigning text allocates nothing once it has grown.
-  std::string ansi_;
+  // The ANSI text of the value being assigned or read, kept from one value to
+  // the next so that text allocates nothing here once the buffer has grown.
+  mutable std::string ansi_;
 };
 
 }  // namespace pharmex::dbf

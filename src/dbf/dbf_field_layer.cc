@@ -46,6 +46,16 @@ uint32_t BinaryWidth(char type) {
 
 std::string_view TrimRight(std::string_view text, char above) {
   size_t end = text.size();
+  // Fields are mostly blank padding: eight blanks at a time first.
+  constexpr uint64_t kEightBlanks = 0x2020202020202020ull;
+  if (static_cast<unsigned char>(above) >= ' ') {
+    uint64_t word = 0;
+    while (end >= sizeof word) {
+      std::memcpy(&word, text.data() + end - sizeof word, sizeof word);
+      if (word != kEightBlanks) break;
+      end -= sizeof word;
+    }
+  }
   while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= static_cast<unsigned char>(above))
     --end;
   return text.substr(0, end);
@@ -133,6 +143,23 @@ void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi)
   std::string_view text = TrimRight(GetFieldText(field), ' ');
   ansi.assign(text);
   if (translate_ascii_ && transliterate) OemToAnsi(ansi);
+}
+
+void TDbfFieldLayer::GetStringUtf16(int field, bool transliterate, std::u16string& text) const {
+  const std::string_view stored = TrimRight(GetFieldText(field), ' ');
+  const platform::TextCodec& codec = platform::text_codec();
+  text.resize(stored.size());
+  // Translated up to the first zero byte, as OemToAnsi does; each byte then
+  // becomes its ANSI character.
+  size_t translated = 0;
+  if (translate_ascii_ && transliterate) {
+    translated = std::min(stored.find('\0'), stored.size());
+    for (size_t i = 0; i < translated; ++i)
+      text[i] = codec.oem_to_ansi_unicode(stored[i]);
+  }
+  const platform::CodePage& ansi = codec.ansi();
+  for (size_t i = translated; i < stored.size(); ++i)
+    text[i] = ansi.to_unicode(static_cast<unsigned char>(stored[i]));
 }
 
 void TDbfFieldLayer::AnsiToOem(std::span<char> text) {
@@ -286,8 +313,15 @@ std::string_view TDbfFieldLayer::NumberText(int field) const {
 
 double TDbfFieldLayer::GetNumber(int field) const {
   const TDbfFieldDef& def = Field(field);
-  if (FormOf(def) == NumberForm::kBinary) return GetBinary(def);
-  std::string_view text = NumberText(field);
+  switch (FormOf(def)) {
+    case NumberForm::kNone:
+      RaiseWrongType(def);
+    case NumberForm::kBinary:
+      return GetBinary(def);
+    case NumberForm::kText:
+      break;
+  }
+  std::string_view text = TrimBlanks(GetFieldText(field));
   if (text.empty()) return 0;
   std::optional<double> value = parse_number(text, '.');
   if (!value)

@@ -47,6 +47,9 @@ class TDbfFieldLayer : public TDbfTable {
   // below 32), translated to ANSI when TranslateASCII and `transliterate` are
   // on. Fills `ansi` (reused by callers that read many records).
   void GetString(int field, bool transliterate, std::string& ansi) const;
+  // The same text in UTF-16 (each ANSI byte as its character), filling
+  // `text`; for readers that hand text on as UTF-16.
+  void GetStringUtf16(int field, bool transliterate, std::u16string& text) const;
 
   // Numbers. Text fields (N, F, and the block numbers of M, B, G) get the
   // value as fixed-point text with exactly the field's decimals (none for

@@ -44,6 +44,7 @@ TextCodec::TextCodec(int ansi, int oem) : ansi_(CodePage::find(ansi)), oem_(Code
     auto b = static_cast<unsigned char>(byte);
     ansi_to_oem_[byte] = encode_unit(*oem_, ansi_->to_unicode(b));
     oem_to_ansi_[byte] = encode_unit(*ansi_, oem_->to_unicode(b));
+    oem_to_ansi_unicode_[byte] = ansi_->to_unicode(oem_to_ansi_[byte]);
   }
 }
 
