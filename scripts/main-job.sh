@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds the pharmex tool and runs it on the examples: the example waybill is
-# exported in each layout to out/, and every file is shown (installs what it
-# needs first).
+# Builds the pharmex tool and runs it on the examples: the example supplier
+# list, order, price list (in each price layout) and waybill (in each waybill
+# layout) are exported to out/, every file is shown, and the example order
+# files of the three partner layouts are imported into the example order
+# (installs what it needs first).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libc-bin
@@ -13,11 +15,41 @@ mkdir -p "$out"
 # The tool is the host here: its registry key lives beside the output.
 export PHARMEX_REGISTRY="$PWD/$out/registry"
 
+show_table() {
+  echo "== $1: $2"
+  $pharmex show "$2"
+  echo
+}
+
+# Each export answers the library's file dialog with a path, as a user would.
+file=$($pharmex export supplier --data examples/suppliers.csv --out "$out/supplier")
+show_table supplier "$file"
+
+file=$($pharmex export order --header examples/order_headers.csv \
+  --lines examples/order_lines.csv --out "$out/order")
+show_table order "$file"
+
+for layout in dbf4 khabarovsk unico; do
+  file=$($pharmex export price --data examples/price_list.csv --layout "$layout" \
+    --out "$out/price_$layout")
+  show_table "price, $layout" "$file"
+done
+
+# The two generic waybill types write the same table.
+for layout in dbf4 gornyvershini; do
+  file=$($pharmex export waybill --header examples/waybill_headers.csv \
+    --lines examples/waybill_lines.csv --layout "$layout" --out "$out/waybill_$layout")
+  show_table "waybill, $layout" "$file"
+done
+
+# The text layouts go through the dialog-less entry point, which names the
+# file after the waybill.
 for layout in efarma-sst apteka2000w; do
   file=$($pharmex export waybill --header examples/waybill_headers.csv \
     --lines examples/waybill_lines.csv --layout "$layout" --dir "$out")
-  echo "== $layout: $file"
+  echo "== waybill, $layout: $file"
   iconv -f CP1251 -t UTF-8 "$file"
+  echo
 done
 
 # The partner tables, each under its layout's name (through the file dialog,
@@ -25,6 +57,14 @@ done
 for layout in djinal apteka-m; do
   file=$($pharmex export waybill --header examples/waybill_headers.csv \
     --lines examples/waybill_lines.csv --layout "$layout" --out "$out/$layout")
-  echo "== $layout: $file"
-  $pharmex show "$file"
+  show_table "waybill, $layout" "$file"
+done
+
+# Partners' order files merged into the host's current order, one per layout.
+for layout in dbf4 khabarovsk unico; do
+  echo "== import, $layout: examples/order_$layout.dbf"
+  $pharmex import --price examples/order_prices.csv --lines examples/current_order_lines.csv \
+    "examples/order_$layout.dbf" --layout "$layout" --out "$out/merged_$layout.csv"
+  cat "$out/merged_$layout.csv"
+  echo
 done

@@ -2,12 +2,23 @@ set(PHARMEX_export_SOURCES
   apteka_2000w.cc
   apteka_m_table.cc
   atomic_text_file.cc
+  column_list.cc
   djinal_table.cc
   efarma_sst.cc
+  field_copies.cc
   field_rules.cc
-  text_numbers.cc
+  fixed_table.cc
+  generic_table_export.cc
+  generic_waybill_table.cc
+  khabarovsk_price_table.cc
+  order_export.cc
+  price_export.cc
+  row_loop.cc
+  supplier_export.cc
   table_routine.cc
+  text_numbers.cc
   text_record.cc
+  unico_price_table.cc
   waybill_amounts.cc
   waybill_export.cc
   waybill_lines.cc

@@ -2,6 +2,12 @@
 
 #include <string_view>
 
+#include "export/generic_waybill_table.h"
+#include "export/khabarovsk_price_table.h"
+#include "export/order_export.h"
+#include "export/price_export.h"
+#include "export/supplier_export.h"
+#include "export/unico_price_table.h"
 #include "export/waybill_export.h"
 #include "import/order_reader.h"
 #include "platform/text_codec.h"
@@ -31,6 +37,7 @@ DocumentKind supplier_kind() {
   kind.file_types = {std::string(kDbf4)};
   kind.folder_value = "supplier_export_path";
   kind.proposed_name = {"supplier", "", true};
+  kind.routines = {exporting::supplier_routine};
   return kind;
 }
 
@@ -40,6 +47,8 @@ DocumentKind price_kind() {
                      ansi("Юнико (dBaseIV)(*.dbf)|*.dbf")};
   kind.folder_value = "price_export_path";
   kind.proposed_name = {"price", "", true};
+  kind.routines = {exporting::generic_price_routine, exporting::khabarovsk_price_routine,
+                   exporting::unico_price_routine};
   return kind;
 }
 
@@ -49,6 +58,7 @@ DocumentKind order_kind() {
   kind.folder_value = "order_export_path";
   kind.proposed_name = {"order", "order_", true};
   kind.stores_folder_before_run = true;
+  kind.routines = {exporting::order_routine};
   return kind;
 }
 
@@ -62,8 +72,9 @@ DocumentKind waybill_kind() {
                      "Apteka M|*.dbf"};
   kind.folder_value = "waybill_export_path";
   kind.proposed_name = {"waybill", "waybill_", false};
-  kind.routines = {nullptr, exporting::efarma_sst_routine, exporting::apteka_2000w_routine,
-                   nullptr, exporting::djinal_routine,     exporting::apteka_m_routine};
+  kind.routines = {exporting::generic_waybill_routine, exporting::efarma_sst_routine,
+                   exporting::apteka_2000w_routine,    exporting::generic_waybill_routine,
+                   exporting::djinal_routine,          exporting::apteka_m_routine};
   return kind;
 }
 

@@ -3,7 +3,13 @@ set(PHARMEX_TEST_export_SOURCES
   atomic_text_file_test.cc
   djinal_table_test.cc
   field_rules_test.cc
+  generic_waybill_table_test.cc
+  khabarovsk_price_table_test.cc
+  order_export_test.cc
+  price_export_test.cc
+  supplier_export_test.cc
   table_routine_test.cc
   text_layouts_test.cc
+  unico_price_table_test.cc
   waybill_export_test.cc
 )

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "host/dialog_test_support.h"
+#include "host/remembered_folder.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
@@ -222,24 +223,30 @@ TEST_F(EntryPointTest, AHeaderWithoutNativeIdProposesThePlainName) {
 
 TEST_F(EntryPointTest, AConfirmedOrderDialogRemembersItsFolderBeforeTheRoutine) {
   std::filesystem::create_directory(root() + "/out");
-  order_export(kHost, main_.get(), lines_.get(), nullptr, nullptr, nullptr);
+  // What the registry holds when the routine starts, and after it ran.
+  static std::string at_start;
+  at_start.clear();
+  PxStartCallback start = [](PxWindow) { at_start = read_remembered_folder("order_export_path"); };
+  order_export(kHost, main_.get(), lines_.get(), nullptr, start, nullptr);
   platform::DialogAnswer answer = platform::answer_dialog(toolkit(), root() + "/out/o.dbf");
-  EXPECT_EQ(answer.outcome, platform::DialogAnswer::Outcome::kClosed);
+  EXPECT_EQ(answer.outcome, platform::DialogAnswer::Outcome::kClosed) << answer.message;
+  EXPECT_EQ(at_start, root() + "/out/");
   EXPECT_EQ(registry().read_string(platform::kHostSettingsKey, "order_export_path"),
-            root() + "/out/");
+            root() + "/out");
   order_export(kHost, main_.get(), lines_.get(), nullptr, nullptr, nullptr);
   EXPECT_EQ(dialog().folder(), root() + "/out");
   dialog().press_escape();
 }
 
 TEST_F(EntryPointTest, DialoglessEntryPointsGiveEveryReferenceBack) {
+  // Failed runs give their references back as well: main_ has no price column.
   price_export_to_file(main_.get(), (root() + "/p.dbf").c_str());
-  EXPECT_STREQ(pharmex_last_error(), "");
+  EXPECT_STREQ(pharmex_last_error(), "Field list is invalid");
   order_import_from_file(first_.get(), main_.get(), lines_.get(), nullptr);
   EXPECT_STREQ(pharmex_last_error(), "Table name missing");  // the reader got no path
   waybill_export_ToPath(kHost, main_.get(), lines_.get(), nullptr, nullptr, nullptr,
                         (root() + "/").c_str(), 0);
-  EXPECT_STREQ(pharmex_last_error(), "");
+  EXPECT_STREQ(pharmex_last_error(), "The host data have no column 'price'");
   waybill_export_ToPath(kHost, main_.get(), lines_.get(), nullptr, nullptr, nullptr, nullptr, 9);
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_events().empty()) << "no window is touched without a dialog";

@@ -1,5 +1,5 @@
 // The example order files under examples/, one per layout, for
-// examples/order_prices.csv and examples/order_lines.csv:
+// examples/order_prices.csv and examples/current_order_lines.csv:
 //
 //   order_dbf4.dbf        what the generic order export writes: supplier 7
 //                         raises Нурофен, adds Лоратадин, and orders

@@ -3,14 +3,16 @@
 #include <filesystem>
 
 #include "cli_runner.h"
+#include "export/exported_table.h"
 #include "platform/memory_settings_store.h"
-#include "platform/settings_store.h"
 #include "platform/scoped_current_directory.h"
+#include "platform/settings_store.h"
 #include "testing/test_support.h"
 
 namespace pharmex::cli {
 namespace {
 
+using pharmex::testing::ExportedTable;
 using pharmex::testing::run_cli;
 
 std::string example(const char* name) {
@@ -27,7 +29,8 @@ class ExportCommandTest : public ::testing::Test {
     return args;
   }
 
-  // Answering a dialog makes the folder it showed the current directory.
+  // A dialog that closes makes its folder the current directory; the test's
+  // folder goes away with the test.
   pharmex::testing::ScopedCurrentDirectory cwd_;
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
@@ -86,6 +89,118 @@ TEST_F(ExportCommandTest, ABrokenCsvFileIsNamed) {
                          example("waybill_lines.csv"), "--dir", dir_.path().string()});
   EXPECT_EQ(result.code, kFailed);
   EXPECT_NE(result.err.find("h.csv:2:1"), std::string::npos) << result.err;
+}
+
+TEST_F(ExportCommandTest, ExportsTheExampleSuppliersThroughTheDialog) {
+  auto result = run_cli(
+      {"export", "supplier", "--data", example("suppliers.csv"), "--out", dir_.file("supplier")});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_EQ(result.out, dir_.file("supplier.dbf") + "\n");
+  ExportedTable table(dir_.file("supplier.dbf"));
+  EXPECT_EQ(table.fields(), (std::vector<std::string>{"ID N 11/0", "NAME C 60/0"}));
+  EXPECT_EQ(table.column("ID"), (std::vector<std::string>{"3", "5", "8", "12", "17"}));
+  EXPECT_EQ(table.text(1, "NAME"), "ООО Протек-Урал");
+  EXPECT_EQ(registry_->read_string(platform::kHostSettingsKey, "supplier_export_path"),
+            dir_.path().string());
+}
+
+TEST_F(ExportCommandTest, ExportsTheExampleOrderWithEachLinesOwnHeader) {
+  auto result = run_cli({"export", "order", "--header", example("order_headers.csv"), "--lines",
+                         example("order_lines.csv"), "--out", dir_.file("order.dbf")});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  ExportedTable table(dir_.file("order.dbf"));
+  EXPECT_EQ(table.column("ART_ID"),
+            (std::vector<std::string>{"50211", "50877", "61023", "70455", "80312"}));
+  EXPECT_EQ(table.column("NATIVE_ID"),
+            (std::vector<std::string>{"З-0301", "З-0301", "З-0302", "З-0301", "З-0302"}));
+  EXPECT_EQ(table.column("SUPPL_ID"), (std::vector<std::string>{"5", "5", "8", "5", "8"}));
+}
+
+struct PriceLayoutCase {
+  const char* layout;
+  const char* type;
+  size_t record_length;
+  bool remembers;
+};
+
+class ExportPriceCommandTest : public ExportCommandTest,
+                               public ::testing::WithParamInterface<PriceLayoutCase> {};
+
+TEST_P(ExportPriceCommandTest, WritesTheExamplePriceListInTheLayout) {
+  for (const char* option : {"--layout", "--type"}) {
+    std::string value = option == std::string("--layout") ? GetParam().layout : GetParam().type;
+    std::string name = dir_.file(std::string("price_") + GetParam().layout + "_" + (option + 2));
+    auto result = run_cli(
+        {"export", "price", "--data", example("price_list.csv"), option, value, "--out", name});
+    ASSERT_EQ(result.code, kDone) << result.err;
+    EXPECT_EQ(result.out, name + ".dbf\n");
+    ExportedTable table(name + ".dbf");
+    EXPECT_EQ(table.record_length(), GetParam().record_length);
+    EXPECT_EQ(table.record_count(), 7u);
+  }
+  EXPECT_EQ(registry_->read_string(platform::kHostSettingsKey, "price_export_path"),
+            GetParam().remembers ? dir_.path().string() : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ExportPriceCommandTest,
+                         ::testing::Values(PriceLayoutCase{"dbf4", "0", 401, true},
+                                           PriceLayoutCase{"khabarovsk", "1", 215, false},
+                                           PriceLayoutCase{"unico", "2", 301, true}),
+                         [](const auto& info) { return std::string(info.param.layout); });
+
+TEST_F(ExportCommandTest, ExportsThePriceListWithoutTheDialog) {
+  auto result = run_cli({"export", "price", "--data", example("price_list.csv"), "--no-dialog",
+                         "--out", dir_.file("list.tab")});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_EQ(result.out, dir_.file("list.tab") + "\n");
+  EXPECT_EQ(ExportedTable(dir_.file("list.tab")).record_count(), 7u);
+  // Without an extension the table engine adds its own.
+  result = run_cli({"export", "price", "--data", example("price_list.csv"), "--no-dialog", "--out",
+                    dir_.file("list")});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_EQ(result.out, dir_.file("list.DBF") + "\n");
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("list.DBF")));
+}
+
+TEST_F(ExportCommandTest, TheGenericWaybillTypesWriteTheSameRecords) {
+  auto dbf4 = run_cli(waybill({"--type", "0", "--dir", dir_.path().string()}));
+  ASSERT_EQ(dbf4.code, kDone) << dbf4.err;
+  EXPECT_EQ(dbf4.out, dir_.file("waybill_4817.dbf") + "\n");
+  auto gorny = run_cli(waybill({"--layout", "gornyvershini", "--out", dir_.file("gorny")}));
+  ASSERT_EQ(gorny.code, kDone) << gorny.err;
+  ExportedTable first(dir_.file("waybill_4817.dbf"));
+  ExportedTable second(dir_.file("gorny.dbf"));
+  EXPECT_EQ(first.fields(), second.fields());
+  ASSERT_EQ(first.record_count(), 5u);  // the unpriced and the foreign line are left out
+  ASSERT_EQ(second.record_count(), 5u);
+  for (size_t i = 0; i < 5; ++i)
+    EXPECT_EQ(first.record(i), second.record(i));
+}
+
+TEST_F(ExportCommandTest, AFailedDialogRunExitsWithOneAndItsMessage) {
+  std::string data = dir_.file("s.csv");
+  pharmex::testing::write_file(data, "inn:string(12)\n7701234567\n");
+  auto result = run_cli({"export", "supplier", "--data", data, "--out", dir_.file("s")});
+  EXPECT_EQ(result.code, kFailed);
+  EXPECT_EQ(result.err, "pharmex: Field list is invalid\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("s.dbf")));
+}
+
+TEST_F(ExportCommandTest, DocumentUsageErrorsExitWithTwo) {
+  std::string prices = example("price_list.csv");
+  EXPECT_EQ(run_cli({"export", "supplier", "--data", prices}).code, kUsage);
+  EXPECT_EQ(run_cli({"export", "order", "--header", prices, "--out", "x"}).code, kUsage);
+  EXPECT_EQ(run_cli({"export", "price", "--data", prices, "--out", "x", "--type", "3"}).code,
+            kUsage);
+  EXPECT_EQ(run_cli({"export", "price", "--data", prices, "--out", "x", "--layout", "djinal"}).code,
+            kUsage);
+  auto no_dialog = run_cli(
+      {"export", "price", "--data", prices, "--out", "x", "--no-dialog", "--layout", "unico"});
+  EXPECT_EQ(no_dialog.code, kUsage);
+  EXPECT_EQ(no_dialog.err.rfind("pharmex export: --no-dialog writes the dbf4 layout only\n", 0), 0u)
+      << no_dialog.err;
+  EXPECT_EQ(run_cli({"export", "supplier", "--data", prices, "--out", "x", "--no-dialog"}).code,
+            kUsage);
 }
 
 }  // namespace

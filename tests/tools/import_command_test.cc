@@ -34,7 +34,7 @@ class ImportCommandTest : public ::testing::Test {
                                      "--price",
                                      example("order_prices.csv"),
                                      "--lines",
-                                     example("order_lines.csv"),
+                                     example("current_order_lines.csv"),
                                      order,
                                      "--out",
                                      merged_};
@@ -117,11 +117,22 @@ TEST_F(ImportCommandTest, ADamagedOrderFileExitsWithOneAndWritesWhatWasMerged) {
   EXPECT_EQ(read_file(merged_), kLinesHeader + kAspirin + "5\n" + kNurofen + "1\n");
 }
 
+TEST_F(ImportCommandTest, ARelativeOutputPathIsTakenBeforeTheDialogMovesAway) {
+  // The dialog makes the examples folder current; the merged lines still go
+  // where the command line meant.
+  std::filesystem::current_path(dir_.path());
+  auto result = run_cli({"import", "--price", example("order_prices.csv"), "--lines",
+                         example("current_order_lines.csv"), example("order_khabarovsk.dbf"),
+                         "--layout", "khabarovsk", "--out", "merged.csv"});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("merged.csv")));
+}
+
 TEST_F(ImportCommandTest, AMissingOrderFileIsReportedWithoutTheDialog) {
   auto result = run_cli(import(dir_.file("none.dbf"), {"--no-dialog"}));
   EXPECT_EQ(result.code, kFailed);
   EXPECT_EQ(result.err, "pharmex import: Cannot find file " + dir_.file("none.dbf") + "\n");
-  EXPECT_EQ(read_file(merged_), read_file(example("order_lines.csv")));
+  EXPECT_EQ(read_file(merged_), read_file(example("current_order_lines.csv")));
 }
 
 TEST_F(ImportCommandTest, UsageErrorsExitWithTwo) {
@@ -138,7 +149,7 @@ TEST_F(ImportCommandTest, UsageErrorsExitWithTwo) {
 TEST_F(ImportCommandTest, ABrokenCsvFileIsNamed) {
   std::string prices = dir_.file("p.csv");
   pharmex::testing::write_file(prices, "suppliers_id:integer,art_id:integer\nx,1\n");
-  auto result = run_cli({"import", "--price", prices, "--lines", example("order_lines.csv"),
+  auto result = run_cli({"import", "--price", prices, "--lines", example("current_order_lines.csv"),
                          example("order_dbf4.dbf"), "--out", merged_});
   EXPECT_EQ(result.code, kFailed);
   EXPECT_NE(result.err.find("p.csv:2:1:"), std::string::npos) << result.err;

@@ -20,23 +20,25 @@ struct LayoutName {
   int index;
 };
 
-// The waybill layouts by the names the tool accepts, in file-type order.
+// The layouts by the names the tool accepts, in file-type order.
 constexpr LayoutName kWaybillLayouts[] = {{"dbf4", 0},        {"efarma-sst", 1},
                                           {"apteka2000w", 2}, {"gornyvershini", 3},
                                           {"djinal", 4},      {"apteka-m", 5}};
+constexpr LayoutName kPriceLayouts[] = {{"dbf4", 0}, {"khabarovsk", 1}, {"unico", 2}};
 
-int layout_index(Arguments& args, const LayoutName* names, size_t count) {
+template <size_t N>
+int layout_index(Arguments& args, const LayoutName (&names)[N]) {
   std::optional<std::string> type = args.option("type");
   std::optional<std::string> layout = args.option("layout");
   if (type && layout) throw UsageError("give --type or --layout, not both");
   if (layout) {
-    for (size_t i = 0; i < count; ++i) {
-      if (*layout == names[i].name) return names[i].index;
+    for (const LayoutName& known : names) {
+      if (*layout == known.name) return known.index;
     }
-    std::string known;
-    for (size_t i = 0; i < count; ++i)
-      known += std::string(i ? ", " : "") + names[i].name;
-    throw UsageError("unknown layout '" + *layout + "' (one of " + known + ")");
+    std::string list;
+    for (const LayoutName& known : names)
+      list += std::string(list.empty() ? "" : ", ") + known.name;
+    throw UsageError("unknown layout '" + *layout + "' (one of " + list + ")");
   }
   if (!type) return 0;
   size_t used = 0;
@@ -45,26 +47,91 @@ int layout_index(Arguments& args, const LayoutName* names, size_t count) {
     index = std::stoi(*type, &used);
   } catch (const std::exception&) {
   }
-  if (used != type->size() || index < 0 || static_cast<size_t>(index) >= count) {
-    throw UsageError("--type must be a number from 0 to " + std::to_string(count - 1));
+  if (used != type->size() || index < 0 || static_cast<size_t>(index) >= N) {
+    throw UsageError("--type must be a number from 0 to " + std::to_string(N - 1));
   }
   return index;
 }
 
-// The file waybill_export_ToPath writes: the folder, the proposed name and
-// the type's extension when the name has none.
-std::string waybill_target(const host::HostRef<IDataSet>& headers, const std::string& folder,
-                           int index) {
-  host::DocumentKind kind = host::waybill_kind();
-  std::string name = host::propose_file_name(kind, headers);
-  return host::with_type_extension(folder + name,
-                                   platform::FileType::parse(kind.file_types[index]).mask);
+// The file-type mask of a kind's entry ("*.dbf").
+std::string type_mask(const host::DocumentKind& kind, int index) {
+  return platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask;
+}
+
+// The host's side of every run: its registry key, and fresh callbacks (a
+// progress bar when stderr is a terminal).
+void prepare_run(Io& io) {
+  ensure_settings_key();
+  RunCallbacks::reset(&io, progress_bar_wanted());
+}
+
+// Answers the dialog an entry point opened with `out` and the file type, and
+// prints the file written (the dialog adds the type's extension to a name
+// without one).
+int answer_and_report(Io& io, const host::DocumentKind& kind, const std::string& out, int index) {
+  std::string target = platform::expand_file_name(ansi_path(out));
+  int code = answer_open_dialog(io, target, index);
+  if (code == kDone)
+    io.out << utf8_text(host::with_type_extension(target, type_mask(kind, index))) << '\n';
+  return code;
+}
+
+int export_supplier(Arguments& args, Io& io) {
+  std::string data_csv = args.required("data");
+  std::string out = args.required("out");
+  args.expect_all_used();
+  auto suppliers = load_host_data(data_csv);
+  prepare_run(io);
+  supplier_export(kToolWindow, suppliers.get(), RunCallbacks::progress, RunCallbacks::start,
+                  RunCallbacks::finish);
+  return answer_and_report(io, host::supplier_kind(), out, 0);
+}
+
+int export_order(Arguments& args, Io& io) {
+  std::string header_csv = args.required("header");
+  std::string lines_csv = args.required("lines");
+  std::string out = args.required("out");
+  args.expect_all_used();
+  auto headers = load_host_data(header_csv);
+  auto lines = load_host_data(lines_csv);
+  prepare_run(io);
+  order_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress, RunCallbacks::start,
+               RunCallbacks::finish);
+  return answer_and_report(io, host::order_kind(), out, 0);
+}
+
+// price_export_to_file: the generic layout, on the path as given (the table
+// engine adds ".DBF" to a name without extension), no callbacks.
+int export_price_without_dialog(Io& io, const host::HostRef<memhost::MemoryDataSet>& prices,
+                                const std::string& out) {
+  std::string path = ansi_path(out);
+  price_export_to_file(prices.get(), path.c_str());
+  int code = report_last_error(io, "export");
+  if (code == kDone)
+    io.out << utf8_text(platform::has_extension(path) ? path : path + ".DBF") << '\n';
+  return code;
+}
+
+int export_price(Arguments& args, Io& io) {
+  std::string data_csv = args.required("data");
+  std::string out = args.required("out");
+  bool no_dialog = args.flag("no-dialog");
+  int index = layout_index(args, kPriceLayouts);
+  args.expect_all_used();
+  if (no_dialog && index != 0) throw UsageError("--no-dialog writes the dbf4 layout only");
+
+  auto prices = load_host_data(data_csv);
+  prepare_run(io);
+  if (no_dialog) return export_price_without_dialog(io, prices, out);
+  price_export(kToolWindow, prices.get(), RunCallbacks::progress, RunCallbacks::start,
+               RunCallbacks::finish);
+  return answer_and_report(io, host::price_kind(), out, index);
 }
 
 int export_waybill(Arguments& args, Io& io) {
   std::string header_csv = args.required("header");
   std::string lines_csv = args.required("lines");
-  int index = layout_index(args, kWaybillLayouts, std::size(kWaybillLayouts));
+  int index = layout_index(args, kWaybillLayouts);
   std::optional<std::string> dir = args.option("dir");
   std::optional<std::string> out = args.option("out");
   if (dir.has_value() == out.has_value()) throw UsageError("give --dir or --out");
@@ -72,53 +139,69 @@ int export_waybill(Arguments& args, Io& io) {
 
   auto headers = load_host_data(header_csv);
   auto lines = load_host_data(lines_csv);
-  ensure_settings_key();
-  RunCallbacks::reset(&io, progress_bar_wanted());
-  if (dir) {
-    std::string folder = ansi_path(*dir);
-    if (folder.empty() || folder.back() != '/') folder.push_back('/');
-    if (!platform::directory_exists(folder)) {
-      io.err << "pharmex export: no such folder: " << *dir << '\n';
-      return kFailed;
-    }
-    std::string target = waybill_target(host::HostRef<IDataSet>(headers), folder, index);
-    waybill_export_ToPath(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
-                          RunCallbacks::start, RunCallbacks::finish, folder.c_str(), index);
-    int code = report_last_error(io, "export");
-    if (code == kDone) io.out << utf8_text(target) << '\n';
-    return code;
+  prepare_run(io);
+  if (out) {
+    waybill_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
+                   RunCallbacks::start, RunCallbacks::finish);
+    return answer_and_report(io, host::waybill_kind(), *out, index);
   }
-  waybill_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
-                 RunCallbacks::start, RunCallbacks::finish);
-  std::string target = platform::expand_file_name(ansi_path(*out));
-  int code = answer_open_dialog(io, target, index);
-  if (code == kDone)
-    io.out << utf8_text(host::with_type_extension(
-                  target, platform::FileType::parse(host::waybill_kind().file_types[index]).mask))
-           << '\n';
+  std::string folder = ansi_path(*dir);
+  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+  if (!platform::directory_exists(folder)) {
+    io.err << "pharmex export: no such folder: " << *dir << '\n';
+    return kFailed;
+  }
+  // The file waybill_export_ToPath writes: the folder, the proposed name and
+  // the type's extension when the name has none.
+  host::DocumentKind kind = host::waybill_kind();
+  std::string target = host::with_type_extension(
+      folder + host::propose_file_name(kind, host::HostRef<IDataSet>(headers)),
+      type_mask(kind, index));
+  waybill_export_ToPath(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
+                        RunCallbacks::start, RunCallbacks::finish, folder.c_str(), index);
+  int code = report_last_error(io, "export");
+  if (code == kDone) io.out << utf8_text(target) << '\n';
   return code;
 }
+
+struct Document {
+  const char* name;
+  int (*run)(Arguments& args, Io& io);
+};
+
+constexpr Document kDocuments[] = {{"supplier", export_supplier},
+                                   {"order", export_order},
+                                   {"price", export_price},
+                                   {"waybill", export_waybill}};
 
 }  // namespace
 
 int run_export(const std::vector<std::string>& raw, Io& io) {
-  if (raw.empty()) throw UsageError("what to export? (waybill)");
-  Arguments args(std::vector<std::string>(raw.begin() + 1, raw.end()), {});
-  try {
-    if (raw[0] == "waybill") return export_waybill(args, io);
-  } catch (const Error& e) {
-    io.err << "pharmex export: " << utf8_text(e.what()) << '\n';
-    return kFailed;
+  const char* known = "supplier, order, price, waybill";
+  if (raw.empty()) throw UsageError(std::string("what to export? (") + known + ")");
+  for (const Document& document : kDocuments) {
+    if (raw[0] != document.name) continue;
+    Arguments args(std::vector<std::string>(raw.begin() + 1, raw.end()), {"no-dialog"});
+    try {
+      return document.run(args, io);
+    } catch (const Error& e) {
+      io.err << "pharmex export: " << utf8_text(e.what()) << '\n';
+      return kFailed;
+    }
   }
-  throw UsageError("unknown document '" + raw[0] + "' (waybill)");
+  throw UsageError("unknown document '" + raw[0] + "' (" + known + ")");
 }
 
 const Command& export_command() {
   static const Command kCommand = {
       "export",
-      "waybill --header H.csv --lines L.csv (--type N | --layout NAME) (--dir FOLDER | --out PATH)",
-      "export host data (CSV) through the library: --dir runs the dialog-less entry point, --out "
-      "answers the file dialog",
+      "supplier --data S.csv --out PATH\n"
+      "  pharmex export order --header H.csv --lines L.csv --out PATH\n"
+      "  pharmex export price --data P.csv --out PATH [--type N | --layout NAME | --no-dialog]\n"
+      "  pharmex export waybill --header H.csv --lines L.csv [--type N | --layout NAME]"
+      " (--dir FOLDER | --out PATH)",
+      "export host data (CSV) through the library: --out answers the file dialog, --dir and "
+      "--no-dialog run the dialog-less entry points",
       run_export};
   return kCommand;
 }

@@ -1,5 +1,6 @@
 #include "import_command.h"
 
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <ostream>
@@ -105,7 +106,8 @@ ImportRequest parse(const std::vector<std::string>& raw) {
   request.price_csv = args.required("price");
   request.lines_csv = args.required("lines");
   request.layout = layout_index(args);
-  request.out = args.required("out");
+  // Taken now: answering the dialog changes the current directory.
+  request.out = std::filesystem::absolute(args.required("out")).string();
   request.no_dialog = args.flag("no-dialog");
   std::optional<std::string> file = args.positional();
   if (!file) throw UsageError("which order file?");

@@ -1,0 +1,37 @@
+// FieldCopies: the host column -> table field pairs of one table routine,
+// resolved once per run (after the table was opened, before the first row) so
+// that a row costs one value read and one assignment per pair and no lookup
+// by name: exports run to hundreds of thousands of rows.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "dbf/dbf_field.h"
+#include "host/host_field.h"
+
+namespace pharmex::exporting {
+
+class FieldCopies {
+ public:
+  // Adds a pair; the copies run in the order they were added, so a later pair
+  // for the same field replaces what an earlier one stored. `field` must stay
+  // valid while the copies are used (until the table closes).
+  void add(host::HostField column, dbf::TDbfField& field);
+
+  // Assigns each field the value of its column in the host's current row
+  // (conversions of the table's field kinds; a null column stores the
+  // field's null form). A column the host lacks fails here, naming it.
+  void copy_row() const;
+
+  size_t size() const { return copies_.size(); }
+
+ private:
+  struct Copy {
+    host::HostField column;
+    dbf::TDbfField* field;
+  };
+  std::vector<Copy> copies_;
+};
+
+}  // namespace pharmex::exporting

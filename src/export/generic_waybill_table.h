@@ -1,0 +1,22 @@
+// The generic waybill table, the routine behind the waybill dialog's file
+// types 0 ("DBF 4 (dBaseIV)(*.dbf)|*.dbf") and 3 ("GornyVershini|*.dbf"),
+// which write the same file: a generic table (export/generic_table_export.h)
+// of the waybill columns of the header dataset, then of the lines dataset,
+// one record per line that passes the waybill line filter
+// (export/waybill_lines.h), carrying its own waybill's header values. The
+// folder of the path is remembered under "waybill_export_path".
+//
+// A listed column in both datasets ("id" in the lines as well) makes the
+// field list invalid: no file is written.
+#pragma once
+
+#include <string>
+
+#include "host/shell_open_save_form.h"
+
+namespace pharmex::exporting {
+
+// The form's main dataset holds the waybill headers, its lines dataset the lines.
+void generic_waybill_routine(host::TShellOpenSaveForm& form, const std::string& path);
+
+}  // namespace pharmex::exporting

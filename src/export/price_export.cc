@@ -1,0 +1,28 @@
+#include "export/price_export.h"
+
+#include <array>
+#include <string_view>
+
+#include "export/generic_table_export.h"
+
+namespace pharmex::exporting {
+
+namespace {
+
+constexpr std::array<std::string_view, 17> kPriceColumns = {
+    "suppliers_id", "art_id",     "art_name",      "maker",        "box",           "dateworkfirst",
+    "dateworklast", "price",      "nds",           "groups1_name", "groups2_name",  "groups3_name",
+    "groups4_name", "groups_new", "isadvertising", "remainder",    "remainder_wait"};
+
+}  // namespace
+
+void generic_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
+  run_table_routine(form, path, "price_export_path", [&form](TableRun& run) {
+    host::HostDataSet prices(form.main_dataset());
+    GenericTable table{ColumnList(kPriceColumns)};
+    table.describe(prices);
+    table.write(run, prices, {});
+  });
+}
+
+}  // namespace pharmex::exporting

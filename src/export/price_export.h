@@ -1,0 +1,20 @@
+// The generic price table, the routine behind the price dialog's file type 0
+// ("DBF 4 (dBaseIV)(*.dbf)|*.dbf") and price_export_to_file: a generic table
+// (export/generic_table_export.h) of the price list's columns that are in the
+// price column list, one record per row, every row written. The folder of
+// the path is remembered under "price_export_path".
+//
+// The partner layouts of types 1 and 2 are export/khabarovsk_price_table.h
+// and export/unico_price_table.h.
+#pragma once
+
+#include <string>
+
+#include "host/shell_open_save_form.h"
+
+namespace pharmex::exporting {
+
+// The form's main dataset holds the price list.
+void generic_price_routine(host::TShellOpenSaveForm& form, const std::string& path);
+
+}  // namespace pharmex::exporting
