@@ -1,8 +1,10 @@
 #include "core/date_time.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace pharmex {
@@ -39,12 +41,42 @@ int days_in_month(int year, int month) {
   return month == 2 && is_leap_year(year) ? 29 : kDays[month - 1];
 }
 
-void append_number(std::string& out, int value, int width) {
-  std::string digits = std::to_string(value);
-  if (static_cast<int>(digits.size()) < width) {
-    out.append(static_cast<size_t>(width) - digits.size(), '0');
+// The text of a formatted date, collected on the stack: dates are formatted
+// once per record by the text layouts, and only a long pattern's text needs
+// the heap.
+class DateText {
+ public:
+  void append(std::string_view text) {
+    if (spill_.empty() && size_ + text.size() <= sizeof buffer_) {
+      std::memcpy(buffer_ + size_, text.data(), text.size());
+      size_ += text.size();
+      return;
+    }
+    if (spill_.empty()) spill_.assign(buffer_, size_);
+    spill_.append(text);
   }
-  out.append(digits);
+
+  std::string str() const { return spill_.empty() ? std::string(buffer_, size_) : spill_; }
+
+ private:
+  char buffer_[48];
+  size_t size_ = 0;
+  std::string spill_;
+};
+
+void append_number(DateText& out, int value, int width) {
+  char digits[24];
+  char* start = digits + 8;  // room for the zeros in front
+  const auto [end, ec] = std::to_chars(start, digits + sizeof digits, value);
+  (void)ec;
+  while (end - start < width)
+    *--start = '0';
+  out.append(std::string_view(start, static_cast<size_t>(end - start)));
+}
+
+// Pattern letters are ASCII; lowered without the C library's locale.
+char ascii_lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -92,7 +124,7 @@ std::optional<DateParts> decode_date_time(double value) {
 std::optional<std::string> format_date_time(double value, std::string_view pattern) {
   std::optional<DateParts> parts = decode_date_time(value);
   if (!parts) return std::nullopt;
-  std::string out;
+  DateText out;
   bool after_hour = false;
   size_t i = 0;
   while (i < pattern.size()) {
@@ -104,12 +136,10 @@ std::optional<std::string> format_date_time(double value, std::string_view patte
       i = close + 1;
       continue;
     }
-    char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    char lower = ascii_lower(c);
     size_t run = 1;
-    while (i + run < pattern.size() &&
-           std::tolower(static_cast<unsigned char>(pattern[i + run])) == lower) {
+    while (i + run < pattern.size() && ascii_lower(pattern[i + run]) == lower)
       ++run;
-    }
     const int width = run >= 2 ? 2 : 1;
     switch (lower) {
       case 'd':
@@ -152,7 +182,7 @@ std::optional<std::string> format_date_time(double value, std::string_view patte
     }
     i += run;
   }
-  return out;
+  return out.str();
 }
 
 std::optional<double> parse_date_time(std::string_view text, std::string_view short_date_pattern) {

@@ -1,5 +1,6 @@
 #include "core/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -75,8 +76,12 @@ std::string format_general(double value, char decimal_separator) {
   return out;
 }
 
-std::string format_fixed(double value, int decimals, char decimal_separator, int significant,
-                         bool keep_negative_zero) {
+namespace {
+
+// The general path: the value's digits taken to `significant` digits (on
+// its exact binary value), then rounded at the last decimal by hand.
+std::string fixed_by_digits(double value, int decimals, char decimal_separator, int significant,
+                            bool keep_negative_zero) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   DecimalDigits d = to_decimal_digits(value, significant);
@@ -123,7 +128,148 @@ std::string format_fixed(double value, int decimals, char decimal_separator, int
   return out;
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kPowerOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kTenthPower[] = {1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,
+                                  1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
+                                  1e-14, 1e-15, 1e-16, 1e-17, 1e-18};
+constexpr int kMaxScaledDecimals = 15;
+// Decimal digits that always make a whole number a double holds exactly.
+constexpr size_t kExactDigits = 15;
+// Scaled values below this take the fast path: their integer part fits a
+// double exactly, with room for a carry.
+constexpr double kMaxScaled = 1e15;
+
+int digit_count(uint64_t value) {
+  int count = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++count;
+  }
+  return count;
+}
+
+// The common case without the digits of the general path: |value| x
+// 10^decimals rounded half away from zero, decided exactly on the binary value
+// (the product and its rounding error from one fused multiply-add hold it
+// exactly). Taking the value to `significant` digits first can only change
+// the result when the exact product lies just below a midpoint, closer than
+// half a unit of its `significant`-th digit; those values, and values too
+// large to scale, are left to the general path (false).
+bool units_by_scaling(double value, int decimals, int significant, uint64_t& units) {
+  if (decimals < 0 || decimals > kMaxScaledDecimals || significant > 18) return false;
+  const double magnitude = std::fabs(value);
+  const double scale = kPowerOfTen[decimals];
+  const double scaled = magnitude * scale;
+  if (!(scaled < kMaxScaled)) return false;
+  if (scaled < 0.25) {  // far below the first midpoint, whatever the digits
+    units = 0;
+    return true;
+  }
+  const double error = std::fma(magnitude, scale, -scaled);  // exact: scaled + error
+  const double whole = std::floor(scaled);
+  const double below_half = (scaled - whole) - 0.5;  // exact for scaled < 2^52
+  const auto integer = static_cast<uint64_t>(whole);
+  // The midpoint has one digit more than the integer part (at most the digits
+  // of integer + 1) and must lie on the grid of `significant` digits, so that
+  // rounding to them never carries a value across it.
+  const int digits = digit_count(integer + 1);
+  if (digits + 1 > significant) return false;
+  if (below_half >= -error) {  // the exact fraction is at least one half
+    units = integer + 1;
+    return true;
+  }
+  // Below the midpoint: the exact value must stay clear of the half unit of
+  // the last significant digit under it. A little more than half a unit: the
+  // power of ten is itself rounded.
+  const double half_unit = 0.5 * kTenthPower[significant - digits] * 1.001;
+  if (-below_half <= half_unit + std::fabs(error)) return false;
+  units = integer;
+  return true;
+}
+
+// `units` (a count of 10^-decimals) as fixed-point text.
+void append_units(std::string& out, uint64_t units, int decimals, char decimal_separator) {
+  char digits[24];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, units);
+  (void)ec;
+  const int count = static_cast<int>(end - digits);
+  const int whole = count - decimals;
+  if (whole <= 0) {
+    out.push_back('0');
+  } else {
+    out.append(digits, static_cast<size_t>(whole));
+  }
+  if (decimals == 0) return;
+  out.push_back(decimal_separator);
+  if (whole < 0) out.append(static_cast<size_t>(-whole), '0');
+  const int from = std::max(whole, 0);
+  out.append(digits + from, static_cast<size_t>(count - from));
+}
+
+}  // namespace
+
+void format_fixed_into(std::string& out, double value, int decimals, char decimal_separator,
+                       int significant, bool keep_negative_zero) {
+  out.clear();
+  uint64_t units = 0;
+  if (!std::isfinite(value) || !units_by_scaling(value, decimals, significant, units)) {
+    out = fixed_by_digits(value, decimals, decimal_separator, significant, keep_negative_zero);
+    return;
+  }
+  if (std::signbit(value) && (keep_negative_zero || units != 0)) out.push_back('-');
+  append_units(out, units, decimals, decimal_separator);
+}
+
+std::string format_fixed(double value, int decimals, char decimal_separator, int significant,
+                         bool keep_negative_zero) {
+  std::string out;
+  format_fixed_into(out, value, decimals, decimal_separator, significant, keep_negative_zero);
+  return out;
+}
+
+namespace {
+
+// The usual numeric text of a table field: blanks, an optional sign, at most
+// 15 digits with an optional separator among them, blanks. Such a text is a
+// whole number divided by a power of ten, both exact in a double, so the
+// quotient is the correctly rounded value of the text, as from_chars reads it.
+// Nothing for any other text.
+std::optional<double> plain_decimal(std::string_view text, char decimal_separator) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && is_blank(text[i]))
+    ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  uint64_t mantissa = 0;
+  size_t digits = 0;
+  size_t decimals = 0;
+  bool separator = false;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      if (separator) ++decimals;
+    } else if (c == decimal_separator && !separator) {
+      separator = true;
+    } else {
+      break;
+    }
+  }
+  while (i < n && is_blank(text[i]))
+    ++i;
+  if (i != n || digits == 0 || digits > kExactDigits) return std::nullopt;
+  const double value = static_cast<double>(mantissa) / kPowerOfTen[decimals];
+  return negative ? -value : value;
+}
+
+}  // namespace
+
 std::optional<double> parse_number(std::string_view text, char decimal_separator) {
+  if (std::optional<double> value = plain_decimal(text, decimal_separator)) return value;
   size_t i = 0;
   const size_t n = text.size();
   while (i < n && is_blank(text[i]))
@@ -131,39 +277,46 @@ std::optional<double> parse_number(std::string_view text, char decimal_separator
   size_t end = n;
   while (end > i && is_blank(text[end - 1]))
     --end;
+  // Checks the notation; from_chars then reads it. Only a separator other
+  // than "." needs a copy (from_chars knows no other).
+  const size_t first = i;
+  const bool copy = decimal_separator != '.';
   std::string normalized;
-  normalized.reserve(end - i);
-  if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+  if (copy) normalized.reserve(end - i);
+  auto keep = [&](char c) {
+    if (copy) normalized.push_back(c);
+  };
+  if (i < end && (text[i] == '+' || text[i] == '-')) keep(text[i++]);
   size_t digits = 0;
   while (i < end && text[i] >= '0' && text[i] <= '9')
-    normalized.push_back(text[i++]), ++digits;
+    keep(text[i++]), ++digits;
   if (i < end && text[i] == decimal_separator) {
-    normalized.push_back('.');
+    keep('.');
     ++i;
     while (i < end && text[i] >= '0' && text[i] <= '9')
-      normalized.push_back(text[i++]), ++digits;
+      keep(text[i++]), ++digits;
   }
   if (digits == 0) return std::nullopt;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-    normalized.push_back('e');
+    keep('e');
     ++i;
-    if (i < end && (text[i] == '+' || text[i] == '-')) normalized.push_back(text[i++]);
+    if (i < end && (text[i] == '+' || text[i] == '-')) keep(text[i++]);
     size_t exponent_digits = 0;
     while (i < end && text[i] >= '0' && text[i] <= '9') {
-      normalized.push_back(text[i++]);
+      keep(text[i++]);
       ++exponent_digits;
     }
     if (exponent_digits == 0) return std::nullopt;
   }
   if (i != end) return std::nullopt;
-  const char* begin = normalized.data();
-  if (*begin == '+') ++begin;
+  std::string_view number = copy ? std::string_view(normalized) : text.substr(first, end - first);
+  if (number.front() == '+') number.remove_prefix(1);  // from_chars takes no "+"
   double value = 0;
-  auto [ptr, ec] = std::from_chars(begin, normalized.data() + normalized.size(), value);
+  auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Overflow to infinity or underflow to zero, as strtod would.
-    value = std::strtod(begin, nullptr);
-  } else if (ec != std::errc() || ptr != normalized.data() + normalized.size()) {
+    value = std::strtod(std::string(number).c_str(), nullptr);
+  } else if (ec != std::errc() || ptr != number.data() + number.size()) {
     return std::nullopt;
   }
   return value;

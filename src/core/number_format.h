@@ -38,6 +38,10 @@ std::string format_general(double value, char decimal_separator);
 // unless `keep_negative_zero` is false.
 std::string format_fixed(double value, int decimals, char decimal_separator, int significant,
                          bool keep_negative_zero = true);
+// The same text into `out` (its contents replaced), for callers that format
+// many numbers and keep one buffer.
+void format_fixed_into(std::string& out, double value, int decimals, char decimal_separator,
+                       int significant, bool keep_negative_zero = true);
 
 // Reads a number written as: optional blanks, optional sign, digits, optional
 // separator and digits, optional exponent (E or e, optional sign, digits),

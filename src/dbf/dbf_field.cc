@@ -56,9 +56,9 @@ Variant TDbfField::Value() const {
   TDbfFieldLayer& table = Table();
   switch (type_) {
     case TFieldType::ftString: {
-      std::string ansi;
-      table.GetString(index_, transliterate_, ansi);
-      return ansi.empty() ? Variant::null() : AnsiText(ansi);
+      std::u16string text;
+      table.GetStringUtf16(index_, transliterate_, text);
+      return text.empty() ? Variant::null() : Variant::string(std::move(text));
     }
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
@@ -91,11 +91,9 @@ Variant TDbfField::Value() const {
 bool TDbfField::IsNull() const {
   TDbfFieldLayer& table = Table();
   switch (type_) {
-    case TFieldType::ftString: {
-      std::string ansi;
-      table.GetString(index_, false, ansi);
-      return ansi.empty();
-    }
+    case TFieldType::ftString:
+      table.GetString(index_, false, ansi_);
+      return ansi_.empty();
     case TFieldType::ftDate:
       return !table.GetDate(index_);
     case TFieldType::ftDateTime:
@@ -150,14 +148,12 @@ void TDbfField::AssignNull() {
 
 void TDbfField::Assign(const Variant& value) {
   TDbfFieldLayer& table = Table();
-  const platform::TextCodec& codec = platform::text_codec();
   try {
     switch (type_) {
-      case TFieldType::ftString: {
-        std::string ansi = codec.utf16_to_ansi(value.to_text());
-        table.PutString(index_, ansi, transliterate_);  // cut to the field, then translated
+      case TFieldType::ftString:
+        TextOf(value, ansi_);
+        table.PutString(index_, ansi_, transliterate_);  // cut to the field, then translated
         return;
-      }
       case TFieldType::ftSmallint:
         return AssignWhole(value, kSmallintMin, kSmallintMax);
       case TFieldType::ftInteger:
@@ -174,13 +170,24 @@ void TDbfField::Assign(const Variant& value) {
         return table.PutLogical(index_, value.to_bool());
       case TFieldType::ftMemo:
       case TFieldType::ftBlob:
-        return AssignBlob(codec.utf16_to_ansi(value.to_text()));
+        TextOf(value, ansi_);
+        return AssignBlob(ansi_);
       case TFieldType::ftCurrency:
       case TFieldType::ftUnknown:
         return;
     }
   } catch (const VariantError&) {
     RaiseInvalid();
+  }
+}
+
+void TDbfField::TextOf(const Variant& value, std::string& ansi) {
+  ansi.clear();
+  // A string is encoded where it lies; anything else is rendered first.
+  if (value.is_string()) {
+    platform::text_codec().append_utf16_as_ansi(ansi, value.string_value());
+  } else {
+    platform::text_codec().append_utf16_as_ansi(ansi, value.to_text());
   }
 }
 

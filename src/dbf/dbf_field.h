@@ -86,6 +86,8 @@ class TDbfField {
   void AssignNull();
   void AssignWhole(const Variant& value, int64_t min, int64_t max);
   void AssignBlob(std::string_view bytes);
+  // The value's text in the ANSI code page, into `ansi` (contents replaced).
+  static void TextOf(const Variant& value, std::string& ansi);
   [[noreturn]] void RaiseInvalid() const;
 
   TDbfDataSet& dataset_;
@@ -93,6 +95,9 @@ class TDbfField {
   TFieldType type_;
   bool transliterate_ = true;
   bool read_only_ = false;
+  // The ANSI text of the value being assigned or read, kept from one value to
+  // the next so that text allocates nothing here once the buffer has grown.
+  mutable std::string ansi_;
 };
 
 }  // namespace pharmex::dbf

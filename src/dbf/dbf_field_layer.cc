@@ -1,6 +1,7 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -45,6 +46,16 @@ uint32_t BinaryWidth(char type) {
 
 std::string_view TrimRight(std::string_view text, char above) {
   size_t end = text.size();
+  // Fields are mostly blank padding: eight blanks at a time first.
+  constexpr uint64_t kEightBlanks = 0x2020202020202020ull;
+  if (static_cast<unsigned char>(above) >= ' ') {
+    uint64_t word = 0;
+    while (end >= sizeof word) {
+      std::memcpy(&word, text.data() + end - sizeof word, sizeof word);
+      if (word != kEightBlanks) break;
+      end -= sizeof word;
+    }
+  }
   while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= static_cast<unsigned char>(above))
     --end;
   return text.substr(0, end);
@@ -58,21 +69,25 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(0, end);
 }
 
-// Whole-number text with the 18-significant-digit rule and `decimals` zeros.
-std::string IntegerText(int64_t value, uint32_t decimals) {
+// Whole-number text with the 18-significant-digit rule and `decimals` zeros,
+// into `text` (its contents replaced).
+void IntegerText(int64_t value, uint32_t decimals, std::string& text) {
   const bool negative = value < 0;
   uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
     const uint64_t last = magnitude % 10;
     magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
   }
-  std::string text = negative ? "-" : "";
-  text.append(std::to_string(magnitude));
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
+  (void)ec;
+  text.clear();
+  if (negative) text.push_back('-');
+  text.append(digits, end);
   if (decimals > 0) {
     text.push_back('.');
     text.append(decimals, '0');
   }
-  return text;
 }
 
 void AppendDigits(std::string& out, int value, int width) {
@@ -128,6 +143,23 @@ void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi)
   std::string_view text = TrimRight(GetFieldText(field), ' ');
   ansi.assign(text);
   if (translate_ascii_ && transliterate) OemToAnsi(ansi);
+}
+
+void TDbfFieldLayer::GetStringUtf16(int field, bool transliterate, std::u16string& text) const {
+  const std::string_view stored = TrimRight(GetFieldText(field), ' ');
+  const platform::TextCodec& codec = platform::text_codec();
+  text.resize(stored.size());
+  // Translated up to the first zero byte, as OemToAnsi does; each byte then
+  // becomes its ANSI character.
+  size_t translated = 0;
+  if (translate_ascii_ && transliterate) {
+    translated = std::min(stored.find('\0'), stored.size());
+    for (size_t i = 0; i < translated; ++i)
+      text[i] = codec.oem_to_ansi_unicode(stored[i]);
+  }
+  const platform::CodePage& ansi = codec.ansi();
+  for (size_t i = translated; i < stored.size(); ++i)
+    text[i] = ansi.to_unicode(static_cast<unsigned char>(stored[i]));
 }
 
 void TDbfFieldLayer::AnsiToOem(std::span<char> text) {
@@ -196,11 +228,11 @@ void TDbfFieldLayer::PutNumber(int field, double value) {
       break;
   }
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
-  const std::string text = format_fixed(value, decimals, '.', kSignificantDigits);
+  format_fixed_into(number_text_, value, decimals, '.', kSignificantDigits);
   // Infinities and NaN have no fixed-point text; "INF" in a numeric field
   // would only fail on reading.
-  if (!std::isfinite(value)) RaiseTooBig(def, text);
-  PutNumberText(field, text);
+  if (!std::isfinite(value)) RaiseTooBig(def, number_text_);
+  PutNumberText(field, number_text_);
 }
 
 void TDbfFieldLayer::PutInteger(int field, int64_t value) {
@@ -215,7 +247,8 @@ void TDbfFieldLayer::PutInteger(int field, int64_t value) {
       break;
   }
   const uint32_t decimals = def.type == 'N' || def.type == 'F' ? def.decimals : 0;
-  PutNumberText(field, IntegerText(value, decimals));
+  IntegerText(value, decimals, number_text_);
+  PutNumberText(field, number_text_);
 }
 
 void TDbfFieldLayer::PutBinary(int field, double value) {
@@ -280,8 +313,15 @@ std::string_view TDbfFieldLayer::NumberText(int field) const {
 
 double TDbfFieldLayer::GetNumber(int field) const {
   const TDbfFieldDef& def = Field(field);
-  if (FormOf(def) == NumberForm::kBinary) return GetBinary(def);
-  std::string_view text = NumberText(field);
+  switch (FormOf(def)) {
+    case NumberForm::kNone:
+      RaiseWrongType(def);
+    case NumberForm::kBinary:
+      return GetBinary(def);
+    case NumberForm::kText:
+      break;
+  }
+  std::string_view text = TrimBlanks(GetFieldText(field));
   if (text.empty()) return 0;
   std::optional<double> value = parse_number(text, '.');
   if (!value)
@@ -357,6 +397,13 @@ std::optional<double> TDbfFieldLayer::GetDate(int field) const {
 
 void TDbfFieldLayer::BlankRecord() {
   std::span<char> record = RecordBuffer();
+  // Every new record of a table is the same: the first one of an opening is
+  // made field by field, the others are copies of it.
+  if (blank_opening_ == Openings() && blank_record_.size() == record.size()) {
+    std::copy(blank_record_.begin(), blank_record_.end(), record.begin());
+    MarkAllChanged();
+    return;
+  }
   std::fill(record.begin(), record.end(), ' ');
   for (int i = 0; i < FieldCount(); ++i) {
     const TDbfFieldDef& def = Field(i);
@@ -365,6 +412,8 @@ void TDbfFieldLayer::BlankRecord() {
     if (def.type == 'N' || def.type == 'F' || fox_number) PutInteger(i, 0);
   }
   MarkAllChanged();
+  blank_record_.assign(record.begin(), record.end());
+  blank_opening_ = Openings();
 }
 
 }  // namespace pharmex::dbf

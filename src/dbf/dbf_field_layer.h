@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dbf/dbf_table.h"
 
@@ -46,6 +47,9 @@ class TDbfFieldLayer : public TDbfTable {
   // below 32), translated to ANSI when TranslateASCII and `transliterate` are
   // on. Fills `ansi` (reused by callers that read many records).
   void GetString(int field, bool transliterate, std::string& ansi) const;
+  // The same text in UTF-16 (each ANSI byte as its character), filling
+  // `text`; for readers that hand text on as UTF-16.
+  void GetStringUtf16(int field, bool transliterate, std::u16string& text) const;
 
   // Numbers. Text fields (N, F, and the block numbers of M, B, G) get the
   // value as fixed-point text with exactly the field's decimals (none for
@@ -107,6 +111,13 @@ class TDbfFieldLayer : public TDbfTable {
   std::string_view NumberText(int field) const;
 
   bool translate_ascii_ = true;
+  // The text of the number being written, kept from one number to the next
+  // so that writing numbers allocates nothing.
+  std::string number_text_;
+  // The new record of the table as BlankRecord first made it, and the
+  // opening it belongs to.
+  std::vector<char> blank_record_;
+  uint64_t blank_opening_ = 0;
 };
 
 }  // namespace pharmex::dbf

@@ -127,6 +127,7 @@ void TDbfTable::ReadHeaderAndFields() {
   header_pending_ = false;
   wholly_locked_ = false;
   changed_by_other_ = false;
+  ++openings_;
 }
 
 void TDbfTable::ReadFields(uint32_t descriptor_bytes) {

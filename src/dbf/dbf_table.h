@@ -129,6 +129,10 @@ class TDbfTable : public TDiskFile {
   const TDbfFieldDef& Field(int index) const { return fields_[static_cast<size_t>(index)]; }
   const std::vector<TDbfFieldDef>& Fields() const { return fields_; }
   int32_t RecordNumber() const { return current_; }
+  // Counts the successful openings of this object (0 before the first), so
+  // that what is derived from the header and descriptors can tell it is
+  // still current.
+  uint64_t Openings() const { return openings_; }
   bool BeforeFirst() const { return before_first_; }
   bool AfterLast() const { return after_last_; }
   // Set by RefreshHeader when another writer changed the count or time stamp.
@@ -179,6 +183,7 @@ class TDbfTable : public TDiskFile {
   bool header_pending_ = false;
   bool wholly_locked_ = false;
   bool changed_by_other_ = false;
+  uint64_t openings_ = 0;
   TLockProtocol protocol_ = TLockProtocol::Default;
   int32_t user_id_ = 0;
   bool auto_flush_ = false;

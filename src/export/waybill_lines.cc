@@ -10,7 +10,7 @@ WaybillLines::WaybillLines(host::HostDataSet headers, host::HostDataSet lines)
 
 bool WaybillLines::current_line_passes() {
   if (!(price_.value() > Variant::integer(0))) return false;
-  return headers_.locate(std::string_view("id"), waybill_id_.value());
+  return headers_.locate(std::u16string_view(u"id"), waybill_id_.value());
 }
 
 }  // namespace pharmex::exporting

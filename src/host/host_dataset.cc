@@ -1,5 +1,7 @@
 #include "host/host_dataset.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "core/abi_variant.h"
@@ -17,6 +19,31 @@ std::vector<PxChar16> host_text(std::u16string_view text) {
   units.push_back(0);
   return units;
 }
+
+// The same for the key column names of Locate, called once per row: short
+// names stay on the stack.
+class KeyNames {
+ public:
+  explicit KeyNames(std::u16string_view text) {
+    PxChar16* units = small_;
+    if (text.size() >= std::size(small_)) {
+      large_.resize(text.size() + 1);
+      units = large_.data();
+    }
+    std::copy(text.begin(), text.end(), units);
+    units[text.size()] = 0;
+    data_ = units;
+  }
+  KeyNames(const KeyNames&) = delete;
+  KeyNames& operator=(const KeyNames&) = delete;
+
+  const PxChar16* data() const { return data_; }
+
+ private:
+  PxChar16 small_[64];
+  std::vector<PxChar16> large_;
+  const PxChar16* data_ = nullptr;
+};
 
 }  // namespace
 
@@ -85,7 +112,7 @@ void HostDataSet::post() const {
 
 bool HostDataSet::locate(std::u16string_view key_fields, const Variant& key) const {
   IDataSet* self = dataset_.get();
-  std::vector<PxChar16> names = host_text(key_fields);
+  const KeyNames names(key_fields);
   AbiVariant value(key);
   PxBool found =
       call_host([&] { return self->lpVtbl->Locate(self, names.data(), &value.get(), 0); });

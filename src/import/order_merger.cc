@@ -9,7 +9,7 @@ namespace pharmex::importing {
 
 namespace {
 
-constexpr std::string_view kKeyColumns = "suppliers_id;art_id";
+constexpr std::u16string_view kKeyColumns = u"suppliers_id;art_id";
 constexpr std::u16string_view kRecIdColumn = u"RecId";
 constexpr std::u16string_view kQuantityColumn = u"qty";
 

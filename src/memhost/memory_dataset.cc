@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "core/error.h"
 #include "platform/regional_settings.h"
@@ -82,6 +83,7 @@ void MemoryDataSet::add_row(std::vector<Variant> values) {
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = convert_for_column(values[i], columns_[i].type, settings);
   rows_.push_back(std::move(values));
+  reindex(rows_.size() - 1, nullptr);
 }
 
 void MemoryDataSet::fail_call(Operation operation, int64_t nth, std::string message) {
@@ -172,13 +174,49 @@ bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
       return false;  // no row can hold a value of that column that equals this key
     }
   }
-  for (size_t row = 0; row < rows_.size(); ++row) {
-    if (row_matches(row, key_columns, keys)) {
-      position_ = row;
-      return true;
+  std::optional<size_t> found;
+  auto matches = [&](size_t row) { return row_matches(row, key_columns, keys); };
+  if (LocateIndex* index = index_for(key_columns)) {
+    found = index->find(LocateIndex::key_hash(keys), matches);
+  } else {
+    for (size_t row = 0; row < rows_.size() && !found; ++row) {
+      if (matches(row)) found = row;
     }
   }
-  return false;
+  if (!found) return false;
+  position_ = *found;
+  return true;
+}
+
+LocateIndex* MemoryDataSet::index_for(const std::vector<size_t>& columns) {
+  for (LocateIndex& index : indexes_) {
+    if (index.columns() == columns) return &index;
+  }
+  for (size_t column : columns) {
+    if (column_kind(columns_[column].type) == Variant::Kind::Empty) return nullptr;
+  }
+  LocateIndex& index = indexes_.emplace_back(columns);
+  for (size_t row = 0; row < rows_.size(); ++row)
+    index.add(row, index.row_hash(rows_[row]));
+  return &index;
+}
+
+void MemoryDataSet::reindex(size_t row, const std::vector<Variant>* before) {
+  try {
+    for (LocateIndex& index : indexes_) {
+      const uint64_t hash = index.row_hash(rows_[row]);
+      if (before != nullptr) {
+        const uint64_t old_hash = index.row_hash(*before);
+        if (old_hash == hash) continue;
+        index.remove(row, old_hash);
+      }
+      index.add(row, hash);
+    }
+  } catch (...) {
+    // Out of memory half-way: the row is stored all the same; the indexes
+    // are dropped and built again by the next Locate that needs them.
+    indexes_.clear();
+  }
 }
 
 bool MemoryDataSet::row_matches(size_t row, const std::vector<size_t>& columns,
@@ -213,8 +251,10 @@ void MemoryDataSet::post() {
   if (state_ == State::Append) {
     rows_.push_back(std::move(pending_));
     position_ = rows_.size() - 1;
+    reindex(position_, nullptr);
   } else {
-    rows_[position_] = std::move(pending_);
+    std::vector<Variant> before = std::exchange(rows_[position_], std::move(pending_));
+    reindex(position_, &before);
   }
   pending_.clear();
   state_ = State::Browse;

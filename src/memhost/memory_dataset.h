@@ -21,6 +21,10 @@
 //     exactly (strings with case): a text "1001" finds the integer 1001, null
 //     finds only null, a value that does not convert finds nothing. The cursor
 //     moves to the first match and stays where it was when there is none.
+//     Keys of typed columns are looked up in an index (memhost/locate_index.h)
+//     built by the first Locate on those columns and kept current as rows are
+//     added and posted, so N Locates among N rows cost about N, not N x N;
+//     keys of untyped columns are compared row by row.
 //
 // Failures. No exception leaves an operation. A refused or failing operation
 // does nothing, stores a neutral result (null interface, null value, false,
@@ -49,6 +53,7 @@
 #include "core/variant.h"
 #include "host/host_ref.h"
 #include "memhost/column.h"
+#include "memhost/locate_index.h"
 #include "pharmex/host.h"
 
 namespace pharmex::memhost {
@@ -139,6 +144,12 @@ class MemoryDataSet : public IDataSet {
   void discard_pending() { state_ = State::Browse; }
   bool row_matches(size_t row, const std::vector<size_t>& columns,
                    const std::vector<Variant>& keys) const;
+  // The index over these key columns, built now when there is none yet; null
+  // when a column is untyped (its values may be of any kind).
+  LocateIndex* index_for(const std::vector<size_t>& columns);
+  // Keeps the indexes current when row `row` is added (no `before`) or
+  // replaced.
+  void reindex(size_t row, const std::vector<Variant>* before);
 
   struct PlannedFailure {
     Operation operation;
@@ -152,6 +163,7 @@ class MemoryDataSet : public IDataSet {
   size_t position_ = 0;
   State state_ = State::Browse;
   std::vector<Variant> pending_;  // the row being appended or edited
+  std::vector<LocateIndex> indexes_;
   std::array<int64_t, kOperationCount> calls_{};
   std::vector<PlannedFailure> planned_;
   std::vector<std::string> failures_;

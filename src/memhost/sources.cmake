@@ -4,6 +4,7 @@ set(PHARMEX_memhost_SOURCES
   csv_reader.cc
   csv_value.cc
   csv_writer.cc
+  locate_index.cc
   memory_dataset.cc
   memory_dataset_vtable.cc
   memory_field.cc

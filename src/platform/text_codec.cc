@@ -44,6 +44,7 @@ TextCodec::TextCodec(int ansi, int oem) : ansi_(CodePage::find(ansi)), oem_(Code
     auto b = static_cast<unsigned char>(byte);
     ansi_to_oem_[byte] = encode_unit(*oem_, ansi_->to_unicode(b));
     oem_to_ansi_[byte] = encode_unit(*ansi_, oem_->to_unicode(b));
+    oem_to_ansi_unicode_[byte] = ansi_->to_unicode(oem_to_ansi_[byte]);
   }
 }
 
@@ -79,21 +80,28 @@ std::u16string TextCodec::ansi_to_utf16(std::string_view text) const {
 }
 
 void TextCodec::append_utf16_as_ansi(std::string& out, std::u16string_view text) const {
-  size_t start = out.size();
+  const size_t start = out.size();
   out.resize(start + text.size());
+  char* const first = out.data() + start;
+  char* next = first;
+  const CodePage& page = *ansi_;
   for (size_t i = 0; i < text.size(); ++i) {
-    char16_t unit = text[i];
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      *next++ = static_cast<char>(unit);
+      continue;
+    }
     // A surrogate pair is one character: one substitute for both halves.
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
-      out[start++] = kSubstitute;
+      *next++ = kSubstitute;
       ++i;
       continue;
     }
-    out[start++] = static_cast<char>(unit < 0x80 ? static_cast<unsigned char>(unit)
-                                                 : encode_unit(*ansi_, unit));
+    const std::optional<unsigned char> byte = page.from_unicode(unit);
+    *next++ = static_cast<char>(byte ? *byte : encode_unit(page, unit));
   }
-  out.resize(start);
+  out.resize(start + static_cast<size_t>(next - first));
 }
 
 std::string TextCodec::utf16_to_ansi(std::u16string_view text) const {

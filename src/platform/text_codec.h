@@ -32,6 +32,11 @@ class TextCodec {
   char oem_to_ansi(char c) const {
     return static_cast<char>(oem_to_ansi_[static_cast<unsigned char>(c)]);
   }
+  // The character an OEM byte becomes once translated to ANSI, in one step
+  // (table readers turn OEM text into host strings with it).
+  char16_t oem_to_ansi_unicode(char c) const {
+    return oem_to_ansi_unicode_[static_cast<unsigned char>(c)];
+  }
 
   // Byte-for-byte translation of a whole text, in place.
   void ansi_to_oem_inplace(std::string& text) const;
@@ -57,6 +62,7 @@ class TextCodec {
   const CodePage* oem_;
   unsigned char ansi_to_oem_[256];
   unsigned char oem_to_ansi_[256];
+  char16_t oem_to_ansi_unicode_[256];
 };
 
 // UTF-8 <-> UTF-16, independent of any code page.

@@ -51,7 +51,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormatCase{"dd.MM.yyyy", "05.03.2009"},
                       FormatCase{"dd.mm.yyyy", "05.03.2009"}, FormatCase{"d/M/yy", "5/3/09"},
                       FormatCase{"yyyy-MM-dd", "2009-03-05"}, FormatCase{"H:mm:ss", "7:04:09"},
-                      FormatCase{"hh:nn", "07:04"}, FormatCase{"'day' d", "day 5"}));
+                      FormatCase{"hh:nn", "07:04"}, FormatCase{"'day' d", "day 5"},
+                      FormatCase{"yyyy.mm.dd hh:nn:ss.zzz 'is a date with a time of day' "
+                                 "dd.mm.yyyy",
+                                 "2009.03.05 07:04:09.000 is a date with a time of day "
+                                 "05.03.2009"},
+                      FormatCase{"d.m.y z", "5.3.09 0"}));
 
 struct ParseCase {
   const char* text;

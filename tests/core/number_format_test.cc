@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 namespace pharmex {
 namespace {
@@ -92,6 +96,34 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"-", '.', false, 0}, ParseCase{"1e", '.', false, 0},
                       ParseCase{"1 2", '.', false, 0}, ParseCase{"0x10", '.', false, 0},
                       ParseCase{"A-17", '.', false, 0}));
+
+// The value of a table's numeric text must be the double nearest to it, to
+// the last bit, whichever way the text is read.
+TEST(ParseNumberTest, ReadsEveryDecimalTextToTheNearestDouble) {
+  std::mt19937_64 random(3);
+  std::uniform_int_distribution<int> length(1, 19);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = i % 3 == 0 ? "-" : "";
+    const int digits = length(random);
+    const int point = std::uniform_int_distribution<int>(0, digits)(random);
+    for (int d = 0; d < digits; ++d) {
+      if (d == point && d > 0) text.push_back('.');
+      text.push_back(static_cast<char>('0' + digit(random)));
+    }
+    const std::optional<double> value = parse_number("  " + text, '.');
+    ASSERT_TRUE(value.has_value()) << text;
+    const double expected = std::strtod(text.c_str(), nullptr);
+    EXPECT_EQ(std::memcmp(&*value, &expected, sizeof expected), 0)
+        << text << " read as " << *value << ", not " << expected;
+  }
+}
+
+TEST(ParseNumberTest, KeepsTheSignOfZero) {
+  EXPECT_TRUE(std::signbit(*parse_number("-0.00", '.')));
+  EXPECT_FALSE(std::signbit(*parse_number("0.00", '.')));
+  EXPECT_TRUE(std::signbit(*parse_number("-0,0", ',')));
+}
 
 TEST(ParseInt64Test, ReadsWholeNumbersOnly) {
   EXPECT_EQ(parse_int64(" 1001 "), 1001);

@@ -233,6 +233,34 @@ TEST_F(FieldLayerTest, BlankRecordHasZeroInNumbersAndBlanksElsewhere) {
 TEST_F(FieldLayerTest, BlankRecordFailsForANumericFieldTooNarrowForItsZero) {
   TDbfFieldLayer& table = Open({{"X", 'N', 3, 2}});
   EXPECT_THROW_MSG(table.BlankRecord(), DbfError, "numeric value too big in field X - 0.00");
+  // Every new record is refused alike, not only the first.
+  EXPECT_THROW_MSG(table.BlankRecord(), DbfError, "numeric value too big in field X - 0.00");
+}
+
+TEST_F(FieldLayerTest, EveryBlankRecordIsBlankWhateverTheRecordBeforeHeld) {
+  TDbfFieldLayer& table = Open({{"NAME", 'C', 5, 0}, {"QNT", 'N', 8, 2}, {"D", 'D', 8, 0}});
+  table.BlankRecord();
+  const std::string blank(table.RecordBuffer().data(), table.RecordLength());
+  table.PutString(0, "abc", true);
+  table.PutNumber(1, 12.5);
+  table.PutDate(2, *encode_date(2024, 3, 5));
+  table.BlankRecord();
+  EXPECT_EQ(std::string(table.RecordBuffer().data(), table.RecordLength()), blank);
+  EXPECT_TRUE(table.FieldChanged(0));
+  EXPECT_TRUE(table.FieldChanged(2));
+}
+
+TEST_F(FieldLayerTest, ReopeningTakesTheBlankRecordOfTheNewDescriptors) {
+  TDbfFieldLayer& table = Open({{"QNT", 'N', 6, 2}});
+  table.BlankRecord();
+  EXPECT_EQ(std::string(table.RecordBuffer().data(), table.RecordLength()), "   0.00");
+  table.CloseTable();
+  TableSpec spec;
+  spec.fields = {{"QNT", 'N', 4, 0}, {"CODE", 'N', 5, 1}};
+  write_file(path_, MakeTable(spec));
+  table.OpenTable();
+  table.BlankRecord();
+  EXPECT_EQ(std::string(table.RecordBuffer().data(), table.RecordLength()), "    0  0.0");
 }
 
 // 0x30 tables keep B (double), I (int32), Y (currency, 1/10000), T (Julian day
