@@ -14,4 +14,12 @@ char* floor_record_pool(void);
  * bad command line. Returns the rows to write. */
 long floor_setup(int argc, char** argv, char* path, unsigned size, const char* file_name);
 
+/* Creates the empty table at `path` (replacing an old one): the header of no
+ * records, kept in `header` (DJ_HEADER_LENGTH bytes) for the header writes.
+ * Returns the file descriptor, or -1 with the reason printed. */
+int floor_create_table(const char* path, char* header);
+
+/* Stores the record count in bytes 4 to 7 of the header, little-endian. */
+void floor_store_count(char* header, unsigned long count);
+
 #endif

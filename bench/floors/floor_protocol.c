@@ -32,13 +32,8 @@ int main(int argc, char** argv) {
   bench_reset_peak_rss();
 
   double start = bench_now();
-  int fd = open(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) {
-    perror(path);
-    return 1;
-  }
-  dj_format_header(header, 0);
-  if (pwrite(fd, header, sizeof header, 0) != (ssize_t)sizeof header) return 1;
+  int fd = floor_create_table(path, header);
+  if (fd < 0) return 1;
   for (long r = 0; r < rows; ++r) {
     if (set_lock(fd, F_WRLCK) != 0) return 1;
     struct stat info;
@@ -48,11 +43,7 @@ int main(int argc, char** argv) {
     const char* record = pool + (r % DJ_POOL_SIZE) * (DJ_RECORD_LENGTH + 1);
     off_t offset = DJ_HEADER_LENGTH + (off_t)count * DJ_RECORD_LENGTH;
     if (pwrite(fd, record, DJ_RECORD_LENGTH + 1, offset) != DJ_RECORD_LENGTH + 1) return 1;
-    unsigned long written = (unsigned long)count + 1;
-    header[4] = (char)(written & 0xFF);
-    header[5] = (char)((written >> 8) & 0xFF);
-    header[6] = (char)((written >> 16) & 0xFF);
-    header[7] = (char)((written >> 24) & 0xFF);
+    floor_store_count(header, (unsigned long)count + 1);
     if (pwrite(fd, header, 32, 0) != 32) return 1;
     if (set_lock(fd, F_UNLCK) != 0) return 1;
   }

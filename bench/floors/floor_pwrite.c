@@ -18,23 +18,13 @@ int main(int argc, char** argv) {
   bench_reset_peak_rss();
 
   double start = bench_now();
-  int fd = open(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) {
-    perror(path);
-    return 1;
-  }
-  dj_format_header(header, 0);
-  header[DJ_HEADER_LENGTH - 1] = 0x0D;
-  if (pwrite(fd, header, sizeof header, 0) != (ssize_t)sizeof header) return 1;
+  int fd = floor_create_table(path, header);
+  if (fd < 0) return 1;
   for (long r = 0; r < rows; ++r) {
     const char* record = pool + (r % DJ_POOL_SIZE) * (DJ_RECORD_LENGTH + 1);
     off_t offset = DJ_HEADER_LENGTH + (off_t)r * DJ_RECORD_LENGTH;
     if (pwrite(fd, record, DJ_RECORD_LENGTH + 1, offset) != DJ_RECORD_LENGTH + 1) return 1;
-    unsigned long count = (unsigned long)r + 1;
-    header[4] = (char)(count & 0xFF);
-    header[5] = (char)((count >> 8) & 0xFF);
-    header[6] = (char)((count >> 16) & 0xFF);
-    header[7] = (char)((count >> 24) & 0xFF);
+    floor_store_count(header, (unsigned long)r + 1);
     if (pwrite(fd, header, 32, 0) != 32) return 1;
   }
   if (close(fd) != 0) return 1;
