@@ -72,7 +72,7 @@ void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
   host::HostDataSet& lines = waybill.lines();
   lines.first();
   while (!lines.eof()) {
-    if (waybill.current_line_passes()) {
+    if (waybill.current_line_passes(settings)) {
       record.clear();
       layout.body(record, columns, settings);
       file.write_line(record.text());

@@ -1,7 +1,9 @@
 // Waybill host data for the export tests, built from CSV text.
 #pragma once
 
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "host/host_dataset.h"
 #include "memhost/csv_reader.h"
@@ -20,8 +22,21 @@ inline host::HostRef<memhost::MemoryDataSet> waybill_headers(const std::string& 
   return memhost::read_csv(std::string(kWaybillHeaderColumns) + rows, "headers.csv");
 }
 
-inline host::HostRef<memhost::MemoryDataSet> waybill_lines(const std::string& rows) {
-  return memhost::read_csv(std::string(kWaybillLineColumns) + rows, "lines.csv");
+// The line columns above with one column given another type: `retyped` is
+// "name:type" ("price:string(9)") of one of them; empty keeps them all.
+inline std::string waybill_line_columns(std::string_view retyped = {}) {
+  std::string columns = kWaybillLineColumns;
+  if (retyped.empty()) return columns;
+  std::string name = "," + std::string(retyped.substr(0, retyped.find(':') + 1));
+  size_t at = ("," + columns).find(name);
+  if (at == std::string::npos) throw std::invalid_argument("no line column " + name.substr(1));
+  size_t end = columns.find_first_of(",\n", at);
+  return columns.replace(at, end - at, retyped);
+}
+
+inline host::HostRef<memhost::MemoryDataSet> waybill_lines(const std::string& rows,
+                                                           std::string_view retyped = {}) {
+  return memhost::read_csv(waybill_line_columns(retyped) + rows, "lines.csv");
 }
 
 }  // namespace pharmex::testing
