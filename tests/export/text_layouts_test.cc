@@ -140,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"TextPriceWithPoint", Layout::EfarmaSst, "1,15.5,2,10,5,X,Y,,,,,,,,,\n",
                  "5;X;Y;;2;15.5000;0;14.0909;0;0;;;;;;;;;0;\r\n", "price:string(9)"},
         BodyCase{"AptekaTextPriceWithPoint", Layout::Apteka2000W, "1,15.5,2,10,5,X,Y,,,,,,,,,\n",
-                 "5;X;Y;;2;15.5000;14.0909;;;;0;;;;;;;;;;\r\n", "price:string(9)"}),
+                 "5;X;Y;;2;15.5000;14.0909;;;;0;;;;;;;;;;\r\n", "price:string(9)"},
+        // The certificate name is text: a number is written as its text.
+        BodyCase{"NumericCertificate", Layout::EfarmaSst, "1,1,1,0,5,X,Y,,,,,,,12.5,,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;12.5;;;;;;;0;\r\n", "sertname:float"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLayoutTest, FilterSkipsLinesButTotalsCountThem) {
