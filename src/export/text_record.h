@@ -3,10 +3,11 @@
 //
 // Host values join a record "by the variant rule for text": the record so far
 // is a string and the value is added to it as a variant. A string value is
-// appended; a null value makes the whole record null, which cannot become
-// text; a number (or date, or Boolean) makes the variant rule read the record
-// as a number, which fails. Those failures carry the variant's conversion
-// messages ("Could not convert variant of type (Null) into type (String)").
+// appended; an Empty value (a host may answer VT_EMPTY) adds nothing; a null
+// value makes the whole record null, which cannot become text; a number (or
+// date, or Boolean) makes the variant rule read the record as a number, which
+// fails. Those failures carry the variant's conversion messages ("Could not
+// convert variant of type (Null) into type (String)").
 //
 // Every ";" inside a host text is written as "^", so that a partner system
 // always finds the same number of fields in a record.
@@ -32,8 +33,8 @@ class TextRecord {
   void append_value(const Variant& value);
   // Ends the current field with ";".
   void end_field() { text_.push_back(';'); }
-  // An optional text column: null gives an empty field; anything else is
-  // appended by the variant rule and followed by ";".
+  // An optional text column: null (or Empty) gives an empty field; anything
+  // else is appended by the variant rule and followed by ";".
   void add_optional_value(const Variant& value);
 
   const std::string& text() const { return text_; }
@@ -45,8 +46,9 @@ class TextRecord {
 };
 
 // A value as text for a field the layout spells itself (the value is
-// converted, not appended: numbers become their text). Null fails with
-// "Could not convert variant of type (Null) into type (String)". ";" becomes "^".
+// converted, not appended: numbers become their text, Empty is ""). Null
+// fails with "Could not convert variant of type (Null) into type (String)".
+// ";" becomes "^".
 std::string value_text(const Variant& value, const RegionalSettings& settings);
 
 // Appends the ANSI form of a host text, every ";" written as "^".

@@ -98,6 +98,8 @@ struct BodyCase {
   const char* expected_body;
   // "name:type" of a line column the host types otherwise ("price:string(9)").
   const char* retyped = "";
+  // The host answers Empty where the line holds null.
+  bool empty_for_null = false;
 };
 
 class TextLayoutBodyTest : public TextLayoutTest, public ::testing::WithParamInterface<BodyCase> {};
@@ -105,6 +107,7 @@ class TextLayoutBodyTest : public TextLayoutTest, public ::testing::WithParamInt
 // The fixture's regional settings have "," as decimal separator.
 TEST_P(TextLayoutBodyTest, WritesTheRecord) {
   auto lines = waybill_lines(GetParam().line, GetParam().retyped);
+  if (GetParam().empty_for_null) testing::EmptyForNull::apply(*lines);
   std::string file = run(GetParam().layout, kOneHeader, std::move(lines));
   size_t body = file.find("[Body]\r\n");
   ASSERT_NE(body, std::string::npos);
@@ -143,7 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "5;X;Y;;2;15.5000;14.0909;;;;0;;;;;;;;;;\r\n", "price:string(9)"},
         // The certificate name is text: a number is written as its text.
         BodyCase{"NumericCertificate", Layout::EfarmaSst, "1,1,1,0,5,X,Y,,,,,,,12.5,,\n",
-                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;12.5;;;;;;;0;\r\n", "sertname:float"}),
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;12.5;;;;;;;0;\r\n", "sertname:float"},
+        // Empty adds nothing to its field (a null maker would stop the run).
+        BodyCase{"EmptyCells", Layout::EfarmaSst, "1,1,1,0,5,X,,,,,,,,,,\n",
+                 "5;X;;;1;1.0000;0;1.0000;0;0;;;;;;;;;0;\r\n", "", true},
+        BodyCase{"AptekaEmptyCells", Layout::Apteka2000W, "1,1,1,10,5,,Y,,,,,,,,,\n",
+                 "5;;Y;;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n", "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLayoutTest, FilterSkipsLinesButTotalsCountThem) {

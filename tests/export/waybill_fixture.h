@@ -7,6 +7,7 @@
 
 #include "host/host_dataset.h"
 #include "memhost/csv_reader.h"
+#include "pharmex/host.h"
 
 namespace pharmex::testing {
 
@@ -38,5 +39,38 @@ inline host::HostRef<memhost::MemoryDataSet> waybill_lines(const std::string& ro
                                                            std::string_view retyped = {}) {
   return memhost::read_csv(waybill_line_columns(retyped) + rows, "lines.csv");
 }
+
+// Makes a dataset's fields answer Empty (VT_EMPTY, which a C host's Value
+// may return) where the data hold null. The in-memory host keeps no Empty
+// value, so the dataset's table of operations is replaced by a copy whose
+// FieldByName hands out fields whose Value says Empty instead of Null.
+struct EmptyForNull {
+  static void apply(memhost::MemoryDataSet& data) {
+    dataset_table = *data.lpVtbl;
+    original_field_by_name = data.lpVtbl->FieldByName;
+    dataset_table.FieldByName = field_by_name;
+    data.lpVtbl = &dataset_table;
+  }
+
+ private:
+  static void PX_STDCALL field_by_name(IField** result, IDataSet* data, const PxChar16* name) {
+    original_field_by_name(result, data, name);
+    if (*result == nullptr) return;
+    field_table = *(*result)->lpVtbl;
+    original_value = (*result)->lpVtbl->Value;
+    field_table.Value = value;
+    (*result)->lpVtbl = &field_table;
+  }
+
+  static void PX_STDCALL value(PxVariant* result, IField* field) {
+    original_value(result, field);
+    if (result->vt == PX_VT_NULL) result->vt = PX_VT_EMPTY;
+  }
+
+  static inline IDataSetVtbl dataset_table{};
+  static inline decltype(IDataSetVtbl::FieldByName) original_field_by_name = nullptr;
+  static inline IFieldVtbl field_table{};
+  static inline decltype(IFieldVtbl::Value) original_value = nullptr;
+};
 
 }  // namespace pharmex::testing
