@@ -9,7 +9,11 @@ void append_host_text(std::string& out, std::u16string_view text) {
   size_t start = out.size();
   platform::text_codec().append_utf16_as_ansi(out, text);
   for (size_t i = start; i < out.size(); ++i) {
-    if (out[i] == ';') out[i] = '^';
+    if (out[i] == ';') {
+      out[i] = '^';
+    } else if (out[i] == '\r' || out[i] == '\n') {
+      out[i] = ' ';
+    }
   }
 }
 

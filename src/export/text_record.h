@@ -9,8 +9,9 @@
 // fails. Those failures carry the variant's conversion messages ("Could not
 // convert variant of type (Null) into type (String)").
 //
-// Every ";" inside a host text is written as "^", so that a partner system
-// always finds the same number of fields in a record.
+// A partner system reads a record as one line of fields separated by ";".
+// So inside a host text every ";" is written as "^" and every CR or LF as a
+// blank: each record stays one line with its own number of fields.
 #pragma once
 
 #include <string>
@@ -48,10 +49,11 @@ class TextRecord {
 // A value as text for a field the layout spells itself (the value is
 // converted, not appended: numbers become their text, Empty is ""). Null
 // fails with "Could not convert variant of type (Null) into type (String)".
-// ";" becomes "^".
+// ";" becomes "^", CR and LF blanks.
 std::string value_text(const Variant& value, const RegionalSettings& settings);
 
-// Appends the ANSI form of a host text, every ";" written as "^".
+// Appends the ANSI form of a host text, every ";" written as "^" and every CR
+// or LF as a blank.
 void append_host_text(std::string& out, std::u16string_view text);
 
 }  // namespace pharmex::exporting

@@ -151,7 +151,14 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"EmptyCells", Layout::EfarmaSst, "1,1,1,0,5,X,,,,,,,,,,\n",
                  "5;X;;;1;1.0000;0;1.0000;0;0;;;;;;;;;0;\r\n", "", true},
         BodyCase{"AptekaEmptyCells", Layout::Apteka2000W, "1,1,1,10,5,,Y,,,,,,,,,\n",
-                 "5;;Y;;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n", "", true}),
+                 "5;;Y;;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n", "", true},
+        // A line break inside a text would split the record: each CR or LF is a blank.
+        BodyCase{"LineBreaksInText", Layout::EfarmaSst,
+                 "1,1,1,0,5,\"a\r\nb\",Y,\"c\rd\",,\"s\n1\",,,,\"No. 5;\r\nvalid\",,\n",
+                 "5;A  B;Y;c d;1;1.0000;0;1.0000;0;0;;No. 5^  valid;s 1;;;;;;0;\r\n"},
+        BodyCase{"AptekaLineBreaksInText", Layout::Apteka2000W,
+                 "1,1,1,0,5,X,\"M\nN\",,,,,,,,,\"46\r00\"\n",
+                 "5;X;M N;;1;1.0000;;;;;0;;;;;;46 00;;;;\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLayoutTest, FilterSkipsLinesButTotalsCountThem) {
