@@ -110,7 +110,7 @@ void write_apteka_m_table(TableRun& run, WaybillLines& waybill) {
   host::ProgressReporter progress = run.progress(lines.record_count());
   lines.first();
   while (!lines.eof()) {
-    if (waybill.current_line_passes()) {
+    if (waybill.current_line_passes(settings)) {
       run.table().Append();
       fill_record(fields, columns, settings);
       run.table().Post();

@@ -199,7 +199,7 @@ void write_djinal_table(TableRun& run, WaybillLines& waybill) {
   const Totals totals = sum_totals(lines, columns, settings);
   lines.first();
   while (!lines.eof()) {
-    if (waybill.current_line_passes()) {
+    if (waybill.current_line_passes(settings)) {
       run.table().Append();
       fill_record(fields, columns, totals, settings);
       run.table().Post();

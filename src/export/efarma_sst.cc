@@ -39,7 +39,9 @@ void body_record(TextRecord& record, const WaybillTextColumns& c,
   record.add_field("0");
   record.add_field("0");
   record.add_optional_value(c.gtd.value());
-  record.add_optional_value(c.sertname.value());
+  // The certificate name is taken as text, so a number is written as its text.
+  Variant sertname = c.sertname.value();
+  record.add_field(sertname.is_null() ? std::string() : value_text(sertname, settings));
   record.add_optional_value(c.serial.value());
   add_optional_date(record, c.dateworkfirst.value(), settings);
   add_optional_date(record, c.dateworklast.value(), settings);

@@ -42,13 +42,17 @@ std::string string_specification(int32_t size) {
 
 }  // namespace
 
-std::string field_name_for_column(std::string_view column_name) {
+std::optional<std::string_view> shortened_field_name(std::string_view column_name) {
   const platform::TextCodec& codec = platform::text_codec();
   std::string upper = codec.upper_ansi(column_name);
   for (const auto& [column, field] : kShortNames) {
-    if (codec.upper_ansi(column) == upper) return std::string(field);
+    if (codec.upper_ansi(column) == upper) return field;
   }
-  return std::string(column_name);
+  return std::nullopt;
+}
+
+std::string field_name_for_column(std::string_view column_name) {
+  return std::string(shortened_field_name(column_name).value_or(column_name));
 }
 
 std::string type_specification(uint8_t type, int32_t size) {

@@ -4,6 +4,7 @@
 // specification ("name;T;len;dec") from the column's type and width.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace pharmex::exporting {
 // fixed table when the column name matches an entry (both upper-cased by the
 // ANSI code page's rules), otherwise the name itself.
 std::string field_name_for_column(std::string_view column_name);
+
+// The shortened name of the fixed table for a column name it lists (matched
+// as above); nothing for any other column.
+std::optional<std::string_view> shortened_field_name(std::string_view column_name);
 
 // The field specification after the name for a column type (a TFieldType
 // ordinal, low 7 bits) and width: "C;60;0", "N;11;0", ...; empty when columns

@@ -13,8 +13,10 @@ constexpr size_t kFieldNameLength = 10;
 
 }  // namespace
 
-std::string stored_field_name(std::string_view mapped_name) {
-  return std::string(mapped_name.substr(0, kFieldNameLength));
+std::string stored_field_name(std::string_view column_name) {
+  std::optional<std::string_view> shortened = shortened_field_name(column_name);
+  if (!shortened) return std::string(column_name);
+  return std::string(shortened->substr(0, kFieldNameLength));
 }
 
 void GenericTable::describe(const host::HostDataSet& source) {
@@ -26,7 +28,7 @@ void GenericTable::describe(const host::HostDataSet& source) {
       std::string specification = field_specification(column);
       if (!specification.empty()) specifications_.push_back(std::move(specification));
     }
-    columns_.push_back({std::move(column), stored_field_name(field_name_for_column(name))});
+    columns_.push_back({std::move(column), stored_field_name(name)});
   }
 }
 

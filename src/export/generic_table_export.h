@@ -17,10 +17,12 @@
 //
 // Rows. Every source column, listed or not, goes to the table field of its
 // mapped name when the table has one, sources in the order described, so a
-// lines value replaces a header value copied into the same field. The field
-// is found by the name the table stores: the mapped name cut to the 10
-// characters a dBase field name holds, so "Round_MakerPrice_without_nds"
-// ("RndMkPrOutNds") reaches the field RNDMKPROUT.
+// lines value replaces a header value copied into the same field. A field
+// name holds 10 characters, and the table builder cuts a longer one; so the
+// name the field-name table gives "Round_MakerPrice_without_nds"
+// ("RndMkPrOutNds") is cut the same way to find its field RNDMKPROUT. Every
+// other column is matched by its whole mapped name: a column such as
+// "dt_w_first_old" must not land in DT_W_FIRST over "dateworkfirst".
 #pragma once
 
 #include <string>
@@ -64,9 +66,9 @@ class GenericTable {
   std::vector<std::string> specifications_;
 };
 
-// The name under which the table stores a field of this mapped name: its first
-// 10 characters (the table builder also upper-cases it; field lookup ignores
-// case).
-std::string stored_field_name(std::string_view mapped_name);
+// The name by which a host column finds its field: the shortened name of the
+// field-name table cut to the 10 characters the table stores of it, or the
+// column's own name, whole (field lookup ignores case).
+std::string stored_field_name(std::string_view column_name);
 
 }  // namespace pharmex::exporting

@@ -5,6 +5,7 @@
 
 #include "export/generic_table_export.h"
 #include "export/waybill_lines.h"
+#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
@@ -50,7 +51,8 @@ void generic_waybill_routine(host::TShellOpenSaveForm& form, const std::string& 
     GenericTable table{ColumnList(kWaybillColumns)};
     table.describe(waybill.headers());
     table.describe(waybill.lines());
-    table.write(run, waybill.lines(), [&waybill] { return waybill.current_line_passes(); });
+    table.write(run, waybill.lines(),
+                [&waybill] { return waybill.current_line_passes(platform::regional_settings()); });
   });
 }
 

@@ -9,7 +9,11 @@ void append_host_text(std::string& out, std::u16string_view text) {
   size_t start = out.size();
   platform::text_codec().append_utf16_as_ansi(out, text);
   for (size_t i = start; i < out.size(); ++i) {
-    if (out[i] == ';') out[i] = '^';
+    if (out[i] == ';') {
+      out[i] = '^';
+    } else if (out[i] == '\r' || out[i] == '\n') {
+      out[i] = ' ';
+    }
   }
 }
 
@@ -29,12 +33,13 @@ void TextRecord::append_value(const Variant& value) {
     append_host_text(text_, value.string_value());
     return;
   }
-  // Anything else goes through the variant rule, which yields null or fails
-  // for every kind but Empty (which adds nothing).
+  // The variant rule adds an Empty value as "": the record stays as it is.
+  if (value.is_empty()) return;
+  // Anything else goes through the variant rule, which reads the record as a
+  // number (it holds a ";": that fails) or yields null, which cannot become
+  // text. Either way the record cannot go on.
   Variant sum = add(Variant::string(platform::text_codec().ansi_to_utf16(text_)), value, settings_);
-  if (!sum.is_string()) sum.to_text(settings_);  // a null record cannot become text
-  text_.clear();
-  append_host_text(text_, sum.string_value());
+  throw_conversion_error(sum.kind(), "String");
 }
 
 void TextRecord::add_optional_value(const Variant& value) {

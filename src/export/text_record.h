@@ -3,13 +3,15 @@
 //
 // Host values join a record "by the variant rule for text": the record so far
 // is a string and the value is added to it as a variant. A string value is
-// appended; a null value makes the whole record null, which cannot become
-// text; a number (or date, or Boolean) makes the variant rule read the record
-// as a number, which fails. Those failures carry the variant's conversion
-// messages ("Could not convert variant of type (Null) into type (String)").
+// appended; an Empty value (a host may answer VT_EMPTY) adds nothing; a null
+// value makes the whole record null, which cannot become text; a number (or
+// date, or Boolean) makes the variant rule read the record as a number, which
+// fails. Those failures carry the variant's conversion messages ("Could not
+// convert variant of type (Null) into type (String)").
 //
-// Every ";" inside a host text is written as "^", so that a partner system
-// always finds the same number of fields in a record.
+// A partner system reads a record as one line of fields separated by ";".
+// So inside a host text every ";" is written as "^" and every CR or LF as a
+// blank: each record stays one line with its own number of fields.
 #pragma once
 
 #include <string>
@@ -32,8 +34,8 @@ class TextRecord {
   void append_value(const Variant& value);
   // Ends the current field with ";".
   void end_field() { text_.push_back(';'); }
-  // An optional text column: null gives an empty field; anything else is
-  // appended by the variant rule and followed by ";".
+  // An optional text column: null (or Empty) gives an empty field; anything
+  // else is appended by the variant rule and followed by ";".
   void add_optional_value(const Variant& value);
 
   const std::string& text() const { return text_; }
@@ -45,11 +47,13 @@ class TextRecord {
 };
 
 // A value as text for a field the layout spells itself (the value is
-// converted, not appended: numbers become their text). Null fails with
-// "Could not convert variant of type (Null) into type (String)". ";" becomes "^".
+// converted, not appended: numbers become their text, Empty is ""). Null
+// fails with "Could not convert variant of type (Null) into type (String)".
+// ";" becomes "^", CR and LF blanks.
 std::string value_text(const Variant& value, const RegionalSettings& settings);
 
-// Appends the ANSI form of a host text, every ";" written as "^".
+// Appends the ANSI form of a host text, every ";" written as "^" and every CR
+// or LF as a blank.
 void append_host_text(std::string& out, std::u16string_view text);
 
 }  // namespace pharmex::exporting

@@ -8,8 +8,8 @@ WaybillLines::WaybillLines(host::HostDataSet headers, host::HostDataSet lines)
       price_(lines_.field_by_name(std::string_view("price"))),
       waybill_id_(lines_.field_by_name(std::string_view("waybillheads_id"))) {}
 
-bool WaybillLines::current_line_passes() {
-  if (!(price_.value() > Variant::integer(0))) return false;
+bool WaybillLines::current_line_passes(const RegionalSettings& settings) {
+  if (compare(price_.value(), Variant::integer(0), settings) != Ordering::Greater) return false;
   return headers_.locate(std::u16string_view(u"id"), waybill_id_.value());
 }
 

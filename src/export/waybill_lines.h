@@ -3,10 +3,16 @@
 // header dataset can be positioned on its waybill (the header whose "id" is
 // the line's "waybillheads_id"). Header columns are then read from the row the
 // positioning found.
+//
+// A price given as text is read with the layout's own settings, as the
+// layout reads its other numbers: the table layouts with the process-wide
+// settings, the text layouts with "." as decimal separator. So a line the
+// filter lets through is one whose price the layout can also compute with.
 #pragma once
 
 #include <string_view>
 
+#include "core/variant.h"
 #include "host/host_dataset.h"
 #include "host/host_field.h"
 
@@ -26,8 +32,9 @@ class WaybillLines {
     return headers_.field_by_name(name);
   }
 
-  // The filter for the lines dataset's current row (moves the header cursor).
-  bool current_line_passes();
+  // The filter for the lines dataset's current row (moves the header cursor);
+  // `settings` read a price given as text.
+  bool current_line_passes(const RegionalSettings& settings);
 
  private:
   host::HostDataSet headers_;

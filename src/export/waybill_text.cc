@@ -56,7 +56,8 @@ void add_document_fields(TextRecord& record, WaybillLines& waybill,
 }
 
 void add_optional_date(TextRecord& record, const Variant& value, const RegionalSettings& settings) {
-  record.add_field(value.is_null() ? std::string() : body_date(value, settings));
+  bool none = value.is_null() || value.is_empty();
+  record.add_field(none ? std::string() : body_date(value, settings));
 }
 
 void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
@@ -72,7 +73,7 @@ void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
   host::HostDataSet& lines = waybill.lines();
   lines.first();
   while (!lines.eof()) {
-    if (waybill.current_line_passes()) {
+    if (waybill.current_line_passes(settings)) {
       record.clear();
       layout.body(record, columns, settings);
       file.write_line(record.text());

@@ -43,7 +43,7 @@ double net_price(const Variant& price, const Variant& nds, const RegionalSetting
 void add_document_fields(TextRecord& record, WaybillLines& waybill,
                          const RegionalSettings& settings);
 
-// A date column: empty when null, else "dd.mm.yyyy"; then ";".
+// A date column: empty when null or Empty, else "dd.mm.yyyy"; then ";".
 void add_optional_date(TextRecord& record, const Variant& value, const RegionalSettings& settings);
 
 struct WaybillTextLayout {

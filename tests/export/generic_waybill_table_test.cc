@@ -115,20 +115,24 @@ TEST_F(GenericWaybillTableTest, ListedNamesMatchWithoutRegardToCase) {
 }
 
 TEST_F(GenericWaybillTableTest, TheMakerPriceColumnsReachTheirShortenedFields) {
+  // The unlisted columns after them share the first ten characters of a
+  // field's name, but only the long names of the field-name table are cut.
   lines_ = memhost::read_csv(
       "waybillheads_id:integer,price:float,MakerPrice:float,MakerPrice_without_nds:float,"
-      "Round_MakerPrice_without_nds:float,Price_WithOut_Nds:float\n"
-      "1,110,100,90.91,91,100\n"
-      "2,55,50,45.45,45,50\n",
+      "Round_MakerPrice_without_nds:float,Price_WithOut_Nds:float,dateworkfirst:date,"
+      "dt_w_first_old:date,RndMkPrOutNds_old:float\n"
+      "1,110,100,90.91,91,100,2026-01-15,2020-01-01,7\n"
+      "2,55,50,45.45,45,50,,2020-01-01,7\n",
       "lines.csv");
   ExportedTable table = saved("w");
-  EXPECT_EQ(table.fields(),
-            (std::vector<std::string>{
-                "ID N 11/0", "NATIVE_ID C 20/0", "DATE D 8/0", "DESCR C 100/0", "PRICE F 20/2",
-                "MKPRICE F 20/2", "MKPROUTNDS F 20/2", "RNDMKPROUT F 20/2", "PRWOUTNDS F 20/2"}));
+  EXPECT_EQ(table.fields(), (std::vector<std::string>{
+                                "ID N 11/0", "NATIVE_ID C 20/0", "DATE D 8/0", "DESCR C 100/0",
+                                "PRICE F 20/2", "MKPRICE F 20/2", "MKPROUTNDS F 20/2",
+                                "RNDMKPROUT F 20/2", "PRWOUTNDS F 20/2", "DT_W_FIRST D 8/0"}));
   EXPECT_EQ(table.column("MKPROUTNDS"), (std::vector<std::string>{"90.91", "45.45"}));
   // The field keeps only ten characters of "RndMkPrOutNds"; its values arrive all the same.
   EXPECT_EQ(table.column("RNDMKPROUT"), (std::vector<std::string>{"91.00", "45.00"}));
+  EXPECT_EQ(table.column("DT_W_FIRST"), (std::vector<std::string>{"20260115", ""}));
 }
 
 TEST_F(GenericWaybillTableTest, ALineColumnOfAFieldsNameReplacesTheHeadersValue) {

@@ -87,6 +87,17 @@ TEST_F(OrderExportTest, ALineWithoutItsOrderIsSkippedAndNotCounted) {
                                       "progress 4660 100", "finish 4660"}));
 }
 
+TEST_F(OrderExportTest, AnUnlistedColumnNeverLandsInAFieldOfItsFirstTenCharacters) {
+  // The lines are copied after the header: "dt_w_first_old" would come last.
+  load("id:integer,dateworkfirst:date\n7,2026-12-01\n",
+       "orderheads_id:integer,art_id:integer,dt_w_first_old:date\n7,501,2020-01-01\n");
+  ASSERT_EQ(save_as("o").outcome, Outcome::kClosed);
+  ExportedTable table(root() + "/o.dbf");
+  EXPECT_EQ(table.fields(),
+            (std::vector<std::string>{"ID N 11/0", "DT_W_FIRST D 8/0", "ART_ID N 11/0"}));
+  EXPECT_EQ(table.column("DT_W_FIRST"), std::vector<std::string>{"20261201"});
+}
+
 TEST_F(OrderExportTest, AColumnInBothDatasetsMakesTheFieldListInvalid) {
   load(kHeaders, "orderheads_id:integer,Date:date,art_id:integer\n7,2026-12-05,501\n");
   auto answer = save_as("o");

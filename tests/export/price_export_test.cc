@@ -51,6 +51,14 @@ TEST_F(PriceExportTest, ColumnNamesMatchTheListWithoutRegardToCase) {
   EXPECT_EQ(table.column("PRICE"), std::vector<std::string>{"12.50"});
 }
 
+TEST_F(PriceExportTest, AnUnlistedColumnNeverLandsInAFieldOfItsFirstTenCharacters) {
+  load("2026-01-15,2020-01-01\n", "dateworkfirst:date,dt_w_first_old:date\n");
+  ASSERT_EQ(save_as("price", 0).outcome, Outcome::kClosed);
+  ExportedTable table(root() + "/price.dbf");
+  EXPECT_EQ(table.fields(), std::vector<std::string>{"DT_W_FIRST D 8/0"});
+  EXPECT_EQ(table.column("DT_W_FIRST"), std::vector<std::string>{"20260115"});
+}
+
 TEST_F(PriceExportTest, AListWithoutPriceColumnsWritesNoFileButRemembersTheFolder) {
   load("4601234567890\n", "ean13:string(13)\n");
   auto answer = save_as("price", 0);

@@ -30,8 +30,13 @@ class TextLayoutTest : public ::testing::Test {
   // Runs a layout and returns the file's bytes (empty when the run failed and
   // left no file).
   std::string run(Layout layout, const std::string& headers, const std::string& lines) {
+    return run(layout, headers, waybill_lines(lines));
+  }
+
+  std::string run(Layout layout, const std::string& headers,
+                  host::HostRef<memhost::MemoryDataSet> lines) {
     WaybillLines waybill{host::HostDataSet(waybill_headers(headers)),
-                         host::HostDataSet(waybill_lines(lines))};
+                         host::HostDataSet(std::move(lines))};
     AtomicTextFile file(path_);
     if (layout == Layout::EfarmaSst) {
       write_efarma_sst(waybill, file);
@@ -91,12 +96,19 @@ struct BodyCase {
   Layout layout;
   const char* line;
   const char* expected_body;
+  // "name:type" of a line column the host types otherwise ("price:string(9)").
+  const char* retyped = "";
+  // The host answers Empty where the line holds null.
+  bool empty_for_null = false;
 };
 
 class TextLayoutBodyTest : public TextLayoutTest, public ::testing::WithParamInterface<BodyCase> {};
 
+// The fixture's regional settings have "," as decimal separator.
 TEST_P(TextLayoutBodyTest, WritesTheRecord) {
-  std::string file = run(GetParam().layout, kOneHeader, GetParam().line);
+  auto lines = waybill_lines(GetParam().line, GetParam().retyped);
+  if (GetParam().empty_for_null) testing::EmptyForNull::apply(*lines);
+  std::string file = run(GetParam().layout, kOneHeader, std::move(lines));
   size_t body = file.find("[Body]\r\n");
   ASSERT_NE(body, std::string::npos);
   EXPECT_EQ(file.substr(body + 8), GetParam().expected_body);
@@ -125,7 +137,28 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"AptekaAllOptionalColumns", Layout::Apteka2000W,
                  "1,11,2,10,5,X,Y,RU,,S1,2020-01-02,2022-03-04,G1,C1,,4600000000001\n",
                  "5;X;Y;RU;2;11.0000;10.0000;;;;0;G1;C1;S1;02.01.2020;04.03.2022;4600000000001;;;;"
-                 "\r\n"}),
+                 "\r\n"},
+        // A price given as text is read with the layout's "." by the line
+        // filter as by the sums and the record.
+        BodyCase{"TextPriceWithPoint", Layout::EfarmaSst, "1,15.5,2,10,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;2;15.5000;0;14.0909;0;0;;;;;;;;;0;\r\n", "price:string(9)"},
+        BodyCase{"AptekaTextPriceWithPoint", Layout::Apteka2000W, "1,15.5,2,10,5,X,Y,,,,,,,,,\n",
+                 "5;X;Y;;2;15.5000;14.0909;;;;0;;;;;;;;;;\r\n", "price:string(9)"},
+        // The certificate name is text: a number is written as its text.
+        BodyCase{"NumericCertificate", Layout::EfarmaSst, "1,1,1,0,5,X,Y,,,,,,,12.5,,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;12.5;;;;;;;0;\r\n", "sertname:float"},
+        // Empty adds nothing to its field (a null maker would stop the run).
+        BodyCase{"EmptyCells", Layout::EfarmaSst, "1,1,1,0,5,X,,,,,,,,,,\n",
+                 "5;X;;;1;1.0000;0;1.0000;0;0;;;;;;;;;0;\r\n", "", true},
+        BodyCase{"AptekaEmptyCells", Layout::Apteka2000W, "1,1,1,10,5,,Y,,,,,,,,,\n",
+                 "5;;Y;;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n", "", true},
+        // A line break inside a text would split the record: each CR or LF is a blank.
+        BodyCase{"LineBreaksInText", Layout::EfarmaSst,
+                 "1,1,1,0,5,\"a\r\nb\",Y,\"c\rd\",,\"s\n1\",,,,\"No. 5;\r\nvalid\",,\n",
+                 "5;A  B;Y;c d;1;1.0000;0;1.0000;0;0;;No. 5^  valid;s 1;;;;;;0;\r\n"},
+        BodyCase{"AptekaLineBreaksInText", Layout::Apteka2000W,
+                 "1,1,1,0,5,X,\"M\nN\",,,,,,,,,\"46\r00\"\n",
+                 "5;X;M N;;1;1.0000;;;;;0;;;;;;46 00;;;;\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLayoutTest, FilterSkipsLinesButTotalsCountThem) {
@@ -159,6 +192,7 @@ struct FailureCase {
   const char* header;
   const char* line;
   const char* message;
+  const char* retyped = "";  // as in BodyCase
 };
 
 class TextLayoutFailureTest : public TextLayoutTest,
@@ -166,8 +200,9 @@ class TextLayoutFailureTest : public TextLayoutTest,
 
 TEST_P(TextLayoutFailureTest, FailsWithTheVariantMessageAndLeavesNoFile) {
   pharmex::testing::write_file(path_, "an earlier waybill");
-  EXPECT_THROW_MSG(run(GetParam().layout, GetParam().header, GetParam().line), Error,
-                   GetParam().message);
+  EXPECT_THROW_MSG(
+      run(GetParam().layout, GetParam().header, waybill_lines(GetParam().line, GetParam().retyped)),
+      Error, GetParam().message);
   EXPECT_EQ(pharmex::testing::read_file(path_), "an earlier waybill");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
                           std::filesystem::directory_iterator()),
@@ -195,7 +230,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "Could not convert variant of type (Null) into type (String)"},
         FailureCase{"NullNdsInWrittenLine", Layout::EfarmaSst, kOneHeader,
                     "1,1,1,,5,X,Y,,,,,,,,,\n",
-                    "Could not convert variant of type (Null) into type (Double)"}),
+                    "Could not convert variant of type (Null) into type (Double)"},
+        // The layouts read numbers as they write them, with "."; a text price
+        // with "," is no number to them, whatever the regional settings.
+        FailureCase{
+            "TextPriceWithComma", Layout::EfarmaSst, kOneHeader, "1,\"15,5\",2,10,5,X,Y,,,,,,,,,\n",
+            "Could not convert variant of type (String) into type (Double)", "price:string(9)"},
+        FailureCase{"AptekaTextPriceWithComma", Layout::Apteka2000W, kOneHeader,
+                    "1,\"15,5\",2,10,5,X,Y,,,,,,,,,\n",
+                    "Could not convert variant of type (String) into type (Double)",
+                    "price:string(9)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLayoutTest, ANumberInATextColumnFailsByTheVariantRule) {
