@@ -140,6 +140,12 @@ void TDbfTable::ReadFields(uint32_t descriptor_bytes) {
   fields_.reserve(count);
   uint32_t offset = 1;  // after the deletion flag
   for (uint32_t i = 0; i < count; ++i) {
+    // The 0x0D ends the descriptors. FoxPro tables may keep more bytes
+    // between it and the first record (a 263-byte area after the fields);
+    // they are no fields, and the header length alone says where records start.
+    if (static_cast<uint8_t>(descriptors[i * format::kDescriptorSize]) == format::kDescriptorEnd) {
+      break;
+    }
     TDbfFieldDef field =
         ParseDescriptor(&descriptors[i * format::kDescriptorSize], offset, static_cast<int>(i) + 1);
     offset += field.length;
