@@ -59,7 +59,8 @@ TDbfFieldDef ParseDescriptor(const char* d, uint32_t offset, int number) {
 
 TDbfTable::TDbfTable(std::string_view path, bool shared, bool read_write,
                      platform::FileSystem& file_system)
-    : TDiskFile(TablePath(path), shared, read_write, file_system), record_(1, ' ') {}
+    : TDiskFile(FindTablePath(path, file_system), shared, read_write, file_system),
+      record_(1, ' ') {}
 
 TDbfTable::~TDbfTable() {
   try {
@@ -72,6 +73,14 @@ TDbfTable::~TDbfTable() {
 std::string TDbfTable::TablePath(std::string_view path) {
   std::string result(path);
   if (!platform::has_extension(path)) result.append(".DBF");
+  return result;
+}
+
+std::string TDbfTable::FindTablePath(std::string_view path, platform::FileSystem& file_system) {
+  std::string result = TablePath(path);
+  if (platform::has_extension(path) || file_system.exists(FullPath(result))) return result;
+  std::string lower = std::string(path) + ".dbf";
+  if (file_system.exists(FullPath(lower))) return lower;
   return result;
 }
 

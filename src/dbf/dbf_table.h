@@ -44,15 +44,22 @@ enum TRecordPosition : int32_t {
 
 class TDbfTable : public TDiskFile {
  public:
-  // Builds the object for a table path (".DBF" added when it has no
-  // extension); nothing is read until OpenTable.
+  // Builds the object for a table path (FindTablePath); nothing is read
+  // until OpenTable.
   TDbfTable(std::string_view path, bool shared, bool read_write,
             platform::FileSystem& file_system = platform::file_system());
   // Writes a pending header and closes, swallowing failures (call CloseTable
   // to see them).
   ~TDbfTable() override;
 
+  // The path with ".DBF" added when it has no extension: the name a new
+  // table is written under.
   static std::string TablePath(std::string_view path);
+  // The existing table a path names: TablePath, or, when that file does not
+  // exist but one with ".dbf" does, that one. A case-sensitive file system
+  // must find "order" as Windows does, also when its file is order.dbf (the
+  // extension the file dialogs give). TablePath when neither exists.
+  static std::string FindTablePath(std::string_view path, platform::FileSystem& file_system);
 
   // Opens the file and reads and checks its header and descriptors. Fails
   // with "File %s could not be found", "Access denied to file %s", "Error on
