@@ -10,6 +10,7 @@
 #include "dbf/fox_memo_file.h"
 #include "dbf/memo4_file.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 
 namespace pharmex::dbf {
@@ -113,6 +114,11 @@ void TDbfTable::ReadHeaderAndFields() {
     raise<DbfError>("No Password for encrypted file %s", {FileName()});
   }
   kept_flags_ = static_cast<uint8_t>(header_[format::kFlagsOffset]) & format::kKeptFlags;
+  // 866 is what the OEM rule reads already; a page without a table cannot be read.
+  const int declared =
+      format::LanguageDriverCodePage(static_cast<uint8_t>(header_[format::kLanguageDriverOffset]));
+  text_code_page_ =
+      declared != 866 && declared != 0 && platform::CodePage::find(declared) ? declared : 0;
   has_memo_ = version == format::kVersionDb3Memo || version == format::kVersionDb4Memo ||
               version == format::kVersionFoxMemo ||
               (version == format::kVersionVisualFox && (kept_flags_ & format::kFoxMemoFlag) != 0);

@@ -128,6 +128,10 @@ class TDbfTable : public TDiskFile {
   uint8_t Version() const { return static_cast<uint8_t>(header_[format::kVersionOffset]); }
   bool HasMemo() const { return has_memo_; }
   bool IsVisualFox() const { return Version() == format::kVersionVisualFox; }
+  // The code page of the table's text when its header declares one other
+  // than the OEM page (format::LanguageDriverCodePage: 1251); 0 when the
+  // text is OEM, as in every table the engine writes.
+  int TextCodePage() const { return text_code_page_; }
   std::span<const char, format::kHeaderSize> Header() const { return header_; }
   int32_t RecordCount() const { return record_count_; }
   uint32_t HeaderLength() const { return header_length_; }
@@ -178,6 +182,7 @@ class TDbfTable : public TDiskFile {
   uint32_t header_length_ = 0;
   uint32_t record_length_ = 0;
   uint8_t kept_flags_ = 0;
+  int text_code_page_ = 0;
   bool has_memo_ = false;
   std::vector<TDbfFieldDef> fields_;
   std::vector<char> record_;  // record length + 1: room for the end-of-file mark

@@ -171,7 +171,7 @@ Cell RecordCells::MemoCell(TDbfFieldLayer& table, int field, int32_t record) {
     std::string memo = table.Memo().ReadMemo(block);
     if (table.Field(field).type != 'M')
       return {std::to_string(memo.size()) + " bytes", Cell::kString};
-    TDbfFieldLayer::OemToAnsi(memo);
+    table.OemToAnsi(memo);
     std::string text = Utf8(memo);
     return {one_line_memos_ ? OneLine(text) : text, Cell::kString};
   } catch (const Error& e) {
