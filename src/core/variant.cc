@@ -425,28 +425,36 @@ double double_op(Op op, double x, double y) {
 }
 
 Variant currency_op(Op op, const Variant& a, const Variant& b, const RegionalSettings& settings) {
-  // Exact while both sides are currency or whole numbers and nothing overflows.
-  auto units = [&](const Variant& v) -> int64_t {
-    return v.kind() == Kind::Currency ? v.whole_value() : v.to_int64(settings) * 10000;
+  // Exact while both sides are currency or whole numbers and nothing
+  // overflows; an overflow gives a Double, as it does for whole numbers.
+  auto as_double = [&] {
+    return Variant::real(double_op(op, a.to_double(settings), b.to_double(settings)));
   };
-  int64_t x = units(a);
-  int64_t y = units(b);
   int64_t result = 0;
-  bool overflow = false;
-  if (op == Op::Add) {
-    overflow = __builtin_add_overflow(x, y, &result);
-  } else if (op == Op::Subtract) {
-    overflow = __builtin_sub_overflow(x, y, &result);
-  } else {
-    // Multiply: one side is a whole number (else we would not be here).
-    int64_t factor = a.kind() == Kind::Currency ? b.to_int64(settings) : a.to_int64(settings);
-    int64_t amount = a.kind() == Kind::Currency ? x : y;
-    if (a.kind() == Kind::Currency && b.kind() == Kind::Currency) {
-      return Variant::real(double_op(op, a.to_double(settings), b.to_double(settings)));
-    }
-    overflow = __builtin_mul_overflow(amount, factor, &result);
+  if (op == Op::Multiply) {
+    if (a.kind() == Kind::Currency && b.kind() == Kind::Currency) return as_double();
+    // One side is an amount, the other a whole factor: the factor is never
+    // scaled, so a small amount times a large factor stays exact.
+    const bool a_is_amount = a.kind() == Kind::Currency;
+    const int64_t amount = (a_is_amount ? a : b).whole_value();
+    const int64_t factor = (a_is_amount ? b : a).to_int64(settings);
+    if (__builtin_mul_overflow(amount, factor, &result)) return as_double();
+    return Variant::currency_units(result);
   }
-  if (overflow) return Variant::real(double_op(op, a.to_double(settings), b.to_double(settings)));
+  // Add, Subtract: a whole side in units of 1/10000 first.
+  auto units = [&](const Variant& v, int64_t& out) {
+    if (v.kind() == Kind::Currency) {
+      out = v.whole_value();
+      return true;
+    }
+    return !__builtin_mul_overflow(v.to_int64(settings), int64_t{10000}, &out);
+  };
+  int64_t x = 0;
+  int64_t y = 0;
+  if (!units(a, x) || !units(b, y)) return as_double();
+  const bool overflow =
+      op == Op::Add ? __builtin_add_overflow(x, y, &result) : __builtin_sub_overflow(x, y, &result);
+  if (overflow) return as_double();
   return Variant::currency_units(result);
 }
 

@@ -32,8 +32,9 @@ TDbfBlobStream::TDbfBlobStream(TDbfField& field, TBlobStreamMode mode) : field_(
 std::string TDbfBlobStream::Contents(const TDbfField& field) {
   const int64_t block = field.MemoBlock();
   if (block == 0) return {};
-  std::string contents = field.DataSet().DBFObject()->Memo().ReadMemo(block);
-  if (Translated(field)) TDbfFieldLayer::OemToAnsi(contents);
+  TDbfFieldLayer& table = *field.DataSet().DBFObject();
+  std::string contents = table.Memo().ReadMemo(block);
+  if (Translated(field)) table.OemToAnsi(contents);
   return contents;
 }
 
@@ -76,9 +77,9 @@ void TDbfBlobStream::Release() {
     changed_ = false;  // the record is no longer being changed: nothing to store into
     return;
   }
-  std::string bytes = buffer_;
-  if (Translated(field_)) TDbfFieldLayer::AnsiToOem(bytes);
   TDbfFieldLayer& table = *dataset.DBFObject();
+  std::string bytes = buffer_;
+  if (Translated(field_)) table.AnsiToOem(bytes);
   int64_t old_block = 0;
   try {
     old_block = field_.MemoBlock();

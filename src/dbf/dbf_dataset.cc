@@ -110,7 +110,10 @@ std::string TDbfDataSet::TablePath() const {
 void TDbfDataSet::Open() {
   if (table_) return;
   if (table_name_.empty()) raise<DatabaseError>("Table name missing");
-  if (!platform::has_extension(table_name_)) table_name_.append(".DBF");
+  if (!platform::has_extension(table_name_)) {
+    // ".DBF", or ".dbf" when only that file exists (TDbfTable::FindTablePath).
+    table_name_.append(platform::extract_file_ext(TDbfTable::FindTablePath(TablePath(), fs_)));
+  }
   const std::string path = TablePath();
   if (!fs_.exists(TDiskFile::FullPath(path))) raise<DatabaseError>("Cannot find file %s", {path});
 

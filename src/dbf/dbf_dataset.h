@@ -65,7 +65,9 @@ class TDbfDataSet {
   // operation on an open dataset" while the dataset is open; the others
   // reach an open table at once.
   const std::string& TableName() const { return table_name_; }
-  void SetTableName(std::string_view name);  // closed only; ".DBF" is added on Open
+  // Closed only. A name without extension gets ".DBF" on Open (".dbf" when
+  // only that file exists).
+  void SetTableName(std::string_view name);
   const std::string& DatabaseName() const { return database_name_; }
   void SetDatabaseName(std::string_view folder);  // closed only; "" (default): none
   bool Exclusive() const { return exclusive_; }

@@ -147,7 +147,7 @@ void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi)
 
 void TDbfFieldLayer::GetStringUtf16(int field, bool transliterate, std::u16string& text) const {
   const std::string_view stored = TrimRight(GetFieldText(field), ' ');
-  const platform::TextCodec& codec = platform::text_codec();
+  const platform::TextCodec& codec = Codec();
   text.resize(stored.size());
   // Translated up to the first zero byte, as OemToAnsi does; each byte then
   // becomes its ANSI character.
@@ -162,16 +162,27 @@ void TDbfFieldLayer::GetStringUtf16(int field, bool transliterate, std::u16strin
     text[i] = ansi.to_unicode(static_cast<unsigned char>(stored[i]));
 }
 
-void TDbfFieldLayer::AnsiToOem(std::span<char> text) {
-  const platform::TextCodec& codec = platform::text_codec();
+const platform::TextCodec& TDbfFieldLayer::Codec() const {
+  const platform::TextCodec& process = platform::text_codec();
+  const int page = TextCodePage();
+  if (page == 0) return process;
+  if (!table_codec_ || table_codec_->oem().number() != page ||
+      table_codec_->ansi().number() != process.ansi().number()) {
+    table_codec_.emplace(process.ansi().number(), page);
+  }
+  return *table_codec_;
+}
+
+void TDbfFieldLayer::AnsiToOem(std::span<char> text) const {
+  const platform::TextCodec& codec = Codec();
   for (char& c : text) {
     if (c == '\0') break;
     c = codec.ansi_to_oem(c);
   }
 }
 
-void TDbfFieldLayer::OemToAnsi(std::span<char> text) {
-  const platform::TextCodec& codec = platform::text_codec();
+void TDbfFieldLayer::OemToAnsi(std::span<char> text) const {
+  const platform::TextCodec& codec = Codec();
   for (char& c : text) {
     if (c == '\0') break;
     c = codec.oem_to_ansi(c);

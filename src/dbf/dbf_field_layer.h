@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "dbf/dbf_table.h"
+#include "platform/text_codec.h"
 
 namespace pharmex::dbf {
 
@@ -30,6 +31,8 @@ class TDbfFieldLayer : public TDbfTable {
   using TDbfTable::TDbfTable;
 
   // ANSI <-> OEM translation of character and memo data (on by default).
+  // "OEM" is the table's own code page when its header declares one
+  // (TextCodePage, e.g. 1251), else the process's OEM page.
   bool TranslateASCII() const { return translate_ascii_; }
   void SetTranslateASCII(bool on) { translate_ascii_ = on; }
 
@@ -92,9 +95,13 @@ class TDbfFieldLayer : public TDbfTable {
   // (its bytes are not text).
   bool BinaryNumber(int field) const { return FormOf(Field(field)) == NumberForm::kBinary; }
 
-  // Byte-for-byte code-page translation in place, up to the first zero byte.
-  static void AnsiToOem(std::span<char> text);
-  static void OemToAnsi(std::span<char> text);
+  // Byte-for-byte code-page translation in place, up to the first zero byte,
+  // between ANSI and the table's text code page.
+  void AnsiToOem(std::span<char> text) const;
+  void OemToAnsi(std::span<char> text) const;
+  // The pair those translations use: the process's ANSI/OEM pair, or ANSI
+  // and the table's declared page.
+  const platform::TextCodec& Codec() const;
 
  private:
   enum class NumberForm { kNone, kText, kBinary };
@@ -111,6 +118,8 @@ class TDbfFieldLayer : public TDbfTable {
   std::string_view NumberText(int field) const;
 
   bool translate_ascii_ = true;
+  // The pair for a table whose header declares its code page, built on first use.
+  mutable std::optional<platform::TextCodec> table_codec_;
   // The text of the number being written, kept from one number to the next
   // so that writing numbers allocates nothing.
   std::string number_text_;

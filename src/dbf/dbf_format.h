@@ -28,6 +28,9 @@ inline constexpr size_t kUserIdOffset = 20;
 inline constexpr size_t kFlagsOffset = 28;  // bit 0 production index, bit 1 memo (0x30)
 inline constexpr uint8_t kKeptFlags = 0x07;
 inline constexpr uint8_t kFoxMemoFlag = 0x02;
+// The language driver: the code page other programs mark their text with
+// (0: no mark, which is what the engine writes).
+inline constexpr size_t kLanguageDriverOffset = 29;
 
 // Version bytes the reader accepts.
 inline constexpr uint8_t kVersionPlain = 0x03;      // dBase III/IV, FoxPro without memo
@@ -53,6 +56,21 @@ inline constexpr uint32_t kVisualFoxTrailer = 263;
 inline constexpr char kLiveRecord = ' ';
 inline constexpr char kDeletedRecord = '*';
 inline constexpr char kEndOfFile = 0x1A;
+
+// The code page a language driver names, or 0. Only the Cyrillic drivers are
+// taken at their word: Russian programs often leave a Western mark (437,
+// 1252) on text that is in fact 866, which the OEM rule reads right.
+inline int LanguageDriverCodePage(uint8_t driver) {
+  switch (driver) {
+    case 0x26:
+    case 0x65:
+      return 866;
+    case 0xC9:
+      return 1251;
+    default:
+      return 0;
+  }
+}
 
 inline uint16_t DecodeFixed16(const char* p) {
   auto b = reinterpret_cast<const unsigned char*>(p);

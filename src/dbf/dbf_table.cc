@@ -10,6 +10,7 @@
 #include "dbf/fox_memo_file.h"
 #include "dbf/memo4_file.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 
 namespace pharmex::dbf {
@@ -59,7 +60,8 @@ TDbfFieldDef ParseDescriptor(const char* d, uint32_t offset, int number) {
 
 TDbfTable::TDbfTable(std::string_view path, bool shared, bool read_write,
                      platform::FileSystem& file_system)
-    : TDiskFile(TablePath(path), shared, read_write, file_system), record_(1, ' ') {}
+    : TDiskFile(FindTablePath(path, file_system), shared, read_write, file_system),
+      record_(1, ' ') {}
 
 TDbfTable::~TDbfTable() {
   try {
@@ -72,6 +74,14 @@ TDbfTable::~TDbfTable() {
 std::string TDbfTable::TablePath(std::string_view path) {
   std::string result(path);
   if (!platform::has_extension(path)) result.append(".DBF");
+  return result;
+}
+
+std::string TDbfTable::FindTablePath(std::string_view path, platform::FileSystem& file_system) {
+  std::string result = TablePath(path);
+  if (platform::has_extension(path) || file_system.exists(FullPath(result))) return result;
+  std::string lower = std::string(path) + ".dbf";
+  if (file_system.exists(FullPath(lower))) return lower;
   return result;
 }
 
@@ -104,6 +114,11 @@ void TDbfTable::ReadHeaderAndFields() {
     raise<DbfError>("No Password for encrypted file %s", {FileName()});
   }
   kept_flags_ = static_cast<uint8_t>(header_[format::kFlagsOffset]) & format::kKeptFlags;
+  // 866 is what the OEM rule reads already; a page without a table cannot be read.
+  const int declared =
+      format::LanguageDriverCodePage(static_cast<uint8_t>(header_[format::kLanguageDriverOffset]));
+  text_code_page_ =
+      declared != 866 && declared != 0 && platform::CodePage::find(declared) ? declared : 0;
   has_memo_ = version == format::kVersionDb3Memo || version == format::kVersionDb4Memo ||
               version == format::kVersionFoxMemo ||
               (version == format::kVersionVisualFox && (kept_flags_ & format::kFoxMemoFlag) != 0);
@@ -140,6 +155,12 @@ void TDbfTable::ReadFields(uint32_t descriptor_bytes) {
   fields_.reserve(count);
   uint32_t offset = 1;  // after the deletion flag
   for (uint32_t i = 0; i < count; ++i) {
+    // The 0x0D ends the descriptors. FoxPro tables may keep more bytes
+    // between it and the first record (a 263-byte area after the fields);
+    // they are no fields, and the header length alone says where records start.
+    if (static_cast<uint8_t>(descriptors[i * format::kDescriptorSize]) == format::kDescriptorEnd) {
+      break;
+    }
     TDbfFieldDef field =
         ParseDescriptor(&descriptors[i * format::kDescriptorSize], offset, static_cast<int>(i) + 1);
     offset += field.length;

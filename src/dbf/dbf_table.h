@@ -44,15 +44,22 @@ enum TRecordPosition : int32_t {
 
 class TDbfTable : public TDiskFile {
  public:
-  // Builds the object for a table path (".DBF" added when it has no
-  // extension); nothing is read until OpenTable.
+  // Builds the object for a table path (FindTablePath); nothing is read
+  // until OpenTable.
   TDbfTable(std::string_view path, bool shared, bool read_write,
             platform::FileSystem& file_system = platform::file_system());
   // Writes a pending header and closes, swallowing failures (call CloseTable
   // to see them).
   ~TDbfTable() override;
 
+  // The path with ".DBF" added when it has no extension: the name a new
+  // table is written under.
   static std::string TablePath(std::string_view path);
+  // The existing table a path names: TablePath, or, when that file does not
+  // exist but one with ".dbf" does, that one. A case-sensitive file system
+  // must find "order" as Windows does, also when its file is order.dbf (the
+  // extension the file dialogs give). TablePath when neither exists.
+  static std::string FindTablePath(std::string_view path, platform::FileSystem& file_system);
 
   // Opens the file and reads and checks its header and descriptors. Fails
   // with "File %s could not be found", "Access denied to file %s", "Error on
@@ -121,6 +128,10 @@ class TDbfTable : public TDiskFile {
   uint8_t Version() const { return static_cast<uint8_t>(header_[format::kVersionOffset]); }
   bool HasMemo() const { return has_memo_; }
   bool IsVisualFox() const { return Version() == format::kVersionVisualFox; }
+  // The code page of the table's text when its header declares one other
+  // than the OEM page (format::LanguageDriverCodePage: 1251); 0 when the
+  // text is OEM, as in every table the engine writes.
+  int TextCodePage() const { return text_code_page_; }
   std::span<const char, format::kHeaderSize> Header() const { return header_; }
   int32_t RecordCount() const { return record_count_; }
   uint32_t HeaderLength() const { return header_length_; }
@@ -171,6 +182,7 @@ class TDbfTable : public TDiskFile {
   uint32_t header_length_ = 0;
   uint32_t record_length_ = 0;
   uint8_t kept_flags_ = 0;
+  int text_code_page_ = 0;
   bool has_memo_ = false;
   std::vector<TDbfFieldDef> fields_;
   std::vector<char> record_;  // record length + 1: room for the end-of-file mark

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "core/date_time.h"
 #include "core/error.h"
@@ -214,6 +215,43 @@ INSTANTIATE_TEST_SUITE_P(
             "CurrencyTimesWholeIsExact",
             [] { return multiply(Variant::currency_units(151234), Variant::integer(3), kComma); },
             Kind::Currency, 45.3702},
+        ArithmeticCase{
+            "Int64OverflowGivesDouble",
+            [] { return multiply(Variant::int64(int64_t{1} << 62), Variant::int64(4), kComma); },
+            Kind::Double, 18446744073709551616.0},
+        // A whole side is counted in units of 1/10000 next to a currency; the
+        // scaled value or the result may leave Int64 and then gives a Double.
+        ArithmeticCase{"CurrencyTimesLargeInt64GivesDouble",
+                       [] {
+                         return multiply(Variant::currency_units(10000),
+                                         Variant::int64(int64_t{1} << 62), kComma);
+                       },
+                       Kind::Double, 4611686018427387904.0},
+        ArithmeticCase{"LargeInt64TimesSmallCurrencyIsExact",
+                       [] {
+                         return multiply(Variant::int64(1000000000000000),
+                                         Variant::currency_units(1), kComma);
+                       },
+                       Kind::Currency, 1e11},
+        ArithmeticCase{"CurrencyPlusLargeInt64GivesDouble",
+                       [] {
+                         return add(Variant::currency_units(10000),
+                                    Variant::int64(int64_t{1} << 62), kComma);
+                       },
+                       Kind::Double, 4611686018427387905.0},
+        ArithmeticCase{"CurrencyMinusSmallestInt64GivesDouble",
+                       [] {
+                         return subtract(Variant::currency_units(0),
+                                         Variant::int64(std::numeric_limits<int64_t>::min()),
+                                         kComma);
+                       },
+                       Kind::Double, 9223372036854775808.0},
+        ArithmeticCase{"CurrencySumBeyondInt64GivesDouble",
+                       [] {
+                         return add(Variant::currency_units(std::numeric_limits<int64_t>::max()),
+                                    Variant::currency_units(1), kComma);
+                       },
+                       Kind::Double, 922337203685477.5808},
         ArithmeticCase{
             "CurrencyPlusDoubleIsDouble",
             [] { return add(Variant::currency_units(10000), Variant::real(0.5), kComma); },

@@ -128,6 +128,50 @@ TEST_F(DbfDataSetTest, DatabaseNameIsTheFolderBeforeTheTableName) {
   EXPECT_EQ(data_.DBFObject()->FileName(), path_);
 }
 
+// A name without extension on a case-sensitive file system: the files in the
+// folder, the name given, and the file opened (nullptr: none is found, and
+// the message names `missing`).
+struct OpenNameCase {
+  const char* what;
+  std::vector<std::string> files;
+  const char* name;
+  const char* opened;
+  const char* missing;
+};
+
+class DatasetOpenNameTest : public DbfDataSetTest,
+                            public ::testing::WithParamInterface<OpenNameCase> {};
+
+TEST_P(DatasetOpenNameTest, ANameWithoutExtensionFindsTheTableFile) {
+  const OpenNameCase& c = GetParam();
+  for (const std::string& file : c.files)
+    write_file(dir_.file(file), MakeTable(ThreeRecords()));
+  data_.SetTableName(dir_.file(c.name));
+  if (c.opened == nullptr) {
+    EXPECT_THROW_MSG(data_.Open(), DatabaseError, "Cannot find file " + dir_.file(c.missing));
+    return;
+  }
+  data_.Open();
+  EXPECT_EQ(data_.TableName(), dir_.file(c.opened));
+  EXPECT_EQ(data_.DBFObject()->FileName(), dir_.file(c.opened));
+  EXPECT_EQ(Walk(), (std::vector<int64_t>{1, 3}));
+  TDbfTable table(dir_.file(c.name), true, false);  // the table object finds the same file
+  EXPECT_EQ(table.FileName(), dir_.file(c.opened));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DatasetOpenNameTest,
+    ::testing::Values(
+        OpenNameCase{"UpperCaseExtension", {"order.DBF"}, "order", "order.DBF", nullptr},
+        // What the library's own exports write under a name typed without extension.
+        OpenNameCase{"LowerCaseExtension", {"order.dbf"}, "order", "order.dbf", nullptr},
+        OpenNameCase{
+            "BothTakeTheUpperCase", {"order.dbf", "order.DBF"}, "order", "order.DBF", nullptr},
+        OpenNameCase{"OtherCasesAreNotLookedFor", {"order.Dbf"}, "order", nullptr, "order.DBF"},
+        OpenNameCase{
+            "AGivenExtensionIsUsedAsItIs", {"order.DBF"}, "order.dbf", nullptr, "order.dbf"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
 TEST_F(DbfDataSetTest, OpeningTwiceDoesNothing) {
   OpenTable(ThreeRecords());
   data_.Next();

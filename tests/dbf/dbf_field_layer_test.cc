@@ -20,15 +20,18 @@ using testing::TableSpec;
 
 class FieldLayerTest : public ::testing::Test {
  protected:
-  // Opens ORDERS.DBF with these fields and one record holding `record`.
+  // Opens ORDERS.DBF with these fields and one record holding `record`;
+  // `driver` is the language driver in header byte 29.
   TDbfFieldLayer& Open(std::vector<FieldSpec> fields, std::string record = "",
-                       uint8_t version = 0x03) {
+                       uint8_t version = 0x03, uint8_t driver = 0) {
     TableSpec spec;
     spec.version = version;
     spec.fields = std::move(fields);
     spec.records = {record};
     path_ = dir_.file("ORDERS.DBF");
-    write_file(path_, MakeTable(spec));
+    std::string bytes = MakeTable(spec);
+    bytes[29] = static_cast<char>(driver);
+    write_file(path_, bytes);
     table_ = std::make_unique<TDbfFieldLayer>(path_, false, true);
     table_->OpenTable();
     EXPECT_TRUE(table_->GotoRecord(1));
@@ -193,23 +196,45 @@ TEST_F(FieldLayerTest, TextIsCutLeftJustifiedAndTrimmedOnReading) {
   EXPECT_EQ(text, "");
 }
 
-TEST_F(FieldLayerTest, CyrillicTextIsStoredInTheOemCodePage) {
+// The language driver in header byte 29, and whether the table's text is
+// then taken as 1251 rather than as OEM (866).
+struct DriverCase {
+  const char* what;
+  uint8_t driver;
+  bool in_1251;
+};
+
+class TextCodePageTest : public FieldLayerTest, public ::testing::WithParamInterface<DriverCase> {};
+
+TEST_P(TextCodePageTest, CyrillicTextIsStoredInTheTablesCodePage) {
   const std::string ansi = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in 1251
   const std::string oem = "\x8F\xE0\xA8\xA2\xA5\xE2";   // the same word in 866
-  TDbfFieldLayer& table = Open({{"NAME", 'C', 10, 0}});
+  const std::string stored = GetParam().in_1251 ? ansi : oem;
+  TDbfFieldLayer& table = Open({{"NAME", 'C', 10, 0}}, "", 0x03, GetParam().driver);
   table.PutString(0, ansi, true);
-  EXPECT_EQ(table.GetFieldText(0), oem + "    ");
+  EXPECT_EQ(table.GetFieldText(0), stored + "    ");
   std::string text;
   table.GetString(0, true, text);
   EXPECT_EQ(text, ansi);
+  std::u16string utf16;
+  table.GetStringUtf16(0, true, utf16);
+  EXPECT_EQ(utf16, u"Привет");
   table.GetString(0, false, text);  // the field's own switch off
-  EXPECT_EQ(text, oem);
+  EXPECT_EQ(text, stored);
   table.SetTranslateASCII(false);
   table.GetString(0, true, text);
-  EXPECT_EQ(text, oem);
+  EXPECT_EQ(text, stored);
   table.PutString(0, ansi, true);
   EXPECT_EQ(table.GetFieldText(0), ansi + "    ");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, TextCodePageTest,
+    ::testing::Values(DriverCase{"NoMark", 0x00, false}, DriverCase{"Cp866", 0x26, false},
+                      DriverCase{"Cp866Russian", 0x65, false}, DriverCase{"Cp1251", 0xC9, true},
+                      // Western marks are often left on 866 text.
+                      DriverCase{"Cp437Mark", 0x01, false}, DriverCase{"Cp1252Mark", 0x57, false}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(FieldLayerTest, TranslationStopsAtTheFirstZeroByte) {
   TDbfFieldLayer& table = Open({{"NAME", 'C', 4, 0}});

@@ -301,6 +301,9 @@ struct VersionCase {
   uint8_t version;
   uint8_t flags;
   bool has_memo;
+  // 263 zero bytes after the 0x0D, counted in the header length, as FoxPro
+  // writers leave them (MakeTable writes them for 0x30 by itself).
+  bool fox_area = false;
 };
 
 class DbfVersionTest : public DbfTableTest, public ::testing::WithParamInterface<VersionCase> {};
@@ -310,10 +313,16 @@ TEST_P(DbfVersionTest, AcceptedVersionsOpenWithTheirMemoFlag) {
   spec.version = GetParam().version;
   std::string bytes = MakeTable(spec);
   bytes[28] = static_cast<char>(GetParam().flags);
+  if (GetParam().fox_area) {
+    const auto end = static_cast<size_t>(testing::HeaderLength(spec));
+    bytes.insert(end, 263, '\0');
+    Put16(bytes, 8, static_cast<uint16_t>(end + 263));
+  }
   write_file(path_, bytes);
   TDbfTable table(path_, true, false);
   table.OpenTable();
   EXPECT_EQ(table.HasMemo(), GetParam().has_memo);
+  EXPECT_EQ(table.FieldCount(), 1);  // the descriptors end at the 0x0D
   EXPECT_EQ(table.RecordCount(), 3);
   ASSERT_TRUE(table.GotoRecord(3));
   EXPECT_EQ(std::string(table.RecordBuffer().data(), 4), "   3");
@@ -323,7 +332,9 @@ INSTANTIATE_TEST_SUITE_P(Versions, DbfVersionTest,
                          ::testing::Values(VersionCase{0x03, 0, false}, VersionCase{0x04, 0, false},
                                            VersionCase{0x83, 0, true}, VersionCase{0x8B, 0, true},
                                            VersionCase{0xF5, 0, true}, VersionCase{0x30, 0, false},
-                                           VersionCase{0x30, 2, true}));
+                                           VersionCase{0x30, 2, true},
+                                           VersionCase{0xF5, 0, true, true},
+                                           VersionCase{0x03, 0, false, true}));
 
 // A damaged header: bytes patched at an offset, and the message expected.
 struct Corruption {

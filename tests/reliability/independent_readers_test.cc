@@ -3,8 +3,9 @@
 // peer_dump.py) and compared field by field, record by record, with what the
 // engine itself reads. python3-dbf refuses dBase IV memo tables (0x8B), so it
 // reads the layouts without memo fields only. And the other way round:
-// tables with memos and Cyrillic text written by python3-dbf (dBase III) are
-// read and imported by the library.
+// tables with memos and Cyrillic text written by python3-dbf (dBase III,
+// FoxPro, and dBase III marked as code page 1251) are read and imported by
+// the library.
 //
 // Skipped when /usr/bin/python3 lacks the modules (scripts/test.sh installs
 // them).
@@ -103,11 +104,13 @@ std::vector<std::string> own_reading(const std::string& path) {
 
 class PeerTest : public host::testing::DialogTest {
  protected:
-  // What a peer reads ("dbfread" or "dbf"), one line per record after "count N".
-  std::vector<std::string> peer_reading(const char* reader, const std::string& path) {
+  // What a peer reads ("dbfread" or "dbf"), one line per record after "count N";
+  // text in `encoding`.
+  std::vector<std::string> peer_reading(const char* reader, const std::string& path,
+                                        const std::string& encoding = "cp866") {
     const std::string out = root() + "/peer.out", err = root() + "/peer.err";
     const std::string command = std::string(kPython) + " " + script("peer_dump.py") + " " + reader +
-                                " '" + path + "' >" + out + " 2>" + err;
+                                " '" + path + "' " + encoding + " >" + out + " 2>" + err;
     EXPECT_EQ(std::system(command.c_str()), 0) << reader << ": " << read_file(err);
     return lines_of(read_file(out));
   }
@@ -151,35 +154,62 @@ INSTANTIATE_TEST_SUITE_P(TableLayouts, IndependentReadersTest, ::testing::Values
 // character and the memo fields (code page 866), one record deleted.
 class PeerWrittenTablesTest : public PeerTest {
  protected:
-  // Writes the table with peer_write.py; `records` as Python tuples, one a line.
-  void peer_write(const std::string& fields, const std::string& records) {
+  // Writes the table with peer_write.py; `records` as Python tuples, one a
+  // line; python3-dbf's table type and code page.
+  void peer_write(const std::string& fields, const std::string& records,
+                  const std::string& type = "db3", const std::string& code_page = "cp866") {
     write_file(root() + "/records.txt", records);
     const std::string command = std::string(kPython) + " " + script("peer_write.py") + " " + path_ +
-                                " '" + fields + "' <" + root() + "/records.txt 2>" + root() +
-                                "/err.txt";
+                                " '" + fields + "' " + type + " " + code_page + " <" + root() +
+                                "/records.txt 2>" + root() + "/err.txt";
     ASSERT_EQ(std::system(command.c_str()), 0) << read_file(root() + "/err.txt");
   }
 
   std::string path_ = root() + "/peer.dbf";
 };
 
-TEST_F(PeerWrittenTablesTest, TheEngineReadsADbaseIIIMemoTableAsThePeersDo) {
+// A table type and code page of python3-dbf, and the version byte and
+// language driver (header byte 29) it writes for them.
+struct PeerKind {
+  const char* name;
+  const char* type;
+  const char* code_page;
+  uint8_t version;
+  uint8_t driver;
+};
+
+class PeerWrittenKindsTest : public PeerWrittenTablesTest,
+                             public ::testing::WithParamInterface<PeerKind> {};
+
+TEST_P(PeerWrittenKindsTest, TheEngineReadsAMemoTableAsThePeersDo) {
   if (!python_has("dbf") || !python_has("dbfread")) GTEST_SKIP() << "python3-dbf is missing";
+  const PeerKind& kind = GetParam();
   peer_write("NAME C(30); QTY N(10,2); DAY D; OK L; NOTE M",
              "('Аспирин Кардио', 12.5, (2026, 3, 2), True, 'Хранить при t° до 25 °C')\n"
              "('~Йод', -1, None, False, 'удалена')\n"
              "('Бинт', 0, (1999, 12, 31), False, '" +
                  std::string(700, 'x') +
                  "')\n"
-                 "('Пусто', 3.25, (2026, 1, 15), True, '')\n");
-  ASSERT_EQ(static_cast<uint8_t>(read_file(path_)[0]), 0x83) << "not a dBase III memo table";
+                 "('Пусто', 3.25, (2026, 1, 15), True, '')\n",
+             kind.type, kind.code_page);
+  const std::string bytes = read_file(path_);
+  ASSERT_EQ(static_cast<uint8_t>(bytes[0]), kind.version) << "not the table type expected";
+  ASSERT_EQ(static_cast<uint8_t>(bytes[29]), kind.driver) << "not the code-page mark expected";
   const std::vector<std::string> own = own_reading(path_);
   EXPECT_EQ(own.size(), 4u);
   EXPECT_EQ(own[1],
             "NAME=Аспирин Кардио\tQTY=12.50\tDAY=2026-03-02\tOK=T\tNOTE=Хранить при t° до 25 °C");
-  EXPECT_EQ(peer_reading("dbf", path_), own);
-  EXPECT_EQ(peer_reading("dbfread", path_), own);
+  EXPECT_EQ(peer_reading("dbf", path_, kind.code_page), own);
+  EXPECT_EQ(peer_reading("dbfread", path_, kind.code_page), own);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PeerWrittenKindsTest,
+    ::testing::Values(PeerKind{"DbaseIII", "db3", "cp866", 0x83, 0x26},
+                      // 0xF5 with FoxPro's 263-byte area after the fields, memos in a .fpt.
+                      PeerKind{"FoxPro", "fp", "cp866", 0xF5, 0x26},
+                      PeerKind{"DbaseIIIMarked1251", "db3", "cp1251", 0x83, 0xC9}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PeerWrittenTablesTest, ImportsAnOrderWithMemosAndCyrillicTextFromThePeer) {
   if (!python_has("dbf")) GTEST_SKIP() << "python3-dbf is not installed";

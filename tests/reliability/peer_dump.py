@@ -2,7 +2,9 @@
 """Prints a dBase table the way an independent library reads it, one line per
 record, for the reliability tests to compare with the engine's own reading.
 
-Usage: peer_dump.py dbfread|dbf TABLE
+Usage: peer_dump.py dbfread|dbf TABLE [ENCODING]
+
+ENCODING is the code page the table's text is read in (cp866 by default).
 
 Output: "count N" (the records the reader walks), then per record one line of
 tab-separated NAME=value cells in the canonical form the tests use (deleted records are passed over):
@@ -32,9 +34,9 @@ def render(kind, decimals, value):
     return str(value)
 
 
-def with_dbfread(path):
+def with_dbfread(path, encoding):
     import dbfread
-    table = dbfread.DBF(path, encoding='cp866', char_decode_errors='strict')
+    table = dbfread.DBF(path, encoding=encoding, char_decode_errors='strict')
     fields = [(f.name, f.type, f.decimal_count) for f in table.fields]
     dbase4_memo = table.header.dbversion == 0x8B
     records = list(table)
@@ -49,9 +51,9 @@ def with_dbfread(path):
         print('\t'.join(cells))
 
 
-def with_dbf(path):
+def with_dbf(path, encoding):
     import dbf
-    table = dbf.Table(path, codepage='cp866')
+    table = dbf.Table(path, codepage=encoding)
     table.open(dbf.READ_ONLY)
     fields = []
     for name in table.field_names:
@@ -73,7 +75,8 @@ def with_dbf(path):
 def main():
     sys.stdout.reconfigure(encoding='utf-8')
     reader, path = sys.argv[1], sys.argv[2]
-    {'dbfread': with_dbfread, 'dbf': with_dbf}[reader](path)
+    encoding = sys.argv[3] if len(sys.argv) > 3 else 'cp866'
+    {'dbfread': with_dbfread, 'dbf': with_dbf}[reader](path, encoding)
 
 
 main()

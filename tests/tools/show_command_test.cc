@@ -104,7 +104,7 @@ TEST_F(ShowCommandTest, PrintsHeaderFieldsAndLiveRecordsAsAlignedText) {
                        "\n"
                        "Records:\n"
                        "  #  NAME      PRICE  DAY         OK  NOTE\n"
-                       "  1  Йод       12.50  2024-03-05  T   Йод 5%\\nраствор\n"
+                       "  1  Йод       12.50  2024-03-05  T   Йод 5%\\r\\nраствор\n"
                        "  2  a \"b\", c  -0.50\n");
 }
 
@@ -204,6 +204,31 @@ TEST(ShowMemoTest, LongMemosAreCutInTheTextFormOnlyAndBlobsShowTheirSize) {
   EXPECT_EQ(csv.out, "NOTE,PIC\r\n" + std::string(70, 'a') + "\tz,3 bytes\r\n");
 }
 
+TEST(ShowControlCharactersTest, TheTextFormEscapesThemInNamesAndValuesTheOthersCarryThem) {
+  TempDir dir;
+  const std::string path = dir.file("ODD.DBF");
+  TableSpec spec;
+  spec.fields = {{"A\x01", 'C', 10, 0}, {"N", 'N', 3, 0}};
+  // An escape sequence, a tab and a backslash; a number field holding a control.
+  spec.records = {"x\x1B[1m\ty\\z \x02 1"};
+  write_file(path, MakeTable(spec));
+  Result text = RunCli({"show", path});
+  EXPECT_EQ(text.code, 0) << text.err;
+  EXPECT_EQ(text.out.find('\x1B'), std::string::npos);
+  EXPECT_NE(text.out.find("  1  A\\x01  C         10         0       1\n"), std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("  #  A\\x01           N\n"
+                          "  1  x\\x1B[1m\\ty\\\\z  \\x02 1\n"),
+            std::string::npos)
+      << text.out;
+  Result csv = RunCli({"show", "--csv", path});
+  EXPECT_EQ(csv.out, "A\x01,N\r\nx\x1B[1m\ty\\z,\x02 1\r\n");
+  Result json = RunCli({"show", "--json", path});
+  EXPECT_NE(json.out.find("{\"A\\u0001\": \"x\\u001b[1m\\u0009y\\\\z\", \"N\": \"\\u0002 1\"}"),
+            std::string::npos)
+      << json.out;
+}
+
 TEST_F(ShowCommandTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunCli({"show"}).code, 2);
   EXPECT_EQ(RunCli({"show", path_, "--csv", "--json"}).code, 2);
@@ -213,6 +238,7 @@ TEST_F(ShowCommandTest, UsageErrorsExitWithTwo) {
 TEST(ShowCommandHelpTest, IsListedInTheHelp) {
   Result r = RunCli({"--help"});
   EXPECT_NE(r.out.find("pharmex show FILE.dbf [--csv | --json] [--deleted]"), std::string::npos);
+  EXPECT_NE(r.out.find("as \\r \\n \\t \\xNN, \\ as \\\\)"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ Cell NumberCell(std::string_view stored) {
   if (IsJsonNumber(stored)) return {std::string(stored), Cell::kNumber};
   std::optional<double> value = parse_number(stored, '.');
   if (value && std::isfinite(*value)) return {format_general(*value, '.'), Cell::kNumber};
-  return {Printable(stored), Cell::kString};
+  return {Utf8(stored), Cell::kString};
 }
 
 Cell DateCell(std::string_view stored) {
@@ -63,7 +63,7 @@ Cell DateCell(std::string_view stored) {
     iso.append("-").append(stored.substr(4, 2)).append("-").append(stored.substr(6, 2));
     return {iso, Cell::kString};
   }
-  return {Printable(stored), Cell::kString};
+  return {Utf8(stored), Cell::kString};
 }
 
 Cell LogicalCell(std::string_view stored) {
@@ -72,29 +72,24 @@ Cell LogicalCell(std::string_view stored) {
   return {value ? "T" : "F", Cell::kBool};
 }
 
-// One line for the aligned text form: line breaks and tabs escaped, other
-// control characters as ".", at most kShownMemo characters.
+// A memo in the aligned text form: at most kShownMemo characters, then "...".
 constexpr size_t kShownMemo = 60;
 
-std::string OneLine(std::string_view utf8) {
-  std::string out;
+std::string Shortened(std::string_view utf8) {
   size_t characters = 0;
   for (size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > kShownMemo) {
-      out.append("...");
-      break;
-    }
-    if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;  // one break
-    if (c == '\r' || c == '\n') {
-      out.append("\\n");
-    } else if (c == '\t') {
-      out.append("\\t");
-    } else {
-      out.push_back(static_cast<unsigned char>(c) < 32 ? '.' : c);
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && ++characters > kShownMemo) {
+      return std::string(utf8.substr(0, i)) + "...";
     }
   }
-  return out;
+  return std::string(utf8);
+}
+
+void AppendHex(std::string& out, unsigned char code) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  out.append("\\x");
+  out.push_back(kDigits[code >> 4]);
+  out.push_back(kDigits[code & 0x0F]);
 }
 
 }  // namespace
@@ -103,12 +98,30 @@ std::string Utf8(std::string_view ansi) {
   return platform::text_codec().ansi_to_utf8(ansi);
 }
 
-std::string Printable(std::string_view raw) {
-  std::string out(raw);
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) < 32) c = '.';
+std::string Escaped(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c == '\\') {
+      out.append("\\\\");
+    } else if (c == '\t') {
+      out.append("\\t");
+    } else if (c == '\n') {
+      out.append("\\n");
+    } else if (c == '\r') {
+      out.append("\\r");
+    } else if (c < 0x20 || c == 0x7F) {
+      AppendHex(out, c);
+    } else if (c == 0xC2 && i + 1 < utf8.size() &&
+               static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+      AppendHex(out, static_cast<unsigned char>(utf8[++i]));  // U+0080 ... U+009F
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
   }
-  return Utf8(out);
+  return out;
 }
 
 // The B fields of a 0x30 table hold binary numbers, not memo blocks.
@@ -160,7 +173,7 @@ Cell RecordCells::FieldCell(TDbfFieldLayer& table, int field, int32_t record) {
     case 'L':
       return LogicalCell(stored);
     default:
-      return {Printable(stored), Cell::kString};
+      return {Utf8(stored), Cell::kString};
   }
 }
 
@@ -171,9 +184,9 @@ Cell RecordCells::MemoCell(TDbfFieldLayer& table, int field, int32_t record) {
     std::string memo = table.Memo().ReadMemo(block);
     if (table.Field(field).type != 'M')
       return {std::to_string(memo.size()) + " bytes", Cell::kString};
-    TDbfFieldLayer::OemToAnsi(memo);
+    table.OemToAnsi(memo);
     std::string text = Utf8(memo);
-    return {one_line_memos_ ? OneLine(text) : text, Cell::kString};
+    return {short_memos_ ? Shortened(text) : text, Cell::kString};
   } catch (const Error& e) {
     problems_.emplace(std::pair{record, field}, "record " + std::to_string(record) + ", field " +
                                                     table.Field(field).name + ": " + e.what());

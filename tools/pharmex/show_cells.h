@@ -1,7 +1,9 @@
 // How pharmex show renders the fields of a table's current record: each
 // field becomes a Cell holding UTF-8 text and a kind (for JSON). Text is
-// decoded from OEM, numbers are shown as stored, dates as yyyy-mm-dd, memo
-// fields as their text (binary memo fields as their size).
+// decoded from OEM (or the code page the table declares), numbers are shown
+// as stored, dates as yyyy-mm-dd, memo fields as their text (binary memo
+// fields as their size). Cells keep control characters; each output form
+// escapes them its own way (Escaped for the aligned text form).
 //
 // A memo that cannot be read (its block number damaged, the memo file cut
 // short) becomes the cell "<bad memo>" of kind null; the engine's message,
@@ -28,8 +30,12 @@ struct Cell {
 
 // ANSI text as UTF-8.
 std::string Utf8(std::string_view ansi);
-// Control characters shown as "." (they would upset a terminal).
-std::string Printable(std::string_view raw);
+// A name or value as the aligned text form shows it: a backslash doubled
+// (\\), tab, line feed and carriage return as \t, \n and \r, every other
+// control character (U+0000 to U+001F, U+007F to U+009F) as \x and two
+// upper-case hex digits (\x01). Nothing reaches the terminal as a control,
+// and no two texts look alike.
+std::string Escaped(std::string_view utf8);
 // M, G and B fields whose contents live in the memo file.
 bool IsMemoField(const dbf::TDbfFieldLayer& table, int field);
 bool HasMemoFields(const dbf::TDbfFieldLayer& table);
@@ -38,9 +44,9 @@ bool RightAligned(const dbf::TDbfFieldLayer& table, int field);
 
 class RecordCells {
  public:
-  // `one_line_memos`: memos on one line ("\\n" for a break), cut after 60
-  // characters, for the aligned text form.
-  explicit RecordCells(bool one_line_memos) : one_line_memos_(one_line_memos) {}
+  // `short_memos`: memos cut after 60 characters ("..." follows), for the
+  // aligned text form.
+  explicit RecordCells(bool short_memos) : short_memos_(short_memos) {}
 
   // The cells of the record in the table's buffer, whose number is `record`.
   std::vector<Cell> Read(dbf::TDbfFieldLayer& table, int32_t record);
@@ -51,7 +57,7 @@ class RecordCells {
   Cell FieldCell(dbf::TDbfFieldLayer& table, int field, int32_t record);
   Cell MemoCell(dbf::TDbfFieldLayer& table, int field, int32_t record);
 
-  bool one_line_memos_;
+  bool short_memos_;
   std::string scratch_;
   std::map<std::pair<int32_t, int>, std::string> problems_;
 };

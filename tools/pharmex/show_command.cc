@@ -4,8 +4,10 @@
 // the way of a program writing it. Text fields are decoded the way the engine
 // reads them (OEM to ANSI) and shown as UTF-8; numbers are shown as stored;
 // memo fields show their text (binary memo fields their size). The aligned
-// text form shows a memo on one line ("\n" for a line break) and cuts it
-// after 60 characters; CSV and JSON carry it whole.
+// text form escapes control characters in names and values (\r, \n, \t,
+// \x01, and \\ for a backslash: see Escaped), so a record stays on one line
+// and a terminal sees no controls; it cuts memos after 60 characters. CSV
+// carries every value whole (quoted where needed), JSON with its own escapes.
 //
 // A table with memo fields needs its memo file: when it is missing nothing is
 // shown and the engine's message is printed. A memo that cannot be read is
@@ -114,9 +116,9 @@ void PrintHeader(std::ostream& out, TDbfFieldLayer& table) {
   out << "\nFields:\n";
   std::vector<std::vector<std::string>> rows;
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
-    rows.push_back({std::to_string(f.number), Utf8(f.name), std::string(1, f.type),
-                    std::to_string(f.length), std::to_string(f.decimals),
-                    std::to_string(f.offset)});
+    rows.push_back({std::to_string(f.number), Escaped(Utf8(f.name)),
+                    Escaped(Utf8(std::string(1, f.type))), std::to_string(f.length),
+                    std::to_string(f.decimals), std::to_string(f.offset)});
   }
   const std::vector<std::string> titles = {"#", "Name", "Type", "Length", "Decimals", "Offset"};
   const std::vector<bool> right = {true, false, false, true, true, true};
@@ -141,14 +143,14 @@ void PrintText(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, Reco
     right.push_back(false);
   }
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
-    titles.push_back(Utf8(f.name));
+    titles.push_back(Escaped(Utf8(f.name)));
     right.push_back(RightAligned(table, f.number - 1));
   }
   auto row_of = [&](int32_t r, bool deleted) {
     std::vector<std::string> row = {std::to_string(r)};
     if (with_deleted) row.push_back(deleted ? "*" : "");
-    for (Cell& cell : cells.Read(table, r))
-      row.push_back(std::move(cell.text));
+    for (const Cell& cell : cells.Read(table, r))
+      row.push_back(Escaped(cell.text));
     return row;
   };
   // Two passes over the file instead of holding every record: first the
@@ -247,8 +249,9 @@ void PrintJson(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, Reco
   out << ",\n  \"fields\": [";
   for (const dbf::TDbfFieldDef& f : table.Fields()) {
     out << (f.number > 1 ? ",\n" : "\n") << "    {\"name\": " << JsonString(Utf8(f.name))
-        << ", \"type\": \"" << Printable(std::string(1, f.type)) << "\", \"length\": " << f.length
-        << ", \"decimals\": " << f.decimals << ", \"offset\": " << f.offset << '}';
+        << ", \"type\": " << JsonString(Utf8(std::string(1, f.type)))
+        << ", \"length\": " << f.length << ", \"decimals\": " << f.decimals
+        << ", \"offset\": " << f.offset << '}';
   }
   out << (table.FieldCount() > 0 ? "\n  ],\n  \"records\": [" : "],\n  \"records\": [");
   bool first = true;
@@ -300,7 +303,9 @@ int run_show(const std::vector<std::string>& args, Io& io) {
 
 const Command& show_command() {
   static const Command kCommand = {"show", "FILE.dbf [--csv | --json] [--deleted]",
-                                   "print a table's header, fields and records", run_show};
+                                   "print a table's header, fields and records (control "
+                                   "characters in the text form as \\r \\n \\t \\xNN, \\ as \\\\)",
+                                   run_show};
   return kCommand;
 }
 
