@@ -129,6 +129,18 @@ TEST_F(OrderReaderTest, ADamagedRecordStopsTheRunAndKeepsWhatWasMerged) {
   EXPECT_EQ(remembered(), root());
 }
 
+TEST_F(OrderReaderTest, ADamagedQuantityOfAnArticleNotOfferedIsNeverRead) {
+  // Supplier 3 does not offer 2001: that record changes nothing, and its
+  // quantity is not needed.
+  write_dbf4(path_, {{4, 2001, 3}, {3, 2001, 9999}, {3, 1002, 1}});
+  testing::patch_file(path_, "9999", "12,5");
+  run(dbf4_order_reader);
+  EXPECT_EQ(lines_now(), "1,4,2001,Бинт (old),29,5,keep\n,3,1002,Анальгин,7,1,\n");
+  EXPECT_EQ(host_events(),
+            (std::vector<std::string>{"start 4660", "progress 4660 33", "progress 4660 66",
+                                      "progress 4660 100", "finish 4660"}));
+}
+
 TEST_F(OrderReaderTest, AFailingHostEndsTheRunWhereItHappened) {
   lines_->fail_call(memhost::Operation::Post, 2, "Key violation");
   write_dbf4(path_, {{4, 2001, 3}, {3, 1001, 4}, {3, 1002, 1}});
