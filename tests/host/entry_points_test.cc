@@ -11,6 +11,7 @@
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
+#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -271,6 +272,27 @@ TEST_F(EntryPointTest, EachDialogHasItsOwnObject) {
   EXPECT_FALSE(toolkit().window_enabled(kHost + 1));
   dialog().press_escape();
   EXPECT_TRUE(toolkit().window_enabled(kHost + 1));
+}
+
+TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
+  const platform::RegionalSettings kStart{',', "dd.MM.yyyy", "H:mm:ss"};
+  platform::ScopedRegionalSettings restore(kStart);
+  // Refused, each leaving both settings as they were.
+  for (auto [separator, pattern] : std::vector<std::pair<const char*, const char*>>{
+           {"12", nullptr},
+           {"·", nullptr},
+           {".", "dd.MM.yyyy г."},  // UTF-8 text in the ANSI pattern
+           {".", "dd.MM.yyyy hh"},  // a letter no short date has
+           {nullptr, "d.M.yyy"},
+           {nullptr, "dd.MM"}}) {
+    SCOPED_TRACE(std::string(separator ? separator : "-") + " " + (pattern ? pattern : "-"));
+    EXPECT_EQ(pharmex_set_regional_settings(separator, pattern), -1);
+    EXPECT_EQ(platform::regional_settings(), kStart);
+  }
+  EXPECT_EQ(pharmex_set_regional_settings(".", nullptr), 0);
+  EXPECT_EQ(pharmex_set_regional_settings(nullptr, "yyyy-MM-dd"), 0);
+  EXPECT_EQ(platform::regional_settings(),
+            (platform::RegionalSettings{'.', "yyyy-MM-dd", kStart.long_time_pattern}));
 }
 
 }  // namespace
