@@ -89,11 +89,12 @@ PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) PX_NOEXCEPT;
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) PX_NOEXCEPT;
 
 /* Regional settings used when values become text: the decimal separator (one
- * character, UTF-8) and the short date pattern (for example "dd.MM.yyyy";
- * d, dd, M, MM, yy, yyyy and literal separators). By default both come from
- * the user's locale (LC_ALL, LC_NUMERIC / LC_TIME, LANG), falling back to ","
- * and "dd.MM.yyyy". A null argument keeps the current value. Returns 0, or -1
- * when an argument is not acceptable (nothing is changed then). */
+ * character, UTF-8) and the short date pattern (for example "dd.MM.yyyy":
+ * day d or dd, month M or MM, year yy or yyyy, once each, between blanks or
+ * ASCII punctuation). By default both come from the user's locale (LC_ALL,
+ * LC_NUMERIC / LC_TIME, LANG), falling back to "," and "dd.MM.yyyy". A null
+ * argument keeps the current value. Returns 0, or -1 when an argument is not
+ * acceptable (nothing is changed then). */
 PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
     const char* decimal_separator, const char* short_date_pattern) PX_NOEXCEPT;
 

@@ -7,6 +7,7 @@
 #include "host/host_dataset.h"
 #include "host/layout_dispatcher.h"
 #include "host/remembered_folder.h"
+#include "platform/paths.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
 
@@ -90,6 +91,9 @@ std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>&
       }
     }
   }
+  name = platform::file_name_component(name);
+  if (name == "." || name == "..") name.clear();
+  if (name.empty()) name = rule.fallback;
   if (!name.empty() && rule.with_extension && !kind.file_types.empty()) {
     name.append(mask_extension(platform::FileType::parse(kind.file_types[0]).mask));
   }

@@ -43,7 +43,8 @@ void open_dialog(const DocumentKind& kind, DialogData data);
 
 // The name the dialog of `kind` proposes, read from the dialog object's main
 // dataset where the kind asks for "native_id" (a missing dataset or column
-// proposes the fallback name; a host failure is raised).
+// proposes the fallback name; a host failure is raised). It is always one
+// file-name component (see ProposedName).
 std::string propose_file_name(const DocumentKind& kind, const TShellOpenSaveForm& form);
 // The same for a main dataset (null proposes the fallback name).
 std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main);

@@ -31,8 +31,8 @@ void run_without_dialog(const DocumentKind& kind, DialogData data, int file_type
   if (routine != nullptr) routine(TShellOpenSaveForm::of(*form), path);
 }
 
-void run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
-                   int file_type) {
+std::string run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
+                          int file_type) {
   // A caller's index beyond the list would otherwise run nothing and report
   // success for a file that was never written.
   if (file_type < 0 || static_cast<size_t>(file_type) >= kind.file_types.size()) {
@@ -49,7 +49,8 @@ void run_in_folder(const DocumentKind& kind, DialogData data, const std::string&
   }
   form->cbxFileTypes().set_item_index(file_type);
   form->set_file_name(folder + name);
-  if (platform::directory_exists(folder)) dispatch_layout(kind, holder);
+  if (!platform::directory_exists(folder)) return std::string();
+  return dispatch_layout(kind, holder);
 }
 
 }  // namespace pharmex::host

@@ -20,11 +20,14 @@ void run_without_dialog(const DocumentKind& kind, DialogData data, int file_type
 
 // Runs the layout dispatcher as a dialog confirmed with the kind's file type
 // `file_type` would, on `folder` followed directly by the proposed file name
-// (no separator is inserted: pass the folder with its trailing "/"). Nothing
-// at all happens when `folder` is not an existing folder. An index outside
-// the list fails with "File type %d is not one of the layouts 0 to %d" before
-// anything is done.
-void run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
-                   int file_type);
+// (no separator is inserted: pass the folder with its trailing "/"). The
+// proposed name is one file-name component, so with the trailing "/" the file
+// lands in `folder` whatever the host's data say. Returns the path the
+// routine ran on, with the type's extension where the name had none; "" when
+// nothing ran. Nothing at all happens when `folder` is not an existing
+// folder. An index outside the list fails with "File type %d is not one of
+// the layouts 0 to %d" before anything is done.
+std::string run_in_folder(const DocumentKind& kind, DialogData data, const std::string& folder,
+                          int file_type);
 
 }  // namespace pharmex::host

@@ -20,7 +20,11 @@ class TShellOpenSaveForm;
 // datasets) and the full target or source path. Failures are raised.
 using Routine = void (*)(TShellOpenSaveForm& form, const std::string& path);
 
-// How a dialog proposes a file name.
+// How a dialog proposes a file name. The name is one file-name component
+// whatever "native_id" holds: a waybill or order number comes from the host's
+// data and must never choose the folder a file goes to. Every character that
+// cannot stand in a file name (platform::file_name_component) becomes "_",
+// and a name that is then "", "." or ".." is the fallback instead.
 struct ProposedName {
   // The name when the host gives none; "" proposes nothing.
   std::string fallback;

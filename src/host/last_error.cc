@@ -59,22 +59,15 @@ PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
   try {
     pharmex::platform::RegionalSettings settings = pharmex::platform::regional_settings();
     if (decimal_separator != nullptr) {
+      // One character: in UTF-8 a character the rule can accept is one byte.
       std::string_view separator(decimal_separator);
-      bool ascii_punctuation = separator.size() == 1 &&
-                               static_cast<unsigned char>(separator[0]) > 0x20 &&
-                               static_cast<unsigned char>(separator[0]) < 0x7F &&
-                               !(separator[0] >= '0' && separator[0] <= '9');
-      if (!ascii_punctuation) return -1;
+      if (separator.size() != 1) return -1;
       settings.decimal_separator = separator[0];
     }
-    if (short_date_pattern != nullptr) {
-      std::string pattern(short_date_pattern);
-      bool complete = pattern.find_first_of("dD") != std::string::npos &&
-                      pattern.find_first_of("mM") != std::string::npos &&
-                      pattern.find_first_of("yY") != std::string::npos;
-      if (!complete) return -1;
-      settings.short_date_pattern = pattern;
-    }
+    // Taken as bytes: the rule accepts ASCII only, which is the same in
+    // UTF-8 and in the ANSI code page the pattern is held in.
+    if (short_date_pattern != nullptr) settings.short_date_pattern = short_date_pattern;
+    if (!settings.valid()) return -1;
     pharmex::platform::set_regional_settings(settings);
     return 0;
   } catch (...) {

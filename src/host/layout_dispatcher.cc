@@ -16,13 +16,14 @@ std::string with_type_extension(std::string_view path, std::string_view mask) {
   return out;
 }
 
-void dispatch_layout(const DocumentKind& kind, TShellOpenSaveForm& form) {
+std::string dispatch_layout(const DocumentKind& kind, TShellOpenSaveForm& form) {
   platform::ShellForm& shell = form.form();
   int index = shell.cbxFileTypes().item_index();
   Routine routine = kind.routine(index);
-  if (routine == nullptr) return;
+  if (routine == nullptr) return std::string();
   std::string path = with_type_extension(shell.file_name(), shell.cbxFileTypes().entry(index).mask);
   routine(form, path);
+  return path;
 }
 
 }  // namespace pharmex::host

@@ -24,8 +24,9 @@ std::string_view mask_extension(std::string_view mask);
 std::string with_type_extension(std::string_view path, std::string_view mask);
 
 // Runs the routine of the selected file type on the form's file name, after
-// the extension rule. A selection without a routine (none selected, or an
-// index the kind has no routine for) runs nothing.
-void dispatch_layout(const DocumentKind& kind, TShellOpenSaveForm& form);
+// the extension rule, and returns the path it ran on. A selection without a
+// routine (none selected, or an index the kind has no routine for) runs
+// nothing and returns "".
+std::string dispatch_layout(const DocumentKind& kind, TShellOpenSaveForm& form);
 
 }  // namespace pharmex::host

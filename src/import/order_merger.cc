@@ -35,14 +35,16 @@ OrderMerger::OrderMerger(host::HostDataSet prices, host::HostDataSet lines)
   if (!quantity_) quantity_.name_utf16();
 }
 
-bool OrderMerger::merge(const Variant& key, const Variant& quantity) {
-  if (!prices_.locate(kKeyColumns, key)) return false;
+bool OrderMerger::offered(const Variant& key) {
+  return prices_.locate(kKeyColumns, key);
+}
+
+void OrderMerger::merge_offered(const Variant& key, const Variant& quantity) {
   if (lines_.locate(kKeyColumns, key)) {
     raise_quantity(quantity);
   } else {
     append_line(quantity);
   }
-  return true;
 }
 
 void OrderMerger::raise_quantity(const Variant& quantity) {

@@ -4,7 +4,7 @@
 // located with the host columns "suppliers_id;art_id" first in the price
 // list, then in the order lines:
 //   - not in the price list: nothing changes (the supplier does not offer
-//     the article);
+//     the article), and the record's quantity is not needed;
 //   - in the order lines: that line is edited, its quantity raised by the
 //     record's quantity by variant addition (a null on either side makes the
 //     quantity null), and posted;
@@ -35,9 +35,13 @@ class OrderMerger {
   // dataset.
   OrderMerger(host::HostDataSet prices, host::HostDataSet lines);
 
-  // Merges one record; false when the price list has no row for its key.
-  // The host cursors stay where the locating, editing or appending left them.
-  bool merge(const Variant& key, const Variant& quantity);
+  // Locates a record's key in the price list; false when the price list has
+  // no row for it, and the record then changes nothing.
+  bool offered(const Variant& key);
+  // Merges a record whose key offered() has just located in the price list
+  // (a new line is filled from that row). The host cursors stay where the
+  // locating, editing or appending left them.
+  void merge_offered(const Variant& key, const Variant& quantity);
 
  private:
   // How a column of a new line is filled: from the price-list column, or

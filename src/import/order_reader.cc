@@ -20,11 +20,16 @@ void read_order(host::TShellOpenSaveForm& form, const std::string& path,
                      std::optional<OrderRecordFields> fields;
                      for (; !table.Eof(); table.Next()) {
                        if (!fields) fields.emplace(table, layout);
-                       // Both values are read before the host is touched, so a damaged record
-                       // fails without leaving a line half edited.
                        Variant key = fields->key();
+                       // A record whose article the price list does not offer changes
+                       // nothing, so its quantity is never read: a damaged one there does
+                       // not stop the import.
+                       if (!merger.offered(key)) continue;
+                       // Read before the order lines are touched, so a damaged quantity
+                       // fails without leaving a line half edited.
                        Variant quantity = fields->quantity();
-                       if (merger.merge(key, quantity)) progress.row_done();
+                       merger.merge_offered(key, quantity);
+                       progress.row_done();
                      }
                    });
 }

@@ -15,7 +15,9 @@
 //   - order lines without a column "qty": "The host data have no column
 //     'qty'", before anything is merged;
 //   - a damaged record (the table engine's messages) or a failing host
-//     dataset end the run there; records merged before stay merged.
+//     dataset end the run there; records merged before stay merged. The
+//     quantity is read only for records the price list offers, so a damaged
+//     quantity of any other record is never seen.
 #pragma once
 
 #include <string>

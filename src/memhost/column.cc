@@ -150,6 +150,34 @@ Variant convert_for_column(const Variant& value, TFieldType type,
   }
 }
 
+std::optional<Variant> key_for_column(const Variant& key, TFieldType type,
+                                      const RegionalSettings& settings) {
+  Variant value;
+  try {
+    value = convert_for_column(key, type, settings);
+  } catch (const VariantError&) {
+    return std::nullopt;
+  }
+  switch (column_kind(type)) {
+    case Kind::SmallInt:
+    case Kind::Integer:
+    case Kind::Int64:
+    case Kind::Currency:
+    case Kind::Double:
+      break;
+    default:
+      return value;
+  }
+  if (value.is_null()) return value;
+  // The converted value must still be the key's value: compared by number
+  // (text by the number it reads as), nothing rounded away.
+  try {
+    if (compare(value, key, settings) == Ordering::Equal) return value;
+  } catch (const VariantError&) {
+  }
+  return std::nullopt;
+}
+
 bool same_column_name(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

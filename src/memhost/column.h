@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,16 @@ Variant::Kind column_kind(TFieldType type);
 // "Overflow while converting variant of type (Int64) into type (SmallInt)")
 // when the value does not fit.
 Variant convert_for_column(const Variant& value, TFieldType type, const RegionalSettings& settings);
+
+// A Locate key as a value of the column: converted as above, but nothing
+// when the key does not convert or when a numeric column cannot hold its
+// value exactly, since then no row of the column equals the key. Rounding
+// would find a neighbour: 50211.4 is not the article 50211, nor 61022.6 the
+// article 61023. An integer column takes 50211, 50211.0 and "50211"; a
+// currency column no fifth decimal. Text, date and Boolean columns take the
+// key as it converts.
+std::optional<Variant> key_for_column(const Variant& key, TFieldType type,
+                                      const RegionalSettings& settings);
 
 // Column names match without regard to case, as database datasets look their
 // fields up: ASCII, Latin-1 and Cyrillic letters fold to lower case.

@@ -168,11 +168,10 @@ bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
   discard_pending();
   const RegionalSettings& settings = platform::regional_settings();
   for (size_t i = 0; i < keys.size(); ++i) {
-    try {
-      keys[i] = convert_for_column(keys[i], columns_[key_columns[i]].type, settings);
-    } catch (const VariantError&) {
-      return false;  // no row can hold a value of that column that equals this key
-    }
+    std::optional<Variant> key_value =
+        key_for_column(keys[i], columns_[key_columns[i]].type, settings);
+    if (!key_value) return false;  // no row can hold a value of that column that equals this key
+    keys[i] = std::move(*key_value);
   }
   std::optional<size_t> found;
   auto matches = [&](size_t row) { return row_matches(row, key_columns, keys); };

@@ -19,7 +19,9 @@
 //     case; FieldByName of a missing name yields a null interface.
 //   - Locate converts each key value to its column's type and compares
 //     exactly (strings with case): a text "1001" finds the integer 1001, null
-//     finds only null, a value that does not convert finds nothing. The cursor
+//     finds only null, a value that does not convert finds nothing, and so
+//     does one a numeric column cannot hold exactly (1001.4 finds no integer,
+//     where rounding would find 1001; memhost/column.h). The cursor
 //     moves to the first match and stays where it was when there is none.
 //     Keys of typed columns are looked up in an index (memhost/locate_index.h)
 //     built by the first Locate on those columns and kept current as rows are

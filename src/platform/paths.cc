@@ -80,6 +80,17 @@ std::string_view base_name(std::string_view path) {
   return name.substr(0, name.size() - extract_file_ext(name).size());
 }
 
+std::string file_name_component(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+      c = '_';
+    }
+  }
+  return out;
+}
+
 bool file_exists(std::string_view path) {
   struct stat info {};
   return ::stat(native_path(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -32,6 +32,13 @@ std::string change_file_ext(std::string_view path, std::string_view extension);
 // The last component without its extension.
 std::string_view base_name(std::string_view path);
 
+// `name` made fit to be one file-name component on Windows and Linux alike:
+// every character that cannot stand in a file name on either system (the
+// nine / \ : * ? " < > | and the control characters 0x00 to 0x1F) becomes
+// "_". Nothing else changes, so the result may still be "", "." or "..",
+// which name no file of their own: the caller decides what to do with those.
+std::string file_name_component(std::string_view name);
+
 bool file_exists(std::string_view ansi_path);       // a regular file (or a link to one)
 bool directory_exists(std::string_view ansi_path);  // a directory (or a link to one)
 

@@ -3,7 +3,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -84,23 +83,50 @@ std::string date_pattern_from_strftime(std::string_view format) {
   return out;
 }
 
+bool RegionalSettings::valid() const {
+  auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  auto printable = [](char c) { return c >= 0x20 && c < 0x7F; };
+  if (!printable(decimal_separator) || decimal_separator == ' ' || is_digit(decimal_separator)) {
+    return false;
+  }
+  // Runs of one letter; each of day, month and year once, in its lengths.
+  bool day = false, month = false, year = false;
+  const std::string& pattern = short_date_pattern;
+  for (size_t i = 0; i < pattern.size();) {
+    char c = pattern[i];
+    if (!printable(c) || is_digit(c) || c == '\'' || c == '"') return false;
+    if (!is_letter(c)) {
+      ++i;
+      continue;
+    }
+    char lower = static_cast<char>(c | 0x20);
+    size_t run = 1;
+    while (i + run < pattern.size() && (pattern[i + run] | 0x20) == lower)
+      ++run;
+    bool* seen = lower == 'd' ? &day : lower == 'm' ? &month : lower == 'y' ? &year : nullptr;
+    bool length_ok = lower == 'y' ? (run == 2 || run == 4) : run <= 2;
+    if (seen == nullptr || *seen || !length_ok) return false;
+    *seen = true;
+    i += run;
+  }
+  return day && month && year;
+}
+
 RegionalSettings RegionalSettings::from_locales(std::string_view numeric_locale,
                                                 std::string_view time_locale) {
   RegionalSettings settings;
   if (auto radix = locale_info(numeric_locale, LC_NUMERIC_MASK, RADIXCHAR)) {
-    if (radix->size() == 1 && static_cast<unsigned char>((*radix)[0]) < 0x80) {
-      settings.decimal_separator = (*radix)[0];
-    }
+    RegionalSettings candidate = settings;
+    candidate.decimal_separator = radix->size() == 1 ? (*radix)[0] : '\0';
+    if (candidate.valid()) settings = candidate;
   }
   if (auto format = locale_info(time_locale, LC_TIME_MASK, D_FMT)) {
-    std::string pattern = date_pattern_from_strftime(*format);
-    bool has_all = pattern.find('d') != std::string::npos &&
-                   pattern.find('M') != std::string::npos && pattern.find('y') != std::string::npos;
-    // Literal text in the locale's own encoding ("%Y年%m月%d日") has no place
-    // in an ANSI pattern: such a locale keeps the default, as for the separator.
-    bool ascii = std::all_of(pattern.begin(), pattern.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (has_all && ascii) settings.short_date_pattern = pattern;
+    // Literal text in the locale's own encoding ("%Y年%m月%d日") fails the
+    // rule: such a locale keeps the default, as for the separator.
+    RegionalSettings candidate = settings;
+    candidate.short_date_pattern = date_pattern_from_strftime(*format);
+    if (candidate.valid()) settings = candidate;
   }
   return settings;
 }

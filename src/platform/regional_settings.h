@@ -19,14 +19,25 @@ struct RegionalSettings {
 
   // From the POSIX locale environment: LC_ALL, then LC_NUMERIC (decimal
   // separator) or LC_TIME (date pattern), then LANG. The "C"/"POSIX" locale, a
-  // locale the system does not have, a separator that is not one ASCII
-  // character, or a date pattern lacking day, month or year or holding
-  // characters outside ASCII keeps the default of that setting.
+  // locale the system does not have, or a setting that is not valid() keeps
+  // the default of that setting.
   static RegionalSettings from_environment();
 
   // The same, with the locale names given (empty: keep the default).
   static RegionalSettings from_locales(std::string_view numeric_locale,
                                        std::string_view time_locale);
+
+  // The one rule for settings the library is given, by the locale or by the
+  // host: true when numbers and dates can be written and read with them.
+  //   - The decimal separator is one printable ASCII character, not a digit.
+  //   - The short date pattern is ASCII and names the day (d or dd), the
+  //     month (M or MM) and the year (yy or yyyy) once each, letters in
+  //     either case, between separators: blanks and punctuation. Any other
+  //     letter, a digit or a quote would be copied into dates or misread by
+  //     the date formatter and reader (core/date_time.h), and text outside
+  //     ASCII has no place in a pattern held in the ANSI code page.
+  // The long time pattern is the library's own and is not judged.
+  bool valid() const;
 
   bool operator==(const RegionalSettings&) const = default;
 };

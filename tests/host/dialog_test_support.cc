@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_field.h"
+#include "platform/paths.h"
 
 namespace pharmex::host::testing {
 
@@ -25,6 +26,9 @@ void PX_STDCALL record_finish(PxWindow window) {
 void run_test_routine(int index, TShellOpenSaveForm& form, const std::string& path) {
   form.notify_start();
   probe().runs.push_back(std::to_string(index) + " " + path);
+  if (probe().writes) {
+    pharmex::testing::write_file(platform::native_path(platform::expand_file_name(path)), "");
+  }
   if (probe().inside) probe().inside(form);
   if (!probe().failure.empty()) {
     form.notify_finish();

@@ -38,6 +38,9 @@ struct RoutineProbe {
   std::string failure;
   // Runs inside the routine, after start (to look at the dialog while it runs).
   std::function<void(TShellOpenSaveForm& form)> inside;
+  // With `writes` set they create an empty file at the path, its "." and ".."
+  // resolved textually as the table engine resolves them.
+  bool writes = false;
 };
 RoutineProbe& probe();
 

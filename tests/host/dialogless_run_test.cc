@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 #include "core/error.h"
 #include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
+#include "platform/paths.h"
+#include "platform/text_codec.h"
 
 namespace pharmex::host {
 namespace {
@@ -80,8 +85,8 @@ struct FolderRunCase {
   std::string folder;  // "{root}" stands for the test's folder
   int file_type;
   std::string native_id_type;
-  std::string native_id;
-  std::string run;  // "" when nothing runs
+  std::string native_id;  // a CSV cell
+  std::string run;        // "" when nothing runs; UTF-8
 };
 
 void PrintTo(const FolderRunCase& c, std::ostream* os) {
@@ -97,15 +102,37 @@ class FolderRunTest : public DialoglessRunTest,
   }
 };
 
+// Every file under the test's folder, as UTF-8 paths.
+std::set<std::string> files_under(const std::string& root) {
+  std::set<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files.insert(entry.path().string());
+  }
+  return files;
+}
+
 TEST_P(FolderRunTest, JoinsFolderAndProposedNameAndDispatches) {
   const FolderRunCase& c = GetParam();
+  std::filesystem::create_directories(root() + "/1/2/3/out");
+  // The routines write their file, except where the folder is joined without
+  // a separator and the file would land beside the test's folder.
+  probe().writes = c.folder.back() == '/';
   headers_ = header_with_native_id(c.native_id_type, c.native_id);
-  run_in_folder(waybill_like(), data(), expand(c.folder), c.file_type);
+  std::string path = run_in_folder(waybill_like(), data(), expand(c.folder), c.file_type);
   if (c.run.empty()) {
+    EXPECT_EQ(path, "");
     EXPECT_TRUE(probe().runs.empty());
     EXPECT_TRUE(host_events().empty());
-  } else {
-    EXPECT_EQ(probe().runs, (std::vector<std::string>{expand(c.run)}));
+    EXPECT_TRUE(files_under(root()).empty());
+    return;
+  }
+  std::string run = expand(platform::text_codec().utf8_to_ansi(c.run));
+  EXPECT_EQ(probe().runs, (std::vector<std::string>{run}));
+  EXPECT_EQ(path, run.substr(2)) << "the path the routine ran on";
+  if (probe().writes) {
+    // The file is in the folder given, and nothing was written anywhere else.
+    EXPECT_EQ(platform::extract_file_path(path), expand(c.folder));
+    EXPECT_EQ(files_under(root()), std::set<std::string>{platform::native_path(path)});
   }
 }
 
@@ -122,8 +149,38 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRunCase{"dotted_id_keeps_its_name", "{root}/", 0, "string(20)", "12.5",
                       "0 {root}/waybill_12.5"},
         FolderRunCase{"missing_folder", "{root}/nowhere/", 0, "string(20)", "A-17", ""},
-        FolderRunCase{"index_without_routine", "{root}/", 2, "string(20)", "A-17", ""}),
+        FolderRunCase{"index_without_routine", "{root}/", 2, "string(20)", "A-17", ""},
+        // A waybill number never chooses the folder: the name is one component.
+        FolderRunCase{"parents_and_separators", "{root}/1/2/3/out/", 0, "string(40)",
+                      "/../../../../elsewhere/x",
+                      "0 {root}/1/2/3/out/waybill__.._.._.._.._elsewhere_x"},
+        FolderRunCase{"parent_file", "{root}/1/2/3/out/", 1, "string(20)", "/../victim.conf",
+                      "1 {root}/1/2/3/out/waybill__.._victim.conf"},
+        FolderRunCase{"absolute_path", "{root}/1/2/3/out/", 0, "string(20)", "/etc/passwd",
+                      "0 {root}/1/2/3/out/waybill__etc_passwd.dbf"},
+        FolderRunCase{"dot_dot", "{root}/1/2/3/out/", 0, "string(20)", "..",
+                      "0 {root}/1/2/3/out/waybill_.."},
+        FolderRunCase{"empty_text", "{root}/1/2/3/out/", 0, "string(20)", "\"\"",
+                      "0 {root}/1/2/3/out/waybill_.dbf"},
+        FolderRunCase{"windows_separators", "{root}/1/2/3/out/", 0, "string(20)", "..\\..\\C:x",
+                      "0 {root}/1/2/3/out/waybill_.._.._C_x"},
+        FolderRunCase{"characters_windows_refuses", "{root}/1/2/3/out/", 1, "string(20)",
+                      "\"a*b?c\"\"d<e>f|g\"", "1 {root}/1/2/3/out/waybill_a_b_c_d_e_f_g.txt"},
+        FolderRunCase{"control_characters", "{root}/1/2/3/out/", 0, "string(20)", "\"A\n1\t2\x01\"",
+                      "0 {root}/1/2/3/out/waybill_A_1_2_.dbf"},
+        FolderRunCase{"cyrillic_with_slash", "{root}/1/2/3/out/", 0, "string(20)", "РН-123/45",
+                      "0 {root}/1/2/3/out/waybill_РН-123_45.dbf"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FolderRunTest, ANameThatWouldBeDotOrDotDotIsThePlainName) {
+  DocumentKind kind = waybill_like();
+  kind.proposed_name.native_id_prefix = ".";
+  for (const char* native_id : {"\"\"", "."}) {
+    headers_ = header_with_native_id("string(20)", native_id);
+    EXPECT_EQ(run_in_folder(kind, data(), root() + "/", 0), root() + "/waybill.dbf") << native_id;
+  }
+  EXPECT_EQ(probe().runs.size(), 2u);
+}
 
 TEST_F(FolderRunTest, AnIndexOutsideTheListFailsBeforeAnything) {
   headers_ = header_with_native_id("string(20)", "A-17");

@@ -11,6 +11,7 @@
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
+#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -202,13 +203,21 @@ TEST_P(NativeIdTest, ProposesTheNameFromATextNativeIdOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, NativeIdTest,
-    ::testing::Values(NativeIdCase{"text", "string(20)", "A-17", "order_A-17.dbf", "waybill_A-17"},
-                      NativeIdCase{"cyrillic", "string(20)", "Н-5", "order_Н-5.dbf", "waybill_Н-5"},
-                      NativeIdCase{"dotted", "string(20)", "12.5", "order_12.5.dbf",
-                                   "waybill_12.5"},
-                      NativeIdCase{"number", "integer", "17", "order.dbf", "waybill"},
-                      NativeIdCase{"date", "date", "2024-03-01", "order.dbf", "waybill"},
-                      NativeIdCase{"null", "string(20)", "", "order.dbf", "waybill"}),
+    ::testing::Values(
+        NativeIdCase{"text", "string(20)", "A-17", "order_A-17.dbf", "waybill_A-17"},
+        NativeIdCase{"cyrillic", "string(20)", "Н-5", "order_Н-5.dbf", "waybill_Н-5"},
+        NativeIdCase{"dotted", "string(20)", "12.5", "order_12.5.dbf", "waybill_12.5"},
+        NativeIdCase{"number", "integer", "17", "order.dbf", "waybill"},
+        NativeIdCase{"date", "date", "2024-03-01", "order.dbf", "waybill"},
+        NativeIdCase{"null", "string(20)", "", "order.dbf", "waybill"},
+        // One file-name component, whatever the number holds.
+        NativeIdCase{"parents", "string(20)", "/../../x", "order__.._.._x.dbf", "waybill__.._.._x"},
+        NativeIdCase{"cyrillic_with_slash", "string(20)", "РН-123/45", "order_РН-123_45.dbf",
+                     "waybill_РН-123_45"},
+        NativeIdCase{"windows_refuses", "string(20)", "\"a\\b:c*d?e\"\"f<g>h|i\"",
+                     "order_a_b_c_d_e_f_g_h_i.dbf", "waybill_a_b_c_d_e_f_g_h_i"},
+        NativeIdCase{"control_characters", "string(20)", "\"A\t1\n2\x01\"", "order_A_1_2_.dbf",
+                     "waybill_A_1_2_"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(EntryPointTest, AHeaderWithoutNativeIdProposesThePlainName) {
@@ -263,6 +272,27 @@ TEST_F(EntryPointTest, EachDialogHasItsOwnObject) {
   EXPECT_FALSE(toolkit().window_enabled(kHost + 1));
   dialog().press_escape();
   EXPECT_TRUE(toolkit().window_enabled(kHost + 1));
+}
+
+TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
+  const platform::RegionalSettings kStart{',', "dd.MM.yyyy", "H:mm:ss"};
+  platform::ScopedRegionalSettings restore(kStart);
+  // Refused, each leaving both settings as they were.
+  for (auto [separator, pattern] : std::vector<std::pair<const char*, const char*>>{
+           {"12", nullptr},
+           {"·", nullptr},
+           {".", "dd.MM.yyyy г."},  // UTF-8 text in the ANSI pattern
+           {".", "dd.MM.yyyy hh"},  // a letter no short date has
+           {nullptr, "d.M.yyy"},
+           {nullptr, "dd.MM"}}) {
+    SCOPED_TRACE(std::string(separator ? separator : "-") + " " + (pattern ? pattern : "-"));
+    EXPECT_EQ(pharmex_set_regional_settings(separator, pattern), -1);
+    EXPECT_EQ(platform::regional_settings(), kStart);
+  }
+  EXPECT_EQ(pharmex_set_regional_settings(".", nullptr), 0);
+  EXPECT_EQ(pharmex_set_regional_settings(nullptr, "yyyy-MM-dd"), 0);
+  EXPECT_EQ(platform::regional_settings(),
+            (platform::RegionalSettings{'.', "yyyy-MM-dd", kStart.long_time_pattern}));
 }
 
 }  // namespace

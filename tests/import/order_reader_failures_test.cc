@@ -37,6 +37,17 @@ TEST_F(OrderReaderTest, AUnicoArticleThatIsNoNumberMatchesNothing) {
   EXPECT_TRUE(prices_->failures().empty());
 }
 
+TEST_F(OrderReaderTest, AFractionalArticleIsNoWholeArticle) {
+  // Rounded, 1001.40 would add Аспирин and 1001.60 Анальгин.
+  write_order_file(path_, {"SUPPL_ID;N;11;0", "ART_ID;N;11;2", "QTY;N;8;0"},
+                   {{Variant::integer(3), Variant::real(1001.4), Variant::integer(2)},
+                    {Variant::integer(3), Variant::real(1001.6), Variant::integer(5)},
+                    {Variant::integer(3), Variant::real(1002.0), Variant::integer(3)}});
+  run(dbf4_order_reader);
+  EXPECT_EQ(lines_now(), std::string(kOrderedLine) + ",3,1002,Анальгин,7,3,\n");
+  EXPECT_TRUE(prices_->failures().empty());
+}
+
 TEST_F(OrderReaderTest, RecIdAndQtyAreKnownByTheirExactNames) {
   prices_ = memhost::read_csv(
       "suppliers_id:integer,art_id:integer,RecId:integer,Qty:integer\n3,1001,77,500\n",
@@ -116,6 +127,18 @@ TEST_F(OrderReaderTest, ADamagedRecordStopsTheRunAndKeepsWhatWasMerged) {
   EXPECT_EQ(host_events(),
             (std::vector<std::string>{"start 4660", "progress 4660 33", "finish 4660"}));
   EXPECT_EQ(remembered(), root());
+}
+
+TEST_F(OrderReaderTest, ADamagedQuantityOfAnArticleNotOfferedIsNeverRead) {
+  // Supplier 3 does not offer 2001: that record changes nothing, and its
+  // quantity is not needed.
+  write_dbf4(path_, {{4, 2001, 3}, {3, 2001, 9999}, {3, 1002, 1}});
+  testing::patch_file(path_, "9999", "12,5");
+  run(dbf4_order_reader);
+  EXPECT_EQ(lines_now(), "1,4,2001,Бинт (old),29,5,keep\n,3,1002,Анальгин,7,1,\n");
+  EXPECT_EQ(host_events(),
+            (std::vector<std::string>{"start 4660", "progress 4660 33", "progress 4660 66",
+                                      "progress 4660 100", "finish 4660"}));
 }
 
 TEST_F(OrderReaderTest, AFailingHostEndsTheRunWhereItHappened) {

@@ -104,6 +104,17 @@ TEST(PathsTest, ChangeFileExtReplacesOrAppends) {
   EXPECT_EQ(change_file_ext("/out/t.tar.gz", ".dbf"), "/out/t.tar.dbf");
 }
 
+TEST(PathsTest, AFileNameComponentHoldsNoSeparatorOrReservedCharacter) {
+  EXPECT_EQ(file_name_component("waybill_A-17"), "waybill_A-17");
+  EXPECT_EQ(file_name_component("12.5"), "12.5");
+  EXPECT_EQ(file_name_component(kAnsiFile), kAnsiFile) << "letters of the code page stay";
+  EXPECT_EQ(file_name_component("/../a\\b:c*d?e\"f<g>h|i"), "_.._a_b_c_d_e_f_g_h_i");
+  EXPECT_EQ(file_name_component(std::string("a\0b\x01\t\n\x1F\x20\x7F", 9)),
+            std::string("a_b____ \x7F"));
+  EXPECT_EQ(file_name_component(".."), "..") << "for the caller to judge";
+  EXPECT_EQ(file_name_component(""), "");
+}
+
 TEST_F(InTempFolder, CyrillicAnsiNamesReachTheFileSystemAsUtf8) {
   std::string folder = dir_.path().string();
   std::filesystem::create_directory(dir_.path() / kUtf8Folder);

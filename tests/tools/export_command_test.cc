@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cli_runner.h"
@@ -48,6 +49,26 @@ TEST_F(ExportCommandTest, ExportsTheExampleWaybillToAFolder) {
   // The host's key was created by the tool, and the folder remembered in it.
   EXPECT_EQ(registry_->read_string(platform::kHostSettingsKey, "waybill_export_path"),
             dir_.path().string());
+}
+
+TEST_F(ExportCommandTest, PrintsTheFileTheLibraryWroteWhateverTheWaybillNumber) {
+  std::string headers = dir_.file("headers.csv");
+  pharmex::testing::write_file(headers,
+                               "id:integer,native_id:string(20),date:date,suppliers_id:integer,"
+                               "orderdescr:string(100)\n1001,/../РН-123/45,2026-12-01,3,x\n");
+  std::filesystem::create_directory(dir_.file("out"));
+  auto result = run_cli({"export", "waybill", "--header", headers, "--lines",
+                         example("waybill_lines.csv"), "--type", "0", "--dir", dir_.file("out")});
+  ASSERT_EQ(result.code, kDone) << result.err;
+  // The number's dot counts as the name's extension: none is added.
+  std::string path = dir_.file("out") + "/waybill__.._РН-123_45";
+  EXPECT_EQ(result.out, path + "\n");
+  EXPECT_GT(ExportedTable(path).record_count(), 0u);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+    files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{headers, dir_.file("out"), path}));
 }
 
 TEST_F(ExportCommandTest, AnswersTheDialogForAPath) {

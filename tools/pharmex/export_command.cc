@@ -5,6 +5,7 @@
 #include "cli_host.h"
 #include "core/error.h"
 #include "host/dialog_preparation.h"
+#include "host/dialogless_run.h"
 #include "host/document_kinds.h"
 #include "host/layout_dispatcher.h"
 #include "pharmex/pharmex.h"
@@ -151,17 +152,15 @@ int export_waybill(Arguments& args, Io& io) {
     io.err << "pharmex export: no such folder: " << *dir << '\n';
     return kFailed;
   }
-  // The file waybill_export_ToPath writes: the folder, the proposed name and
-  // the type's extension when the name has none.
-  host::DocumentKind kind = host::waybill_kind();
-  std::string target = host::with_type_extension(
-      folder + host::propose_file_name(kind, host::HostRef<IDataSet>(headers)),
-      type_mask(kind, index));
-  waybill_export_ToPath(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
-                        RunCallbacks::start, RunCallbacks::finish, folder.c_str(), index);
-  int code = report_last_error(io, "export");
-  if (code == kDone) io.out << utf8_text(target) << '\n';
-  return code;
+  // The run behind waybill_export_ToPath, which tells the path it wrote: the
+  // tool prints the library's name for the file rather than building its own.
+  // A failure is raised, and run_export reports it.
+  host::DialogData data{
+      0, nullptr, host::HostRef<IDataSet>(headers), host::HostRef<IDataSet>(lines),
+      host::Callbacks{RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish}};
+  std::string target = host::run_in_folder(host::waybill_kind(), std::move(data), folder, index);
+  io.out << utf8_text(target) << '\n';
+  return kDone;
 }
 
 struct Document {
