@@ -115,6 +115,8 @@ class TMemoFile : public TDiskFile {
 
  private:
   void LockMemo();
+  // The first block after the used ones.
+  uint64_t FirstUnusedBlock();
 
   uint32_t block_size_;
   TLockProtocol protocol_ = TLockProtocol::Default;
