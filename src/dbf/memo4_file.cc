@@ -107,6 +107,11 @@ void TMemo4File::FreeBlocks(int64_t block) {
   WriteRun(0, {static_cast<uint64_t>(block), 0});
 }
 
+void TMemo4File::FreeMemo(int64_t block) {
+  if (block <= 0) return;
+  UnderMemoLock([&] { FreeBlocks(block); });
+}
+
 uint64_t TMemo4File::TakeBlocks(uint64_t count) {
   const uint64_t end = EndBlock();
   uint64_t previous = 0;  // the header holds the first link

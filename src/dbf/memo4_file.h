@@ -34,6 +34,9 @@ class TMemo4File : public TMemoFile {
   // the table's base name (zero-padded), 00 00 02 01, block size 512.
   static std::string InitialHeader(std::string_view base_name);
 
+  // The memo's blocks become the head of the free chain.
+  void FreeMemo(int64_t block) override;
+
  protected:
   void ReadMemoHeader() override;
   Extent Locate(int64_t block) override;

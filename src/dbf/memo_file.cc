@@ -146,14 +146,11 @@ void TMemoFile::LockMemo() {
   }
 }
 
-int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
-  if (text.empty() && old_block == 0) return 0;
-  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {FileName()});
+void TMemoFile::UnderMemoLock(const std::function<void()>& work) {
   const bool lock = Shared();
   if (lock) LockMemo();
-  int64_t block = 0;
   try {
-    block = Store(old_block, text);
+    work();
   } catch (...) {
     if (lock) {
       try {
@@ -165,7 +162,18 @@ int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
     throw;
   }
   if (lock) UnlockRange();
+}
+
+int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
+  if (text.empty() && old_block == 0) return 0;
+  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {FileName()});
+  int64_t block = 0;
+  UnderMemoLock([&] { block = Store(old_block, text); });
   return block;
+}
+
+void TMemoFile::FreeMemo(int64_t /*block*/) {
+  // No free list in this flavour: the blocks stay behind, unused.
 }
 
 void TMemoFile::WriteBlocks(uint64_t block, std::string_view head, std::span<const char> text,

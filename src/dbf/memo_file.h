@@ -80,6 +80,12 @@ class TMemoFile : public TDiskFile {
   // and returns its first block; 0 for an empty text, which writes no block.
   // REQUIRES: opened for writing.
   int64_t WriteMemo(int64_t old_block, std::span<const char> text);
+  // Gives the blocks of the memo at `block` back for later memos, under the
+  // memo lock like a write. Only dBase IV keeps a list of free blocks; the
+  // other flavours leave them where they are, as lost space. Nothing happens
+  // for block 0 or a block that holds no memo.
+  // REQUIRES: opened for writing, and no record refers to the memo any more.
+  virtual void FreeMemo(int64_t block);
 
   TLockProtocol LockProtocol() const { return protocol_; }
   void SetLockProtocol(TLockProtocol protocol) { protocol_ = protocol; }
@@ -101,6 +107,8 @@ class TMemoFile : public TDiskFile {
   virtual int64_t Store(int64_t old_block, std::span<const char> text);
 
   void SetBlockSize(uint32_t size) { block_size_ = size; }
+  // Runs `work` under the memo lock when the file is shared.
+  void UnderMemoLock(const std::function<void()>& work);
   [[noreturn]] void RaiseBad() const;
   // The offset of `block`, which must be > 0 and start inside the file.
   uint64_t CheckedStart(int64_t block);
