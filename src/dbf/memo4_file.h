@@ -15,7 +15,8 @@
 // file.
 //
 // As created the file holds only the 24 bytes of the header; the first
-// opening for writing extends it to one whole block.
+// opening for writing extends it to one whole block (or, opened as created,
+// the first memo written).
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ class TMemo4File : public TMemoFile {
 
  protected:
   void ReadMemoHeader() override;
+  void CompleteHeader() override;
   Extent Locate(int64_t block) override;
   int64_t Store(int64_t old_block, std::span<const char> text) override;
 

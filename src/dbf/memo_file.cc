@@ -66,10 +66,11 @@ std::string TMemoFile::InitialHeader(std::string_view base_name) {
   return header;
 }
 
-void TMemoFile::OpenMemo() {
+void TMemoFile::OpenMemo(bool complete_header) {
   OpenFile();
   try {
     ReadMemoHeader();
+    if (complete_header && ReadWrite()) CompleteHeader();
   } catch (...) {
     CloseFile();
     throw;

@@ -66,8 +66,11 @@ class TMemoFile : public TDiskFile {
   static std::string InitialHeader(std::string_view base_name);
 
   // Opens the file and reads its header ("File %s could not be found",
-  // "Access denied to file %s", "Memo record is bad in %s").
-  void OpenMemo();
+  // "Access denied to file %s", "Memo record is bad in %s"). Opened for
+  // writing, a dBase IV file whose header is shorter than a block is filled
+  // up to one, unless `complete_header` is false: it is then completed when
+  // the first memo is written.
+  void OpenMemo(bool complete_header = true);
   uint32_t BlockSize() const { return block_size_; }
 
   // The length of the memo starting at `block`; 0 for block 0.
@@ -101,6 +104,9 @@ class TMemoFile : public TDiskFile {
 
   // Reads the header: the block size, and what else the flavour keeps there.
   virtual void ReadMemoHeader();
+  // Fills a header shorter than the flavour's header block up to it (a file
+  // opened for writing).
+  virtual void CompleteHeader() {}
   // The text of the memo at `block` (> 0), validated against the file.
   virtual Extent Locate(int64_t block);
   // Writes `text` (the memo lock held) and returns its first block.
