@@ -37,13 +37,31 @@ bool TCreateDbfDataSet::CreateTable() {
   std::optional<std::vector<TFieldSpec>> specs = ParseFieldList(create_fields_);
   if (!specs) raise<DatabaseError>("Field list is invalid");
 
-  {
-    std::unique_ptr<TDbfBuilder> builder = NewBuilder(type_, path, fs_);
-    for (const TFieldSpec& spec : *specs)
-      builder->AddField(spec.name, spec.type, spec.length, spec.decimals);
-    builder->CreateFiles();
+  std::unique_ptr<TDbfBuilder> builder = NewBuilder(type_, path, fs_);
+  for (const TFieldSpec& spec : *specs)
+    builder->AddField(spec.name, spec.type, spec.length, spec.decimals);
+  builder->CreateFiles();
+  // The new files stay ours until the dataset has them open: another export
+  // to the same path cannot create them anew (cutting them under us) in
+  // between, it is refused. A dataset that opens exclusively cannot join
+  // the builder's claim; the files are handed over by closing and opening.
+  if (table_->Exclusive()) {
+    builder->CloseFiles();
+  } else {
+    builder->ShareFiles();
   }
   table_->Open();
+  try {
+    TDbfFieldLayer& table = *table_->DBFObject();
+    if (table.HasMemo()) table.OpenMemoAsCreated();
+  } catch (...) {
+    try {
+      table_->Close();
+    } catch (...) {
+      // The memo file's failure is the one to report.
+    }
+    throw;
+  }
   return true;
 }
 

@@ -24,6 +24,15 @@
 // The question concerns the file that would be replaced: the table name with
 // ".DBF" added when it has none.
 //
+// Two creators, one path. From the moment the new files are created until
+// the dataset has opened the table and its memo file, somebody of ours holds
+// them, so a second creator of the same table (another export, in this
+// process or another) fails with "Could not create file %s" or "Access denied
+// to file %s" without touching them; once the first has closed its dataset,
+// a later creator replaces the table whole. (A dataset set to open
+// exclusively takes the files over by closing and opening them, which leaves
+// a moment between the two.)
+//
 // One object is used by one thread.
 #pragma once
 

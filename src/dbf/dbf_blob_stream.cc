@@ -86,8 +86,12 @@ void TDbfBlobStream::Release() {
   } catch (const DbfError&) {
     // An unreadable block number frees nothing: the new memo goes elsewhere.
   }
-  const int64_t block = table.Memo().WriteMemo(old_block, bytes);
+  // The memo the file still holds for an edited record stays as it is until
+  // the record is posted: the new text goes elsewhere.
+  const int64_t stored = dataset.HoldsStoredValue(field_.Index()) ? old_block : 0;
+  const int64_t block = table.Memo().WriteMemo(stored ? 0 : old_block, bytes);
   table.PutInteger(field_.Index(), block);
+  dataset.FreeOnPost(field_.Index(), stored);
   dataset.MarkModified();
   changed_ = false;
 }

@@ -12,7 +12,10 @@
 // byte), written to the memo file over the field's old memo, and the new
 // block number (0 for an empty text) is put into the field. The memo file is
 // thus written when the field is assigned, before the record is posted. A
-// failed store leaves the field's block number as it was.
+// failed store leaves the field's block number as it was. The memo that the
+// file still holds for an edited record is the exception: the new text goes
+// elsewhere and the old memo is freed only when the edit is posted, so that
+// a cancelled edit keeps its memo.
 //
 // The destructor does not store: a write failure there could not be
 // reported. Call Release() to keep what was written.

@@ -91,17 +91,31 @@ std::string TDbfBuilder::TableImage() const {
   return image;
 }
 
-void TDbfBuilder::WriteFile(const std::string& path, const std::string& bytes) {
+std::unique_ptr<TDiskFile> TDbfBuilder::WriteFile(const std::string& path,
+                                                  const std::string& bytes) {
   // Created empty (replacing an old file), then opened for writing, not shared.
-  TDiskFile file(path, false, true, fs_);
-  file.CreateNew();
-  file.WriteAt(0, bytes);
-  file.CloseFile();
+  auto file = std::make_unique<TDiskFile>(path, false, true, fs_);
+  file->CreateNew();
+  file->WriteAt(0, bytes);
+  return file;
 }
 
 void TDbfBuilder::CreateFiles() {
-  WriteFile(path_, TableImage());
-  if (has_memo_) WriteFile(MemoPath(), InitialMemo(platform::base_name(path_)));
+  CloseFiles();
+  table_file_ = WriteFile(path_, TableImage());
+  if (has_memo_) memo_file_ = WriteFile(MemoPath(), InitialMemo(platform::base_name(path_)));
+}
+
+void TDbfBuilder::ShareFiles() {
+  for (TDiskFile* file : {table_file_.get(), memo_file_.get()}) {
+    if (file) file->Share();
+  }
+}
+
+void TDbfBuilder::CloseFiles() {
+  // They hold no lock: closing them cannot fail.
+  memo_file_.reset();
+  table_file_.reset();
 }
 
 }  // namespace pharmex::dbf

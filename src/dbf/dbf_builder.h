@@ -15,15 +15,25 @@
 // ".fpt" for FoxPro; see TMemoFile::MemoPath for the case of the letters).
 // Both files are created empty, replacing existing ones; a table without
 // memo fields leaves an old memo file of the same name alone.
+//
+// Holding the new files. The builder keeps its files open, exclusively, from
+// their creation on, and lets shared openers in (ShareFiles) only once they
+// are written. A creator that opens the new table through a dataset before
+// the builder lets go leaves no moment in which another writer could create
+// the same table anew: that writer's create is refused instead of cutting
+// the files under the first, and two exports to one path never write into
+// one table together.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dbf/dbf_format.h"
+#include "dbf/disk_file.h"
 #include "platform/file_system.h"
 
 namespace pharmex::dbf {
@@ -47,8 +57,15 @@ class TDbfBuilder {
   // checked the values (ParseFieldList).
   void AddField(std::string_view name, char type, int32_t length, int32_t decimals);
   // Writes the table file and, with memo fields, the memo file ("Could not
-  // create file %s", "Access denied to file %s", "Error writing to %s").
+  // create file %s", "Access denied to file %s", "Error writing to %s"). The
+  // files stay open, not shared, until ShareFiles, CloseFiles or the
+  // builder's end.
   void CreateFiles();
+  // Admits shared openers to the written files while keeping them open
+  // ("Access denied to file %s").
+  void ShareFiles();
+  // Closes the files.
+  void CloseFiles();
 
   // The bytes of the table file as CreateFiles writes them.
   std::string TableImage() const;
@@ -61,9 +78,12 @@ class TDbfBuilder {
  private:
   using Descriptor = std::array<char, format::kDescriptorSize>;
 
-  void WriteFile(const std::string& path, const std::string& bytes);
+  std::unique_ptr<TDiskFile> WriteFile(const std::string& path, const std::string& bytes);
 
   platform::FileSystem& fs_;
+  // The files written, held open.
+  std::unique_ptr<TDiskFile> table_file_;
+  std::unique_ptr<TDiskFile> memo_file_;
   std::string path_;
   std::vector<Descriptor> descriptors_;
   uint32_t record_length_ = 1;  // the deletion flag

@@ -165,6 +165,7 @@ void TDbfDataSet::Close() {
   eof_ = bof_ = true;
   modified_ = false;
   record_locked_ = false;  // closing the file gives the lock back
+  replaced_memos_.clear();
   std::unique_ptr<TDbfFieldLayer> table = std::move(table_);
   table->CloseTable();
 }
@@ -224,11 +225,13 @@ void TDbfDataSet::Edit() {
   edit_record_ = record;
   state_ = TDataSetState::dsEdit;
   modified_ = false;
+  replaced_memos_.clear();
 }
 
 void TDbfDataSet::Post() {
   CheckActive();
   CheckEditing();
+  std::vector<std::pair<int, int64_t>> replaced;
   if (state_ == TDataSetState::dsInsert) {
     PostInsert();
   } else {
@@ -236,11 +239,43 @@ void TDbfDataSet::Post() {
     // record again is harmless.
     table_->ReplaceRecord(edit_record_);
     ReleaseRecordLock();
+    replaced.swap(replaced_memos_);
   }
   state_ = TDataSetState::dsBrowse;
   modified_ = false;
   has_current_ = true;
   eof_ = bof_ = false;
+  FreeReplacedMemos(replaced);
+}
+
+bool TDbfDataSet::HoldsStoredValue(int index) const {
+  if (state_ != TDataSetState::dsEdit) return false;
+  const TDbfFieldDef& def = table_->Field(index);
+  const auto stored = table_->ReadCopy().subspan(def.offset, def.length);
+  const auto current = table_->RecordBuffer().subspan(def.offset, def.length);
+  return std::equal(stored.begin(), stored.end(), current.begin());
+}
+
+void TDbfDataSet::FreeOnPost(int index, int64_t block) {
+  if (block > 0) replaced_memos_.emplace_back(index, block);
+}
+
+void TDbfDataSet::FreeReplacedMemos(const std::vector<std::pair<int, int64_t>>& replaced) {
+  for (const auto& [index, block] : replaced) {
+    // Never the blocks of a memo the posted record still names (the same
+    // block number put back by hand, or in another field).
+    bool named = false;
+    for (const auto& field : fields_) {
+      if (field->DataType() != TFieldType::ftMemo && field->DataType() != TFieldType::ftBlob)
+        continue;
+      try {
+        named = named || field->MemoBlock() == block;
+      } catch (const DbfError&) {
+        // No block number at all: it names nothing.
+      }
+    }
+    if (!named) table_->Memo().FreeMemo(block);
+  }
 }
 
 void TDbfDataSet::PostInsert() {
@@ -268,6 +303,7 @@ void TDbfDataSet::Cancel() {
   if (state_ == TDataSetState::dsEdit) ReleaseRecordLock();
   state_ = TDataSetState::dsBrowse;
   modified_ = false;
+  replaced_memos_.clear();  // the record keeps them
 }
 
 void TDbfDataSet::RestoreBuffer() {

@@ -38,6 +38,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "dbf/dbf_field.h"
@@ -119,10 +120,12 @@ class TDbfDataSet {
   void Edit();
   // Writes the record being inserted (appended at the end) or edited
   // (written over its old place). "Dataset not in edit or insert mode"
-  // outside those states.
+  // outside those states. A posted edit then gives the blocks of the memos it
+  // replaced back to the memo file; should that fail, the record stays posted
+  // and the failure is passed on (the blocks are then merely unused).
   void Post();
   // Drops the record being inserted or edited. Memo texts already assigned
-  // stay in the memo file.
+  // stay in the memo file; an edited record keeps the memos it had.
   void Cancel();
 
   void First();
@@ -156,6 +159,15 @@ class TDbfDataSet {
   void CheckEditing() const;
   // An assignment changed the record being inserted or edited.
   void MarkModified() { modified_ = true; }
+  // Memos of an edited record. The record in the file keeps pointing at its
+  // memo until the edit is posted, so a new text must not be written over
+  // that memo's blocks, nor may they be freed before: a cancelled edit, or a
+  // post that fails, would leave the record on blocks that hold another text
+  // or none. HoldsStoredValue tells whether field `index` of the record
+  // being edited still holds what the file holds; FreeOnPost has the memo
+  // at `block` that field `index` held freed once the edit is posted.
+  bool HoldsStoredValue(int index) const;
+  void FreeOnPost(int index, int64_t block);
 
  private:
   void CheckActive() const;
@@ -170,6 +182,9 @@ class TDbfDataSet {
   void RestoreBuffer();
   void ReleaseRecordLock();
   void PostInsert();
+  // Frees the memos the posted edit replaced, unless the record still
+  // refers to them.
+  void FreeReplacedMemos(const std::vector<std::pair<int, int64_t>>& replaced);
   int32_t CountVisible();
 
   platform::FileSystem& fs_;
@@ -197,6 +212,8 @@ class TDbfDataSet {
   bool modified_ = false;
   int32_t edit_record_ = 0;
   bool record_locked_ = false;
+  // Field index and first block of each memo the edit replaced.
+  std::vector<std::pair<int, int64_t>> replaced_memos_;
 };
 
 }  // namespace pharmex::dbf

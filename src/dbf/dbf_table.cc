@@ -378,14 +378,21 @@ std::unique_ptr<TMemoFile> TDbfTable::NewMemoFile() const {
 }
 
 TMemoFile& TDbfTable::Memo() {
-  if (!memo_) {
-    std::unique_ptr<TMemoFile> memo = NewMemoFile();
-    memo->SetLockProtocol(protocol_);
-    memo->SetLockRetry(memo_retry_);
-    memo->OpenMemo();
-    memo_ = std::move(memo);
-  }
+  OpenMemo(true);
   return *memo_;
+}
+
+void TDbfTable::OpenMemoAsCreated() {
+  OpenMemo(false);
+}
+
+void TDbfTable::OpenMemo(bool complete_header) {
+  if (memo_) return;
+  std::unique_ptr<TMemoFile> memo = NewMemoFile();
+  memo->SetLockProtocol(protocol_);
+  memo->SetLockRetry(memo_retry_);
+  memo->OpenMemo(complete_header);
+  memo_ = std::move(memo);
 }
 
 void TDbfTable::CloseMemo() {

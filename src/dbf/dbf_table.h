@@ -75,6 +75,11 @@ class TDbfTable : public TDiskFile {
   // with "File %s could not be found" when the memo file is missing.
   TMemoFile& Memo();
   bool MemoOpen() const { return memo_ != nullptr; }
+  // Opens the memo file now rather than on first use, and as it is: a new
+  // dBase IV memo file keeps the 24 bytes it was created with until the first
+  // memo is written. The table creator opens a new table's memo file so
+  // before its builder lets go of it. Does nothing when it is open.
+  void OpenMemoAsCreated();
   // How memo writes wait for the memo lock (given to the memo file), and
   // appends for the append lock.
   const TLockRetry& MemoLockRetry() const { return memo_retry_; }
@@ -174,6 +179,7 @@ class TDbfTable : public TDiskFile {
   void AppendLocked();
   void AfterWrite();
   std::unique_ptr<TMemoFile> NewMemoFile() const;
+  void OpenMemo(bool complete_header);
   void CloseMemo();
   void SetDeletedFlag(char flag);
 

@@ -42,6 +42,26 @@ void TDiskFile::CreateNew() {
   if (!fs_.create(path_)) raise<DbfError>("Could not create file %s", {path_});
   exists_ = true;
   OpenFile();
+  // Between the create and the opening another writer may have created the
+  // file anew and written it whole: what is there is theirs, not ours to
+  // write over.
+  bool empty = false;
+  try {
+    empty = FileSize() == 0;
+  } catch (...) {
+    CloseQuietly();
+    throw;
+  }
+  if (!empty) {
+    CloseQuietly();
+    raise<DbfError>("Could not create file %s", {path_});
+  }
+}
+
+void TDiskFile::Share() {
+  if (shared_) return;
+  if (!file_ || !file_->share()) raise<DbfError>("Access denied to file %s", {path_});
+  shared_ = true;
 }
 
 size_t TDiskFile::ReadAt(uint64_t offset, std::span<char> buffer) {

@@ -61,8 +61,17 @@ class TDiskFile {
   // Opens the existing file. Does nothing when it is already open.
   // Fails with "File %s could not be found" or "Access denied to file %s".
   void OpenFile();
-  // Replaces the file with an empty one and opens it ("Could not create file %s").
+  // Replaces the file with an empty one and opens it ("Could not create file
+  // %s", also when somebody else has created and written the file anew
+  // before it could be opened: it is then theirs).
   void CreateNew();
+  // Lets other shared openers in while still keeping out anyone who would
+  // open the file exclusively or create it anew: a new file passes from its
+  // builder to the dataset that opens it without anybody else getting hold
+  // of it. The file is shared from then on. Fails with "Access denied to
+  // file %s". Does nothing on a shared file.
+  // REQUIRES: open, no lock held.
+  void Share();
 
   // Reads up to buffer.size() bytes; returns the count, short at the end of
   // the file ("Error on Read of file %s" when the read itself fails).

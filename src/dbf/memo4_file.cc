@@ -46,9 +46,12 @@ void TMemo4File::ReadMemoHeader() {
   // A block must at least hold a memo's own header.
   if (block_size < kDb4MemoHeaderSize || block_size > memo_format::kMaxBlockSize) RaiseBad();
   SetBlockSize(block_size);
+}
+
+void TMemo4File::CompleteHeader() {
   const uint64_t size = FileSize();
-  if (size < block_size && ReadWrite()) {
-    WriteAt(size, std::vector<char>(static_cast<size_t>(block_size - size), '\0'));
+  if (size < BlockSize()) {
+    WriteAt(size, std::vector<char>(static_cast<size_t>(BlockSize() - size), '\0'));
   }
 }
 
@@ -105,6 +108,11 @@ void TMemo4File::FreeBlocks(int64_t block) {
   const Run header = ReadRun(0);
   WriteRun(static_cast<uint64_t>(block), {header.next, count});
   WriteRun(0, {static_cast<uint64_t>(block), 0});
+}
+
+void TMemo4File::FreeMemo(int64_t block) {
+  if (block <= 0) return;
+  UnderMemoLock([&] { FreeBlocks(block); });
 }
 
 uint64_t TMemo4File::TakeBlocks(uint64_t count) {

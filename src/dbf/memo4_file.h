@@ -15,7 +15,8 @@
 // file.
 //
 // As created the file holds only the 24 bytes of the header; the first
-// opening for writing extends it to one whole block.
+// opening for writing extends it to one whole block (or, opened as created,
+// the first memo written).
 #pragma once
 
 #include <cstdint>
@@ -34,8 +35,12 @@ class TMemo4File : public TMemoFile {
   // the table's base name (zero-padded), 00 00 02 01, block size 512.
   static std::string InitialHeader(std::string_view base_name);
 
+  // The memo's blocks become the head of the free chain.
+  void FreeMemo(int64_t block) override;
+
  protected:
   void ReadMemoHeader() override;
+  void CompleteHeader() override;
   Extent Locate(int64_t block) override;
   int64_t Store(int64_t old_block, std::span<const char> text) override;
 

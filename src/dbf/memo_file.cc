@@ -66,10 +66,11 @@ std::string TMemoFile::InitialHeader(std::string_view base_name) {
   return header;
 }
 
-void TMemoFile::OpenMemo() {
+void TMemoFile::OpenMemo(bool complete_header) {
   OpenFile();
   try {
     ReadMemoHeader();
+    if (complete_header && ReadWrite()) CompleteHeader();
   } catch (...) {
     CloseFile();
     throw;
@@ -146,14 +147,11 @@ void TMemoFile::LockMemo() {
   }
 }
 
-int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
-  if (text.empty() && old_block == 0) return 0;
-  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {FileName()});
+void TMemoFile::UnderMemoLock(const std::function<void()>& work) {
   const bool lock = Shared();
   if (lock) LockMemo();
-  int64_t block = 0;
   try {
-    block = Store(old_block, text);
+    work();
   } catch (...) {
     if (lock) {
       try {
@@ -165,7 +163,18 @@ int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
     throw;
   }
   if (lock) UnlockRange();
+}
+
+int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
+  if (text.empty() && old_block == 0) return 0;
+  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {FileName()});
+  int64_t block = 0;
+  UnderMemoLock([&] { block = Store(old_block, text); });
   return block;
+}
+
+void TMemoFile::FreeMemo(int64_t /*block*/) {
+  // No free list in this flavour: the blocks stay behind, unused.
 }
 
 void TMemoFile::WriteBlocks(uint64_t block, std::string_view head, std::span<const char> text,
@@ -188,6 +197,17 @@ int64_t TMemoFile::ReusableBlock(int64_t old_block, uint64_t blocks, uint64_t ov
   return 0;
 }
 
+uint64_t TMemoFile::FirstUnusedBlock() {
+  const uint64_t size = FileSize();
+  // A new file is block 0 and one 0x1A, which sits where block 1 starts: that
+  // block is still free.
+  if (size == block_size_ + 1) {
+    char mark = 0;
+    if (ReadAt(block_size_, {&mark, 1}) == 1 && mark == memo_format::kDb3TextEnd) return 1;
+  }
+  return BlockCount(size);
+}
+
 int64_t TMemoFile::Store(int64_t old_block, std::span<const char> text) {
   if (text.empty()) return 0;
   constexpr std::string_view kEnd("\x1A\x1A", 2);
@@ -199,9 +219,9 @@ int64_t TMemoFile::Store(int64_t old_block, std::span<const char> text) {
   char next[4] = {};
   const bool has_header = ReadAt(memo_format::kNextFreeOffset, next) == sizeof next;
   // Never below the blocks the file already has: a stale header must not
-  // send a memo over another one. (A new file is 513 bytes: its 0x1A sits
-  // where block 1 starts, which is free.)
-  const uint64_t end = std::max<uint64_t>(FileSize() / block_size_, 1);
+  // send a memo over another one, and a partly written last block (a memo
+  // whose writer did not pad it) counts as used.
+  const uint64_t end = std::max<uint64_t>(FirstUnusedBlock(), 1);
   const uint64_t block = std::max<uint64_t>(has_header ? format::DecodeFixed32(next) : 0, end);
   WriteBlocks(block, {}, text, kEnd);
   format::EncodeFixed32(next, static_cast<uint32_t>(block + blocks));

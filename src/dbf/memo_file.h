@@ -66,8 +66,11 @@ class TMemoFile : public TDiskFile {
   static std::string InitialHeader(std::string_view base_name);
 
   // Opens the file and reads its header ("File %s could not be found",
-  // "Access denied to file %s", "Memo record is bad in %s").
-  void OpenMemo();
+  // "Access denied to file %s", "Memo record is bad in %s"). Opened for
+  // writing, a dBase IV file whose header is shorter than a block is filled
+  // up to one, unless `complete_header` is false: it is then completed when
+  // the first memo is written.
+  void OpenMemo(bool complete_header = true);
   uint32_t BlockSize() const { return block_size_; }
 
   // The length of the memo starting at `block`; 0 for block 0.
@@ -80,6 +83,12 @@ class TMemoFile : public TDiskFile {
   // and returns its first block; 0 for an empty text, which writes no block.
   // REQUIRES: opened for writing.
   int64_t WriteMemo(int64_t old_block, std::span<const char> text);
+  // Gives the blocks of the memo at `block` back for later memos, under the
+  // memo lock like a write. Only dBase IV keeps a list of free blocks; the
+  // other flavours leave them where they are, as lost space. Nothing happens
+  // for block 0 or a block that holds no memo.
+  // REQUIRES: opened for writing, and no record refers to the memo any more.
+  virtual void FreeMemo(int64_t block);
 
   TLockProtocol LockProtocol() const { return protocol_; }
   void SetLockProtocol(TLockProtocol protocol) { protocol_ = protocol; }
@@ -95,12 +104,17 @@ class TMemoFile : public TDiskFile {
 
   // Reads the header: the block size, and what else the flavour keeps there.
   virtual void ReadMemoHeader();
+  // Fills a header shorter than the flavour's header block up to it (a file
+  // opened for writing).
+  virtual void CompleteHeader() {}
   // The text of the memo at `block` (> 0), validated against the file.
   virtual Extent Locate(int64_t block);
   // Writes `text` (the memo lock held) and returns its first block.
   virtual int64_t Store(int64_t old_block, std::span<const char> text);
 
   void SetBlockSize(uint32_t size) { block_size_ = size; }
+  // Runs `work` under the memo lock when the file is shared.
+  void UnderMemoLock(const std::function<void()>& work);
   [[noreturn]] void RaiseBad() const;
   // The offset of `block`, which must be > 0 and start inside the file.
   uint64_t CheckedStart(int64_t block);
@@ -115,6 +129,8 @@ class TMemoFile : public TDiskFile {
 
  private:
   void LockMemo();
+  // The first block after the used ones.
+  uint64_t FirstUnusedBlock();
 
   uint32_t block_size_;
   TLockProtocol protocol_ = TLockProtocol::Default;

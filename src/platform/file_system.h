@@ -57,6 +57,12 @@ class File {
   virtual bool try_lock(uint64_t offset, uint64_t length) = 0;
   // Releases a range taken by try_lock; false when the platform refuses.
   virtual bool unlock(uint64_t offset, uint64_t length) = 0;
+  // Turns an exclusive opener's claim into a shared one without letting go
+  // of the file in between: shared openers are admitted from then on, while
+  // an exclusive opener, or a create that would cut the file, is still
+  // refused. A new file can so be handed from its writer to its users with
+  // nobody else getting hold of it. False when the claim could not be kept.
+  virtual bool share() = 0;
   // Closes the file (releasing its locks and its sharing claim). Further calls
   // fail; closing twice does nothing.
   virtual void close() = 0;
@@ -122,6 +128,7 @@ class FileWrapper : public File {
     return target_->try_lock(offset, length);
   }
   bool unlock(uint64_t offset, uint64_t length) override { return target_->unlock(offset, length); }
+  bool share() override { return target_->share(); }
   void close() override { target_->close(); }
 
  protected:

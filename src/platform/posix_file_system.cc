@@ -98,6 +98,13 @@ class PosixFile final : public File {
     return set_lock(F_UNLCK, offset, length);
   }
 
+  bool share() override {
+    // flock converts the claim of this open file in place. Should another
+    // claim ever slip in while it does, the conversion fails and says so:
+    // the file is then no longer ours to hand on.
+    return fd_ >= 0 && retry_on_eintr([&] { return ::flock(fd_, LOCK_SH | LOCK_NB); }) == 0;
+  }
+
   void close() override {
     if (fd_ < 0) return;
     ::close(fd_);  // releases the flock claim and every range lock of this file

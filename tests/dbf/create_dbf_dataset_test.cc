@@ -246,6 +246,42 @@ TEST_F(CreatorTest, ATableInUseCannotBeReplaced) {
   EXPECT_EQ(Bytes(), "in use");
 }
 
+// Another writer tries to create the table and its memo file anew each time
+// the dataset opens one of them.
+class IntrudingFileSystem : public platform::FileSystemWrapper {
+ public:
+  IntrudingFileSystem() : FileSystemWrapper(platform::posix_file_system()) {}
+  std::unique_ptr<platform::File> open(std::string_view path, platform::FileAccess access,
+                                       platform::FileSharing sharing) override {
+    if (sharing == platform::FileSharing::kShared) {
+      for (const std::string& file : intruded_files)
+        intrusions.push_back(platform::posix_file_system().create(file));
+    }
+    return FileSystemWrapper::open(path, access, sharing);
+  }
+
+  std::vector<std::string> intruded_files;
+  std::vector<bool> intrusions;  // whether each attempt got through
+};
+
+TEST_F(CreatorTest, NobodyElseCanCreateTheFilesUntilTheDatasetHasThem) {
+  IntrudingFileSystem files;
+  files.intruded_files = {path_, dir_.file("ORDER.DBT")};
+  TDbfDataSet table(files);
+  table.SetTableName(path_);
+  TCreateDbfDataSet creator(files);
+  creator.SetDBFTable(&table);
+  creator.SetDBFType(TDbfTypes::DBaseIV);
+  creator.SetAutoOverwrite(true);
+  creator.SetCreateFields({"A;C;1;0", "NOTE;M;0;0"});
+  ASSERT_TRUE(creator.CreateTable());
+  EXPECT_TRUE(table.DBFObject()->MemoOpen());
+  // The table and the memo file, each tried at both openings.
+  EXPECT_EQ(files.intrusions, std::vector<bool>(4, false));
+  EXPECT_EQ(Bytes().size(), 32u * 3 + 2);
+  EXPECT_EQ(read_file(dir_.file("ORDER.DBT")).size(), 24u);
+}
+
 TEST_F(CreatorTest, AFailedWriteIsReportedAndTheTableIsNotOpened) {
   testing::FaultyFileSystem files;
   files.faults.fail_write_number = 1;

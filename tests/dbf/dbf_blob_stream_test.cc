@@ -123,6 +123,21 @@ TEST_F(MemoFieldTest, CancelLeavesTheMemoBlocksInTheFile) {
   EXPECT_EQ(Memo().substr(520, 4), "kept");
 }
 
+TEST_F(MemoFieldTest, ACancelledEditKeepsTheRecordsMemo) {
+  AppendNote(Variant::ascii("abc"));
+  // A longer text, then one that would fit the old block: neither touches it.
+  for (const std::string& text : {std::string(600, 'x'), std::string("xyz")}) {
+    data_.Edit();
+    Note().SetValue(Variant::ascii(text));
+    Note().SetValue(Variant::ascii(text + "!"));  // the edit's own memo is replaced
+    data_.Cancel();
+    EXPECT_TRUE(Note().Value() == Variant::ascii("abc")) << text;
+  }
+  Reopen();
+  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  EXPECT_EQ(Get32(Memo(), 512), 0x0008FFFFu);  // block 1 is still a memo
+}
+
 TEST_F(MemoFieldTest, AMissingMemoFileIsReportedOnFirstUse) {
   AppendNote(Variant::ascii("abc"));
   data_.Close();
@@ -184,6 +199,8 @@ class MemoWriteFaultTest : public MemoFieldTest {
     files_.faults = testing::Faults{};
     files_.faults.path_suffix = ".DBT";
   }
+  // The next test creates its files with only the memo file faulty.
+  void TearDown() override { files_.faults.path_suffix = ".DBT"; }
   void FailWrite(int n) { files_.faults.fail_write_number = files_.faults.writes + n; }
 
   static testing::FaultyFileSystem files_;
@@ -194,7 +211,7 @@ testing::FaultyFileSystem MemoWriteFaultTest::files_;
 TEST_F(MemoWriteFaultTest, AFailedMemoWriteLeavesTheBlockNumberUnchanged) {
   AppendNote(Variant::ascii("abc"));
   data_.Edit();
-  FailWrite(4);  // free the old block (2 writes), link the chain, then the text
+  FailWrite(2);  // link the chain behind the new memo, then the text
   EXPECT_THROW_MSG(Note().SetValue(Variant::ascii(std::string(600, 'x'))), DbfError,
                    "Error writing to " + memo_path_);
   EXPECT_EQ(NoteText(), "         1");
@@ -205,6 +222,20 @@ TEST_F(MemoWriteFaultTest, AFailedMemoWriteLeavesTheBlockNumberUnchanged) {
   EXPECT_THROW_MSG(Note().SetValue(Variant::ascii("abc")), DbfError,
                    "Error writing to " + memo_path_);
   EXPECT_EQ(NoteText(), "          ");
+}
+
+TEST_F(MemoWriteFaultTest, AnEditWhosePostFailsKeepsTheRecordsMemo) {
+  AppendNote(Variant::ascii("abc"));
+  files_.faults.path_suffix = "ORDER.DBF";
+  Reopen();  // the table's writes can fail now
+  data_.Edit();
+  Note().SetValue(Variant::ascii(std::string(600, 'x')));
+  FailWrite(1);
+  EXPECT_THROW_MSG(data_.Post(), DbfError, "Error writing to " + dir_.file("ORDER.DBF"));
+  data_.Cancel();
+  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  Reopen();
+  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
 }
 
 // The stream on its own: positions, partial reads, overwriting.

@@ -105,6 +105,44 @@ TEST_F(DiskFileTest, CreateNewRefusesAFileInUse) {
   EXPECT_EQ(read_file(path_), "abcdef");
 }
 
+// Another writer creates the file anew and writes it whole between our
+// create and our opening.
+class OvertakenFileSystem : public platform::FileSystemWrapper {
+ public:
+  OvertakenFileSystem() : FileSystemWrapper(platform::posix_file_system()) {}
+  bool create(std::string_view path) override {
+    const bool created = target().create(path);
+    write_file(std::string(path), "theirs");
+    return created;
+  }
+};
+
+TEST_F(DiskFileTest, CreateNewLeavesAFileAnotherWriterFilledMeanwhile) {
+  OvertakenFileSystem files;
+  TDiskFile creator(path_, false, true, files);
+  EXPECT_THROW_MSG(creator.CreateNew(), DbfError, "Could not create file " + path_);
+  EXPECT_FALSE(creator.IsOpen());
+  EXPECT_EQ(read_file(path_), "theirs");
+}
+
+TEST_F(DiskFileTest, ShareLetsSharedOpenersInAndKeepsCreatorsOut) {
+  TDiskFile writer(path_, false, true);
+  writer.OpenFile();
+  writer.Share();
+  EXPECT_TRUE(writer.Shared());
+  TDiskFile reader(path_, true, false);
+  reader.OpenFile();
+  TDiskFile creator(path_, false, true);
+  EXPECT_THROW_MSG(creator.CreateNew(), DbfError, "Could not create file " + path_);
+
+  testing::FaultyFileSystem files;
+  files.faults.fail_op = testing::FileOp::kShare;
+  files.faults.fail_op_number = 1;
+  TDiskFile refused(dir_.file("NEW.DBF"), false, true, files);
+  refused.CreateNew();
+  EXPECT_THROW_MSG(refused.Share(), DbfError, "Access denied to file " + dir_.file("NEW.DBF"));
+}
+
 TEST_F(DiskFileTest, TruncateNeedsFullAccess) {
   TDiskFile shared(path_, true, true);
   shared.OpenFile();

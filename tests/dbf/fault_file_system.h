@@ -2,7 +2,7 @@
 // test switches on: writes that stop after a few bytes, the n-th write
 // failing, a failing flush or unlock, or, more generally, the n-th operation
 // of one kind (open, create, read, write, size, flush, truncate, lock,
-// unlock, rename) failing once or from then on (a full disk). Built on the
+// unlock, rename, share) failing once or from then on (a full disk). Built on the
 // delegating wrappers, so it overrides only what it changes. With
 // `path_suffix` set only the files whose path ends with it are faulty (and
 // only their operations are counted).
@@ -31,13 +31,15 @@ enum class FileOp {
   kTruncate,
   kLock,
   kUnlock,
-  kRename
+  kRename,
+  kShare
 };
-inline constexpr size_t kFileOpCount = 10;
+inline constexpr size_t kFileOpCount = 11;
 
 inline const char* file_op_name(FileOp op) {
   static constexpr std::array<const char*, kFileOpCount> kNames = {
-      "open", "create", "read", "write", "size", "flush", "truncate", "lock", "unlock", "rename"};
+      "open",     "create", "read",   "write",  "size", "flush",
+      "truncate", "lock",   "unlock", "rename", "share"};
   return kNames[static_cast<size_t>(op)];
 }
 
@@ -106,6 +108,7 @@ class FaultyFile : public platform::FileWrapper {
     const bool fail = faults_.hit(FileOp::kUnlock, path_) || faults_.fail_unlock;
     return !fail && FileWrapper::unlock(offset, length);
   }
+  bool share() override { return !faults_.hit(FileOp::kShare, path_) && FileWrapper::share(); }
 
  private:
   Faults& faults_;

@@ -73,6 +73,17 @@ TEST_F(PosixFileSystemTest, SharedOpenersAdmitEachOtherButNotAnExclusiveOne) {
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kExclusive), nullptr);
 }
 
+TEST_F(PosixFileSystemTest, ASharedClaimAdmitsSharedOpenersButNoCreate) {
+  auto writer = Open(FileAccess::kReadWrite, FileSharing::kExclusive);
+  ASSERT_NE(writer, nullptr);
+  EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kShared), nullptr);
+  ASSERT_TRUE(writer->share());
+  EXPECT_NE(Open(FileAccess::kReadWrite, FileSharing::kShared), nullptr);
+  EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kExclusive), nullptr);
+  EXPECT_FALSE(posix_file_system().create(path_));
+  EXPECT_EQ(read_file(path_), "0123456789");
+}
+
 TEST_F(PosixFileSystemTest, RangeLocksConflictBetweenTwoOpenFilesOfOneProcess) {
   auto first = Open(FileAccess::kReadWrite, FileSharing::kShared);
   auto second = Open(FileAccess::kReadWrite, FileSharing::kShared);

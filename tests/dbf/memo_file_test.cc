@@ -68,14 +68,34 @@ TEST_F(MemoFileTest, ARewrittenMemoStaysWhenItsBlocksSufficeAndMovesOtherwise) {
   EXPECT_EQ(memo_.WriteMemo(3, std::string()), 0);
 }
 
-TEST_F(MemoFileTest, AStaleHeaderNeverSendsAMemoOverAnother) {
+// A 700-character memo in blocks 1-2, the file then left by another writer
+// at `size` bytes with a header that still names block 1 as free.
+struct StaleHeaderCase {
+  const char* label;
+  size_t size;
+};
+
+class StaleHeaderTest : public MemoFileTest,
+                        public ::testing::WithParamInterface<StaleHeaderCase> {};
+
+TEST_P(StaleHeaderTest, NeverSendsAMemoOverAnother) {
   ASSERT_EQ(memo_.WriteMemo(0, std::string(700, 'a')), 1);
   std::string bytes = Bytes();
+  bytes.resize(GetParam().size);
   Put32(bytes, 0, 1);
   write_file(path_, bytes);
   EXPECT_EQ(memo_.WriteMemo(0, std::string_view("b")), 3);
   EXPECT_EQ(memo_.ReadMemo(1), std::string(700, 'a'));
+  EXPECT_EQ(memo_.ReadMemo(3), "b");
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, StaleHeaderTest,
+                         ::testing::Values(StaleHeaderCase{"PaddedToItsBlocks", 3 * 512},
+                                           // The memo's end marks are its last bytes.
+                                           StaleHeaderCase{"NotPadded", 512 + 700 + 2}),
+                         [](const ::testing::TestParamInfo<StaleHeaderCase>& info) {
+                           return info.param.label;
+                         });
 
 TEST_F(MemoFileTest, ATextWithoutEndMarkStopsAtTheEndOfTheFileOrTheScanLimit) {
   std::string bytes = Bytes();

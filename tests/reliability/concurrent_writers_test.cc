@@ -1,7 +1,9 @@
 // Several real processes appending to one shared table at once, with memos,
 // while another process walks it: every record lands exactly once and whole,
 // the header counts them all, no two memos share a block, and the reader
-// never sees half a record. Exclusive opening keeps everybody else out.
+// never sees half a record. Exclusive opening keeps everybody else out. Two
+// processes creating one new table at the same moment never end up writing
+// into one table together.
 //
 // The sizes are small for the test suite; PHARMEX_WRITERS and
 // PHARMEX_RECORDS_PER_WRITER raise them (scripts/reliability-figures.sh),
@@ -9,11 +11,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,17 +66,37 @@ uint32_t le32(const std::string& bytes, size_t at) {
   return value;
 }
 
+// Creates the test table at `path` as an export does (dBase IV, replacing
+// what is there) and leaves `table` open on it.
+void create_table(dbf::TDbfDataSet& table, const std::string& path) {
+  table.SetTableName(path);
+  dbf::TCreateDbfDataSet creator;
+  creator.SetDBFTable(&table);
+  creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
+  creator.SetAutoOverwrite(true);
+  creator.SetCreateFields({"WRITER;N;4;0", "SEQ;N;8;0", "NAME;C;40;0", "NOTE;M;0;0"});
+  if (!creator.CreateTable()) throw Error("the table was not created");
+}
+
+// Every memo's blocks, from the block number in its record and the length
+// word of its memo header: no block belongs to two memos.
+void expect_memos_apart(const TableImage& image, const std::string& memo_path) {
+  const std::string memo = read_file(memo_path);
+  std::set<uint32_t> used;
+  for (const std::string& record : image.records) {
+    const uint32_t block = std::stoul(record.substr(1 + 4 + 8 + 40, 10));
+    const uint32_t blocks = (le32(memo, block * 512 + 4) + 511) / 512;
+    for (uint32_t b = block; b < block + blocks; ++b) {
+      EXPECT_TRUE(used.insert(b).second) << "block " << b << " is shared";
+    }
+  }
+}
+
 class ConcurrentWritersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dbf::TDbfDataSet table;
-    table.SetTableName(path_);
-    dbf::TCreateDbfDataSet creator;
-    creator.SetDBFTable(&table);
-    creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
-    creator.SetAutoOverwrite(true);
-    creator.SetCreateFields({"WRITER;N;4;0", "SEQ;N;8;0", "NAME;C;40;0", "NOTE;M;0;0"});
-    ASSERT_TRUE(creator.CreateTable());
+    ASSERT_NO_THROW(create_table(table, path_));
   }
 
   // One writer process: `records` appends through its own shared dataset.
@@ -80,6 +104,38 @@ class ConcurrentWritersTest : public ::testing::Test {
     dbf::TDbfDataSet table;
     table.SetTableName(path_);
     table.Open();
+    append_records(table, writer, records);
+    table.Close();
+  }
+
+  // One exporting process: creates `path`, appends `records` records and,
+  // while it still holds the table, reads it back: it must hold exactly
+  // those records, whole.
+  static void export_records(const std::string& path, int writer, int records) {
+    dbf::TDbfDataSet table;
+    create_table(table, path);
+    append_records(table, writer, records);
+    const std::string wrong = not_whole(read_table_image(path), writer, records);
+    if (!wrong.empty()) throw Error("writer " + std::to_string(writer) + ": " + wrong);
+    table.Close();
+  }
+
+  // "" when the table holds exactly `writer`'s `records` records, whole.
+  static std::string not_whole(const TableImage& image, int writer, int records) {
+    if (image.record_count != records || image.header_count != static_cast<uint32_t>(records))
+      return std::to_string(image.record_count) + " records, header " +
+             std::to_string(image.header_count);
+    for (int s = 0; s < records; ++s) {
+      const auto& values = image.values[static_cast<size_t>(s)];
+      if (std::stoi(values[0]) != writer || std::stoi(values[1]) != s ||
+          values[2] != name_of(writer, s) || values[3] != memo_of(writer, s)) {
+        return "record " + std::to_string(s + 1) + " is " + values[0] + "/" + values[1];
+      }
+    }
+    return "";
+  }
+
+  static void append_records(dbf::TDbfDataSet& table, int writer, int records) {
     dbf::TDbfField& who = table.FieldByName("WRITER");
     dbf::TDbfField& seq = table.FieldByName("SEQ");
     dbf::TDbfField& name = table.FieldByName("NAME");
@@ -92,7 +148,6 @@ class ConcurrentWritersTest : public ::testing::Test {
       note.SetValue(utf8(memo_of(writer, s)));
       table.Post();
     }
-    table.Close();
   }
 
   // The reader process: walks the table from the start, over and over, until
@@ -165,17 +220,7 @@ TEST_F(ConcurrentWritersTest, EveryAppendLandsOnceAndWholeWhileAReaderWalks) {
   for (const auto& [key, times] : landed)
     EXPECT_EQ(times, 1) << key.first << "/" << key.second;
 
-  // Every memo's blocks, from the block number in its record and the length
-  // word of its memo header: no block belongs to two memos.
-  const std::string memo = read_file(dir_.file("SHARED.DBT"));
-  std::set<uint32_t> used;
-  for (const std::string& record : image.records) {
-    const uint32_t block = std::stoul(record.substr(1 + 4 + 8 + 40, 10));
-    const uint32_t blocks = (le32(memo, block * 512 + 4) + 511) / 512;
-    for (uint32_t b = block; b < block + blocks; ++b) {
-      EXPECT_TRUE(used.insert(b).second) << "block " << b << " is shared";
-    }
-  }
+  expect_memos_apart(image, dir_.file("SHARED.DBT"));
 
   long passes = 0, seen = 0;
   std::sscanf(read_file(report).c_str(), "%ld %ld", &passes, &seen);
@@ -221,6 +266,64 @@ TEST_F(ConcurrentWritersTest, AnExclusiveOpenerKeepsOtherProcessesOut) {
   EXPECT_EQ(wait_for(holder), "");
   mine.Open();  // alone again
   EXPECT_TRUE(mine.Active());
+}
+
+TEST_F(ConcurrentWritersTest, TwoExportsCreatingOneTableAtOnceNeverMerge) {
+  // The second exporter starts a little later each trial, and each tries
+  // again at once when it is refused, like a user who will not give up: the
+  // trials so come back in whatever moment the other leaves open between
+  // creating its files and opening them.
+  const int trials = setting("PHARMEX_CREATE_RACES", 40);
+  const int records = 3;
+  const std::string target = dir_.file("RACE.DBF");
+  long refusals = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    std::filesystem::remove(target);
+    std::filesystem::remove(dir_.file("RACE.DBT"));
+    auto log_of = [&](int w) { return dir_.file("refusals" + std::to_string(w)); };
+    StartGate gate;
+    std::vector<pid_t> exporters;
+    for (int w = 1; w <= 2; ++w) {
+      exporters.push_back(spawn([&, w] {
+        gate.wait();
+        if (w == 2) ::usleep(static_cast<useconds_t>(trial % 20 * 20));
+        std::string refused;
+        for (int attempt = 0;; ++attempt) {
+          try {
+            export_records(target, w, records);
+            break;
+          } catch (const Error& e) {
+            if (attempt == 100000) throw;
+            refused += std::string(e.what()) + "\n";
+          }
+        }
+        write_file(log_of(w), refused);
+      }));
+    }
+    gate.release();
+    for (pid_t exporter : exporters)
+      ASSERT_EQ(wait_for(exporter), "");
+    // Refused plainly, naming the table the exporter could not have.
+    for (int w = 1; w <= 2; ++w) {
+      std::istringstream log(read_file(log_of(w)));
+      for (std::string message; std::getline(log, message); ++refusals) {
+        ASSERT_TRUE(message == "Could not create file " + target ||
+                    message == "Access denied to file " + target)
+            << message;
+      }
+    }
+
+    // Each exporter found its own records whole before letting go of the
+    // table; what is left is those of the one that came last.
+    const TableImage image = read_table_image(target);
+    ASSERT_FALSE(image.values.empty());
+    EXPECT_EQ(not_whole(image, std::stoi(image.values[0][0]), records), "");
+    expect_memos_apart(image, dir_.file("RACE.DBT"));
+    if (HasFailure()) return;
+  }
+  std::printf("figures: %d races to create one table, %ld refusals, no table merged\n", trials,
+              refusals);
 }
 
 }  // namespace

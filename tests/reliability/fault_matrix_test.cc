@@ -1,6 +1,7 @@
 // Every layout run with a failure at each of its file operations in turn:
 // the n-th open, create, read, write (whole or short), size query, flush,
-// lock, unlock or rename fails, for every n the layout's clean run performs.
+// lock, unlock, rename or share fails, for every n the layout's clean run
+// performs.
 //
 // Each faulty run must:
 //   - fail with the message of the operation that failed (a refused lock is
@@ -65,9 +66,9 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 
 const std::vector<Fault>& all_faults() {
   static const std::vector<Fault> faults = {
-      {FileOp::kOpen},        {FileOp::kCreate}, {FileOp::kRead},    {FileOp::kWrite},
-      {FileOp::kWrite, true}, {FileOp::kSize},   {FileOp::kSync},    {FileOp::kLock},
-      {FileOp::kUnlock},      {FileOp::kRename}, {FileOp::kTruncate}};
+      {FileOp::kOpen},        {FileOp::kCreate}, {FileOp::kRead},     {FileOp::kWrite},
+      {FileOp::kWrite, true}, {FileOp::kSize},   {FileOp::kSync},     {FileOp::kLock},
+      {FileOp::kUnlock},      {FileOp::kRename}, {FileOp::kTruncate}, {FileOp::kShare}};
   return faults;
 }
 
@@ -91,6 +92,7 @@ std::string expected_message(LayoutKind kind, FileOp op, const std::string& file
   }
   switch (op) {
     case FileOp::kOpen:
+    case FileOp::kShare:
       return "Access denied to file " + file;
     case FileOp::kCreate:
       return "Could not create file " + file;
