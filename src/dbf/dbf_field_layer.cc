@@ -272,10 +272,14 @@ void TDbfFieldLayer::PutBinary(int field, double value) {
       break;
     case 'T':
       if (value != 0) {
+        // The day is stored as a 32-bit Julian day number: a date beyond it
+        // cannot be written (and must not wrap into another date).
         const double day = std::floor(value);
+        const double julian = day + kJulianDayOfDateZero;
+        if (julian < -2147483648.0 || julian > 2147483647.0)
+          RaiseTooBig(def, format_general(value, '.'));
         const double ms = std::round((value - day) * kMillisecondsPerDay);
-        format::EncodeFixed32(
-            bytes, static_cast<uint32_t>(static_cast<int64_t>(day + kJulianDayOfDateZero)));
+        format::EncodeFixed32(bytes, static_cast<uint32_t>(static_cast<int32_t>(julian)));
         format::EncodeFixed32(bytes + 4, static_cast<uint32_t>(static_cast<int64_t>(ms)));
       }
       break;

@@ -322,6 +322,7 @@ TEST_F(FieldLayerTest, VisualFoxBinaryFieldsReadAndBlank) {
   EXPECT_EQ(table.GetFieldText(5), "   ");
   EXPECT_THROW_MSG(table.PutNumber(1, 3e9), DbfError,
                    "numeric value too big in field I - 3000000000");
+  EXPECT_THROW_MSG(table.PutNumber(3, 1e300), DbfError, "numeric value too big in field T - 1E300");
 }
 
 TEST_F(FieldLayerTest, BinaryLettersOutsideVisualFoxTablesAreNotNumbers) {
