@@ -5,6 +5,7 @@ set(PHARMEX_TEST_platform_SOURCES
   headless_shell_form_test.cc
   paths_test.cc
   regional_settings_test.cc
+  service_test.cc
   settings_store_contract_test.cc
   text_codec_test.cc
   toolkit_file_name_test.cc

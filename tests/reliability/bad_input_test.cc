@@ -288,7 +288,7 @@ TEST_P(BadPathTest, AReadOnlyTarget) {
   }
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   ReadOnlyFiles files("/" + subject().file_name);  // for root as well
-  platform::ScopedFileSystem scope(files);
+  Service<platform::FileSystem>::Scoped scope(files);
   const std::string failure = run(subject(), path);
   EXPECT_EQ(failure, expected(GetParam().read_only, path));
   if (exports()) {
@@ -354,7 +354,7 @@ TEST_F(BadInputTest, AFullDiskFailsTheExportAndKeepsWhatWasWritten) {
       files.faults.short_write_bytes = 5;
       std::string failure;
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         failure = run(subject, path);
       }
       if (files.faults.injected == 0) break;  // the disk never filled

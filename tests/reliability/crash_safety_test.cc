@@ -160,7 +160,7 @@ class CrashSafetyTest : public host::testing::DialogTest,
   }
 
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
   platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
 };
 

@@ -165,7 +165,7 @@ class FaultMatrixTest : public host::testing::DialogTest,
         files.faults.short_write_bytes = fault().short_write ? 3 : 0;
       }
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         try {
           layout().routine(holder, target());
         } catch (const Error& e) {
@@ -274,7 +274,7 @@ class FaultMatrixTest : public host::testing::DialogTest,
 
   // The table's header as the engine writes it bears this moment.
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
   platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
   std::string clean_bytes_;
   TableImage clean_image_;
