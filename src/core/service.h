@@ -1,22 +1,24 @@
 // Service<T>: the process's current T, for the few things the library keeps
 // once per process (the clock, the file system, the toolkit, the settings
-// store and the text codec), and a scoped override for tests and tools.
+// store, the regional settings and the text codec), and a scoped override for
+// tests and tools.
 //
 // Every service is held by a shared pointer in one slot per T:
 //   - current() returns the slot's service, making the default when the slot
 //     is empty; a caller's copy of the pointer keeps its service alive even
 //     when the slot is replaced meanwhile.
 //   - current_ref() is the same service by reference, read without a lock for
-//     the paths that ask for it once per value (the text codec): the
-//     reference is good while the service stays in place.
+//     the paths that ask for it once per value (the text codec, the settings
+//     behind a conversion): the reference is good while the service stays in
+//     place.
 //   - set() replaces it; null empties the slot, so that the default is made
 //     anew when next asked for.
 //   - Scoped replaces it for one scope and puts the previous one back after,
 //     whatever was set in between; nested scopes unwind in order.
 // An interface (a polymorphic T) may also be lent by reference: the object
-// then must outlive its use. A value (a code-page pair) is copied in; such a
-// service is held as Service<const T>, so that nobody changes the process's
-// value in place.
+// then must outlive its use. A value (regional settings, a code-page pair) is
+// copied in; such a service is held as Service<const T>, so that nobody
+// changes the process's value in place.
 //
 // The default of each service is Service<T>::make_default(), declared beside
 // the service's type and defined in the platform's one defaults source

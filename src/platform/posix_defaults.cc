@@ -1,11 +1,13 @@
 // The defaults of the process-wide services on a POSIX system: the one place
 // that chooses them (core/service.h). A port lists its own defaults source
 // instead of this one.
+#include "core/regional_settings.h"
 #include "core/service.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
 #include "platform/file_system.h"
 #include "platform/headless_toolkit.h"
+#include "platform/locale_settings.h"
 #include "platform/settings_store.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
@@ -34,6 +36,11 @@ std::shared_ptr<platform::Toolkit> Service<platform::Toolkit>::make_default() {
 template <>
 std::shared_ptr<platform::SettingsStore> Service<platform::SettingsStore>::make_default() {
   return std::make_shared<platform::FileSettingsStore>(platform::FileSettingsStore::default_root());
+}
+
+template <>
+std::shared_ptr<const RegionalSettings> Service<const RegionalSettings>::make_default() {
+  return std::make_shared<const RegionalSettings>(platform::regional_settings_from_environment());
 }
 
 // The Windows code pages of the Russian pharmacies these files serve: ANSI

@@ -4,10 +4,12 @@
 
 #include <memory>
 
+#include "core/regional_settings.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
 #include "platform/file_system.h"
 #include "platform/headless_toolkit.h"
+#include "platform/locale_settings.h"
 #include "platform/memory_settings_store.h"
 #include "platform/scoped_env.h"
 #include "platform/settings_store.h"
@@ -71,6 +73,18 @@ struct Slot<SettingsStore> {
 };
 
 template <>
+struct Slot<const RegionalSettings> {
+  static std::shared_ptr<const RegionalSettings> make(int n) {
+    return std::make_shared<const RegionalSettings>(
+        RegionalSettings{n == 1 ? '.' : '/', "yyyy-MM-dd", "HH:mm:ss"});
+  }
+  static bool is_default(const RegionalSettings& settings) {
+    return settings == regional_settings_from_environment();
+  }
+  static bool same(const RegionalSettings& a, const RegionalSettings& b) { return a == b; }
+};
+
+template <>
 struct Slot<const TextCodec> {
   static std::shared_ptr<const TextCodec> make(int n) {
     return std::make_shared<const TextCodec>(n == 1 ? 1252 : 1250, 850);
@@ -97,7 +111,8 @@ class ServiceTest : public ::testing::Test {
   const std::shared_ptr<T> second_ = Slot<T>::make(2);
 };
 
-using Services = ::testing::Types<Clock, FileSystem, Toolkit, SettingsStore, const TextCodec>;
+using Services = ::testing::Types<Clock, FileSystem, Toolkit, SettingsStore, const RegionalSettings,
+                                  const TextCodec>;
 TYPED_TEST_SUITE(ServiceTest, Services);
 
 TYPED_TEST(ServiceTest, NestedScopesRestoreThePreviousServiceInOrder) {

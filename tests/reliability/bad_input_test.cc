@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
 #include "export/djinal_table.h"
@@ -27,7 +28,6 @@
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
 #include "platform/paths.h"
-#include "platform/regional_settings.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
 
@@ -115,7 +115,7 @@ class BadInputTest : public host::testing::DialogTest {
     return memhost::write_csv(holder.lines_dataset().get());
   }
 
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string lines_;
 };
 
