@@ -227,10 +227,10 @@ void waybill_seeds() {
   auto toolkit = std::make_shared<platform::HeadlessToolkit>();
   auto registry = std::make_shared<platform::MemorySettingsStore>();
   registry->create_key(platform::kHostSettingsKey);
-  platform::ScopedToolkit toolkit_scope(toolkit);
-  platform::ScopedSettingsStore registry_scope(registry);
+  Service<platform::Toolkit>::Scoped toolkit_scope(toolkit);
+  Service<platform::SettingsStore>::Scoped registry_scope(registry);
   MemoryFileSystem files;
-  platform::ScopedFileSystem files_scope(files);
+  Service<platform::FileSystem>::Scoped files_scope(files);
   const struct {
     const char* name;
     host::Routine routine;

@@ -54,8 +54,8 @@ struct Host {
       std::make_shared<platform::HeadlessToolkit>();
   std::shared_ptr<platform::MemorySettingsStore> registry =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedToolkit toolkit_scope{toolkit};
-  platform::ScopedSettingsStore registry_scope{registry};
+  Service<platform::Toolkit>::Scoped toolkit_scope{toolkit};
+  Service<platform::SettingsStore>::Scoped registry_scope{registry};
 };
 
 constexpr host::Routine kReaders[] = {importing::dbf4_order_reader,
@@ -65,7 +65,7 @@ constexpr host::Routine kReaders[] = {importing::dbf4_order_reader,
 void import(size_t reader, std::string_view order_file) {
   MemoryFileSystem files;
   files.add("/fuzz/ORDER.DBF", order_file);
-  platform::ScopedFileSystem scope(files);
+  Service<platform::FileSystem>::Scoped scope(files);
   const bool unico = reader == 2;
   auto form = host::TShellOpenSaveForm::create(*platform::toolkit());
   host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);

@@ -3,5 +3,6 @@ set(PHARMEX_core_SOURCES
   date_time.cc
   error.cc
   number_format.cc
+  regional_settings.cc
   variant.cc
 )

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/regional_settings.h"
 #include "export/waybill_amounts.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
@@ -191,7 +191,7 @@ void write_djinal_table(TableRun& run, WaybillLines& waybill) {
   run.create(field_specifications());
   // Host values are combined, and the table's fields convert them, by the
   // process-wide settings.
-  const RegionalSettings settings = platform::regional_settings();
+  const RegionalSettings settings = regional_settings();
   const Columns columns(waybill);
   const Fields fields(run.table());
   host::HostDataSet& lines = waybill.lines();

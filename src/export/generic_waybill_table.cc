@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "core/regional_settings.h"
 #include "export/generic_table_export.h"
 #include "export/waybill_lines.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
@@ -52,7 +52,7 @@ void generic_waybill_routine(host::TShellOpenSaveForm& form, const std::string& 
     table.describe(waybill.headers());
     table.describe(waybill.lines());
     table.write(run, waybill.lines(),
-                [&waybill] { return waybill.current_line_passes(platform::regional_settings()); });
+                [&waybill] { return waybill.current_line_passes(regional_settings()); });
   });
 }
 

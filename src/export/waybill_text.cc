@@ -1,8 +1,8 @@
 #include "export/waybill_text.h"
 
+#include "core/regional_settings.h"
 #include "export/text_numbers.h"
 #include "export/waybill_amounts.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
@@ -83,7 +83,7 @@ void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
 }
 
 RegionalSettings text_layout_settings() {
-  RegionalSettings settings = platform::regional_settings();
+  RegionalSettings settings = regional_settings();
   settings.decimal_separator = '.';
   return settings;
 }

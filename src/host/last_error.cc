@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
+#include "core/regional_settings.h"
 #include "pharmex/pharmex.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -57,7 +57,7 @@ PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) noexcept {
 PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
     const char* decimal_separator, const char* short_date_pattern) noexcept {
   try {
-    pharmex::platform::RegionalSettings settings = pharmex::platform::regional_settings();
+    pharmex::RegionalSettings settings = pharmex::regional_settings();
     if (decimal_separator != nullptr) {
       // One character: in UTF-8 a character the rule can accept is one byte.
       std::string_view separator(decimal_separator);
@@ -68,7 +68,7 @@ PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
     // UTF-8 and in the ANSI code page the pattern is held in.
     if (short_date_pattern != nullptr) settings.short_date_pattern = short_date_pattern;
     if (!settings.valid()) return -1;
-    pharmex::platform::set_regional_settings(settings);
+    pharmex::Service<const pharmex::RegionalSettings>::set(settings);
     return 0;
   } catch (...) {
     return -1;

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "core/error.h"
-#include "platform/regional_settings.h"
+#include "core/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::memhost {
@@ -79,7 +79,7 @@ void MemoryDataSet::add_row(std::vector<Variant> values) {
     raise<Error>("A row of %d values for %d columns",
                  {static_cast<int64_t>(values.size()), static_cast<int64_t>(columns_.size())});
   }
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = convert_for_column(values[i], columns_[i].type, settings);
   rows_.push_back(std::move(values));
@@ -166,7 +166,7 @@ bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
                  {static_cast<int64_t>(key_columns.size()), static_cast<int64_t>(keys.size())});
   }
   discard_pending();
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < keys.size(); ++i) {
     std::optional<Variant> key_value =
         key_for_column(keys[i], columns_[key_columns[i]].type, settings);
@@ -220,7 +220,7 @@ void MemoryDataSet::reindex(size_t row, const std::vector<Variant>* before) {
 
 bool MemoryDataSet::row_matches(size_t row, const std::vector<size_t>& columns,
                                 const std::vector<Variant>& keys) const {
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < columns.size(); ++i) {
     const Variant& stored = rows_[row][columns[i]];
     try {
@@ -267,8 +267,7 @@ Variant MemoryDataSet::current_value(size_t column) const {
 
 void MemoryDataSet::set_current_value(size_t column, const Variant& value) {
   if (state_ == State::Browse) not_editing();
-  pending_[column] =
-      convert_for_column(value, columns_[column].type, platform::regional_settings());
+  pending_[column] = convert_for_column(value, columns_[column].type, regional_settings());
 }
 
 }  // namespace pharmex::memhost

@@ -2,7 +2,6 @@
 
 #include <sys/time.h>
 
-#include <atomic>
 #include <ctime>
 
 namespace pharmex::platform {
@@ -29,28 +28,15 @@ class SystemClock final : public Clock {
   }
 };
 
-std::atomic<const Clock*>& current_slot() {
-  static std::atomic<const Clock*> slot{nullptr};
-  return slot;
-}
-
 }  // namespace
 
-const Clock& system_clock() {
-  static const SystemClock instance;
+Clock& system_clock() {
+  static SystemClock instance;
   return instance;
 }
 
 const Clock& clock() {
-  const Clock* current = current_slot().load(std::memory_order_acquire);
-  return current != nullptr ? *current : system_clock();
-}
-
-ScopedClock::ScopedClock(const Clock& replacement)
-    : saved_(current_slot().exchange(&replacement, std::memory_order_acq_rel)) {}
-
-ScopedClock::~ScopedClock() {
-  current_slot().store(saved_, std::memory_order_release);
+  return Service<Clock>::current_ref();
 }
 
 }  // namespace pharmex::platform

@@ -11,7 +11,8 @@
 // to its own names (the POSIX backend to UTF-8 with native_path).
 //
 // Not thread-safe per file: one File is used by one thread. The process-wide
-// accessor may be read from any thread but is replaced only by tests.
+// file system is Service<FileSystem> (core/service.h): any thread may read it;
+// tests replace it.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,8 @@
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "core/service.h"
 
 namespace pharmex::platform {
 
@@ -94,21 +97,10 @@ class FileSystem {
 // The real files of this system.
 FileSystem& posix_file_system();
 
-// The file system the engine uses; posix_file_system() unless replaced.
+// The file system the engine uses: Service<FileSystem>'s current one (the
+// platform's real files unless replaced). The reference is good while the
+// file system stays in place.
 FileSystem& file_system();
-
-// Replaces the process-wide file system for one scope (tests), restoring the
-// previous one after. The replacement must outlive the scope.
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem& replacement);
-  ~ScopedFileSystem();
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-
- private:
-  FileSystem* saved_;
-};
 
 // Delegates every call to a wrapped file; override what a test double changes.
 class FileWrapper : public File {
@@ -163,3 +155,11 @@ class FileSystemWrapper : public FileSystem {
 };
 
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's real files.
+template <>
+std::shared_ptr<platform::FileSystem> Service<platform::FileSystem>::make_default();
+
+}  // namespace pharmex

@@ -12,10 +12,15 @@ set(PHARMEX_platform_SOURCES
   headless_toolkit.cc
   memory_settings_store.cc
   paths.cc
-  posix_file_system.cc
-  regional_settings.cc
   settings_store.cc
   text_codec.cc
   toolkit.cc
   toolkit_file_name.cc
+)
+# The POSIX backend: the services' defaults, the real files and the locale's
+# regional settings. A port lists its own backend instead.
+list(APPEND PHARMEX_platform_SOURCES
+  locale_settings.cc
+  posix_defaults.cc
+  posix_file_system.cc
 )

@@ -4,5 +4,6 @@ set(PHARMEX_TEST_core_SOURCES
   error_test.cc
   fixed_point_oracle_test.cc
   number_format_test.cc
+  regional_settings_test.cc
   variant_test.cc
 )

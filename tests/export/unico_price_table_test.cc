@@ -100,7 +100,7 @@ struct PackSizeCase {
 class UnicoPackSizeTest : public ::testing::TestWithParam<PackSizeCase> {
  protected:
   // Text is read with the regional decimal separator.
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_P(UnicoPackSizeTest, Converts) {

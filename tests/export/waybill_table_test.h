@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/regional_settings.h"
 #include "host/dialog_test_support.h"
 #include "host/document_kind.h"
-#include "platform/regional_settings.h"
 #include "testing/test_support.h"
 #include "waybill_fixture.h"
 
@@ -129,7 +129,7 @@ class WaybillTableTest : public host::testing::DialogTest {
   size_t record_length_;
   // The Russian settings: a comma as decimal separator, which numbers in the
   // table never show.
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::unique_ptr<platform::ShellForm> form_;
   std::string path_ = root() + "/waybill.dbf";
 };

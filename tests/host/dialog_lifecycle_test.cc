@@ -311,7 +311,8 @@ TEST_F(DialogLifecycleTest, TheEarlyStoreDoesNotFailWithoutTheHostsKey) {
   DocumentKind kind = test_kind();
   kind.stores_folder_before_run = true;
   HeadlessShellForm& form = open(kind);
-  platform::ScopedSettingsStore keyless(std::make_shared<platform::MemorySettingsStore>());
+  Service<platform::SettingsStore>::Scoped keyless(
+      std::make_shared<platform::MemorySettingsStore>());
   form.press_enter();
   EXPECT_EQ(probe().runs.size(), 1u);
   EXPECT_TRUE(toolkit().message_boxes().empty());

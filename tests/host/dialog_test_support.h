@@ -76,8 +76,8 @@ class DialogTest : public ::testing::Test {
   std::string root_;
   std::shared_ptr<platform::HeadlessToolkit> toolkit_;
   std::shared_ptr<platform::MemorySettingsStore> registry_;
-  std::optional<platform::ScopedToolkit> toolkit_scope_;
-  std::optional<platform::ScopedSettingsStore> registry_scope_;
+  std::optional<Service<platform::Toolkit>::Scoped> toolkit_scope_;
+  std::optional<Service<platform::SettingsStore>::Scoped> registry_scope_;
 };
 
 }  // namespace pharmex::host::testing

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/regional_settings.h"
 #include "host/dialog_test_support.h"
 #include "host/remembered_folder.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -275,8 +275,8 @@ TEST_F(EntryPointTest, EachDialogHasItsOwnObject) {
 }
 
 TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
-  const platform::RegionalSettings kStart{',', "dd.MM.yyyy", "H:mm:ss"};
-  platform::ScopedRegionalSettings restore(kStart);
+  const RegionalSettings kStart{',', "dd.MM.yyyy", "H:mm:ss"};
+  Service<const RegionalSettings>::Scoped restore(kStart);
   // Refused, each leaving both settings as they were.
   for (auto [separator, pattern] : std::vector<std::pair<const char*, const char*>>{
            {"12", nullptr},
@@ -287,12 +287,11 @@ TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
            {nullptr, "dd.MM"}}) {
     SCOPED_TRACE(std::string(separator ? separator : "-") + " " + (pattern ? pattern : "-"));
     EXPECT_EQ(pharmex_set_regional_settings(separator, pattern), -1);
-    EXPECT_EQ(platform::regional_settings(), kStart);
+    EXPECT_EQ(regional_settings(), kStart);
   }
   EXPECT_EQ(pharmex_set_regional_settings(".", nullptr), 0);
   EXPECT_EQ(pharmex_set_regional_settings(nullptr, "yyyy-MM-dd"), 0);
-  EXPECT_EQ(platform::regional_settings(),
-            (platform::RegionalSettings{'.', "yyyy-MM-dd", kStart.long_time_pattern}));
+  EXPECT_EQ(regional_settings(), (RegionalSettings{'.', "yyyy-MM-dd", kStart.long_time_pattern}));
 }
 
 }  // namespace

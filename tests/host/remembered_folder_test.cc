@@ -14,7 +14,7 @@ namespace {
 
 using platform::kHostSettingsKey;
 using platform::MemorySettingsStore;
-using platform::ScopedSettingsStore;
+using ScopedSettingsStore = Service<platform::SettingsStore>::Scoped;
 
 struct FolderCase {
   std::string path;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
 #include "export/djinal_table.h"
@@ -27,7 +28,6 @@
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
 #include "platform/paths.h"
-#include "platform/regional_settings.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
 
@@ -115,7 +115,7 @@ class BadInputTest : public host::testing::DialogTest {
     return memhost::write_csv(holder.lines_dataset().get());
   }
 
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string lines_;
 };
 
@@ -288,7 +288,7 @@ TEST_P(BadPathTest, AReadOnlyTarget) {
   }
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   ReadOnlyFiles files("/" + subject().file_name);  // for root as well
-  platform::ScopedFileSystem scope(files);
+  Service<platform::FileSystem>::Scoped scope(files);
   const std::string failure = run(subject(), path);
   EXPECT_EQ(failure, expected(GetParam().read_only, path));
   if (exports()) {
@@ -354,7 +354,7 @@ TEST_F(BadInputTest, AFullDiskFailsTheExportAndKeepsWhatWasWritten) {
       files.faults.short_write_bytes = 5;
       std::string failure;
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         failure = run(subject, path);
       }
       if (files.faults.injected == 0) break;  // the disk never filled

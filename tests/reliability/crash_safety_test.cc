@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/create_dbf_dataset.h"
 #include "dbf/dbf_dataset.h"
 #include "export/generic_waybill_table.h"
@@ -29,7 +30,6 @@
 #include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/clock.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "reliability/child_process.h"
 #include "reliability/layouts.h"
@@ -160,8 +160,8 @@ class CrashSafetyTest : public host::testing::DialogTest,
   }
 
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_P(CrashSafetyTest, AKilledWriterLeavesASoundTable) {

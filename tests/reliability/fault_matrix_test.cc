@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
 #include "host/dialog_test_support.h"
@@ -36,7 +37,6 @@
 #include "memhost/memory_dataset.h"
 #include "memhost/memory_field.h"
 #include "platform/clock.h"
-#include "platform/regional_settings.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
 
@@ -165,7 +165,7 @@ class FaultMatrixTest : public host::testing::DialogTest,
         files.faults.short_write_bytes = fault().short_write ? 3 : 0;
       }
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         try {
           layout().routine(holder, target());
         } catch (const Error& e) {
@@ -274,8 +274,8 @@ class FaultMatrixTest : public host::testing::DialogTest,
 
   // The table's header as the engine writes it bears this moment.
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string clean_bytes_;
   TableImage clean_image_;
   size_t clean_image_header_ = 0;

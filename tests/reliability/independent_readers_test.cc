@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "core/date_time.h"
+#include "core/regional_settings.h"
 #include "dbf/dbf_dataset.h"
 #include "dbf/dbf_field_layer.h"
 #include "host/dialog_test_support.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "reliability/layouts.h"
 
@@ -115,7 +115,7 @@ class PeerTest : public host::testing::DialogTest {
     return lines_of(read_file(out));
   }
 
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 class IndependentReadersTest : public PeerTest, public ::testing::WithParamInterface<Layout> {

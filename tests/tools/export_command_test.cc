@@ -36,7 +36,7 @@ class ExportCommandTest : public ::testing::Test {
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedSettingsStore registry_scope_{registry_};
+  Service<platform::SettingsStore>::Scoped registry_scope_{registry_};
 };
 
 TEST_F(ExportCommandTest, ExportsTheExampleWaybillToAFolder) {

@@ -48,7 +48,7 @@ class ImportCommandTest : public ::testing::Test {
   std::string merged_ = dir_.file("merged.csv");
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedSettingsStore registry_scope_{registry_};
+  Service<platform::SettingsStore>::Scoped registry_scope_{registry_};
 };
 
 struct ExampleCase {

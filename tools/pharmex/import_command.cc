@@ -9,11 +9,11 @@
 
 #include "cli_host.h"
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "core/variant.h"
 #include "memhost/csv_writer.h"
 #include "pharmex/pharmex.h"
 #include "platform/paths.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::cli {
 
@@ -62,7 +62,7 @@ class LineChanges {
   size_t raised(const memhost::MemoryDataSet& lines) const {
     size_t count = 0;
     for (size_t row = 0; row < before_.size(); ++row) {
-      if (compare(before_[row], lines.value(row, *quantity_), platform::regional_settings()) !=
+      if (compare(before_[row], lines.value(row, *quantity_), regional_settings()) !=
           Ordering::Equal) {
         ++count;
       }
