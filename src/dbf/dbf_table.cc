@@ -6,6 +6,7 @@
 #include <limits>
 #include <thread>
 
+#include "core/cleanup.h"
 #include "core/error.h"
 #include "dbf/fox_memo_file.h"
 #include "dbf/memo4_file.h"
@@ -333,33 +334,19 @@ void TDbfTable::WriteHeader() {
 
 void TDbfTable::CloseTable() {
   if (!IsOpen()) return;
-  try {
-    if (header_pending_ && ReadWrite()) {
-      wholly_locked_ = false;  // closing gives the lock back: write now
-      if (Shared()) RefreshHeader();
-      WriteHeader();
-    }
-  } catch (...) {
-    try {
-      CloseFile();
-    } catch (...) {
-      // The header failure is the one to report.
-    }
-    throw;
-  }
-  header_pending_ = false;
-  wholly_locked_ = false;
-  try {
-    CloseMemo();
-  } catch (...) {
-    try {
-      CloseFile();
-    } catch (...) {
-      // The memo failure is the one to report.
-    }
-    throw;
-  }
-  CloseFile();
+  // The memo file and the table file are closed also when the header could
+  // not be written: the header failure is the one reported.
+  run_then_clean_up(
+      [this] {
+        if (header_pending_ && ReadWrite()) {
+          wholly_locked_ = false;  // closing gives the lock back: write now
+          if (Shared()) RefreshHeader();
+          WriteHeader();
+        }
+        header_pending_ = false;
+        wholly_locked_ = false;
+      },
+      [this] { CloseMemo(); }, [this] { CloseFile(); });
 }
 
 std::unique_ptr<TMemoFile> TDbfTable::NewMemoFile() const {

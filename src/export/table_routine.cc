@@ -1,7 +1,6 @@
 #include "export/table_routine.h"
 
-#include <exception>
-
+#include "core/cleanup.h"
 #include "dbf/create_dbf_dataset.h"
 #include "host/remembered_folder.h"
 
@@ -20,35 +19,19 @@ void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body) {
   form.notify_start();
-  std::exception_ptr failure;
-  auto keep_first = [&failure] {
-    if (!failure) failure = std::current_exception();
-  };
-  {
-    dbf::TDbfDataSet table;
-    try {
-      table.SetTableName(path);
-      table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-      TableRun run(form, table);
-      body(run);
-    } catch (...) {
-      keep_first();
-    }
-    try {
-      table.Close();
-    } catch (...) {
-      keep_first();
-    }
-  }
-  if (!folder_value.empty()) {
-    try {
-      host::remember_folder_of(folder_value, path);
-    } catch (...) {
-      keep_first();
-    }
-  }
-  form.notify_finish();
-  if (failure) std::rethrow_exception(failure);
+  dbf::TDbfDataSet table;
+  run_then_clean_up(
+      [&] {
+        table.SetTableName(path);
+        table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
+        TableRun run(form, table);
+        body(run);
+      },
+      [&] { table.Close(); },
+      [&] {
+        if (!folder_value.empty()) host::remember_folder_of(folder_value, path);
+      },
+      [&] { form.notify_finish(); });
 }
 
 }  // namespace pharmex::exporting

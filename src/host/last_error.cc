@@ -1,9 +1,8 @@
 #include "host/last_error.h"
 
-#include <exception>
-#include <new>
 #include <string>
 
+#include "core/error.h"
 #include "core/regional_settings.h"
 #include "pharmex/pharmex.h"
 #include "platform/text_codec.h"
@@ -34,13 +33,9 @@ const char* last_error_utf8() noexcept {
 
 void record_current_exception() noexcept {
   try {
-    throw;
-  } catch (const std::bad_alloc&) {
-    set_last_error("Out of memory");
-  } catch (const std::exception& e) {
-    set_last_error(e.what());
+    set_last_error(current_exception_message());
   } catch (...) {
-    set_last_error("Unknown failure");
+    set_last_error("Out of memory");
   }
 }
 

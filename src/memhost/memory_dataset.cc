@@ -1,7 +1,5 @@
 #include "memhost/memory_dataset.h"
 
-#include <exception>
-#include <new>
 #include <utility>
 
 #include "core/error.h"
@@ -109,14 +107,8 @@ void MemoryDataSet::record_failure() noexcept {
       throw;
     } catch (const PlannedFailureError& e) {
       message = e.message;
-    } catch (const Error& e) {
-      message = platform::text_codec().ansi_to_utf8(e.what());
-    } catch (const std::bad_alloc&) {
-      message = "Out of memory";
-    } catch (const std::exception& e) {
-      message = e.what();
     } catch (...) {
-      message = "Unknown failure";
+      message = platform::text_codec().ansi_to_utf8(current_exception_message());
     }
     failures_.push_back(message);
     pharmex_report_host_failure(message.c_str());

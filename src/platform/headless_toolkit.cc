@@ -4,10 +4,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <exception>
-#include <new>
 #include <stdexcept>
 
+#include "core/error.h"
 #include "platform/paths.h"
 
 namespace pharmex::platform {
@@ -108,12 +107,8 @@ void HeadlessToolkit::dispatch(const std::function<void()>& event) noexcept {
   ++event_depth_;
   try {
     event();
-  } catch (const std::bad_alloc&) {
-    show_error("Out of memory");
-  } catch (const std::exception& e) {
-    show_error(e.what());
   } catch (...) {
-    show_error("Unknown failure");
+    show_error(current_exception_message());
   }
   if (--event_depth_ == 0) destroy_released_forms();
 }

@@ -1,5 +1,6 @@
 set(PHARMEX_TEST_core_SOURCES
   abi_variant_test.cc
+  cleanup_test.cc
   date_time_test.cc
   error_test.cc
   fixed_point_oracle_test.cc
