@@ -3,6 +3,7 @@ set(PHARMEX_host_SOURCES
   dialogless_run.cc
   document_kinds.cc
   entry_points.cc
+  field_name_rule.cc
   host_dataset.cc
   host_failure.cc
   host_field.cc

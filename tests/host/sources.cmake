@@ -3,6 +3,7 @@ set(PHARMEX_TEST_host_SOURCES
   dialog_test_support.cc
   dialogless_run_test.cc
   entry_points_test.cc
+  field_name_rule_test.cc
   host_dataset_test.cc
   host_failure_test.cc
   host_ref_test.cc
