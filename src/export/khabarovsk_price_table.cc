@@ -28,9 +28,9 @@ constexpr std::array<FixedAssignment, 9> kAssignments = {{
 
 }  // namespace
 
-void khabarovsk_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "", [&form](TableRun& run) {
-    host::HostDataSet prices(form.main_dataset());
+void khabarovsk_price_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "", [&context](TableRun& run) {
+    host::HostDataSet prices(context.main_dataset());
     write_fixed_table(run, prices, {kFields, kAssignments});
   });
 }

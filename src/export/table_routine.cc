@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "dbf/create_dbf_dataset.h"
-#include "host/remembered_folder.h"
 
 namespace pharmex::exporting {
 
@@ -16,10 +15,10 @@ void TableRun::create(std::vector<std::string> field_specifications) {
   creator.CreateTable();
 }
 
-void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
+void run_table_routine(host::RunContext& context, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body) {
-  form.notify_start();
+  context.notify_start();
   std::exception_ptr failure;
   auto keep_first = [&failure] {
     if (!failure) failure = std::current_exception();
@@ -29,7 +28,7 @@ void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
     try {
       table.SetTableName(path);
       table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-      TableRun run(form, table);
+      TableRun run(context, table);
       body(run);
     } catch (...) {
       keep_first();
@@ -42,12 +41,12 @@ void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
   }
   if (!folder_value.empty()) {
     try {
-      host::remember_folder_of(folder_value, path);
+      context.folders().remember_folder_of(folder_value, path);
     } catch (...) {
       keep_first();
     }
   }
-  form.notify_finish();
+  context.notify_finish();
   if (failure) std::rethrow_exception(failure);
 }
 

@@ -6,7 +6,6 @@
 #include "core/variant.h"
 #include "host/host_dataset.h"
 #include "host/layout_dispatcher.h"
-#include "host/remembered_folder.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
@@ -34,7 +33,7 @@ void fill_file_types(platform::ShellForm& form, const DocumentKind& kind) {
 }
 
 // Everything between creating the dialog object and showing it.
-void prepare(const DocumentKind& kind, const DialogData& data, TShellOpenSaveForm& dialog) {
+void prepare(const DocumentKind& kind, const RunContext& context, TShellOpenSaveForm& dialog) {
   platform::ShellForm& form = dialog.form();
   dialog.install_handlers(std::make_shared<const DocumentKind>(kind));
   if (platform::Handler changed = form.edtFileName().on_change()) changed();
@@ -46,37 +45,33 @@ void prepare(const DocumentKind& kind, const DialogData& data, TShellOpenSaveFor
   form.btnPlace0().set_caption(ansi("Мои последние документы"));
   fill_file_types(form, kind);
 
-  dialog.set_datasets(data.first, data.main, data.lines);
-  dialog.set_callbacks(data.callbacks);
+  // The dialog's own copy: the window, datasets, callbacks and folders its
+  // routine will get.
+  dialog.set_context(context);
   form.set_icon("MAINICON");
 
-  form.edtFileName().set_text(propose_file_name(kind, dialog));
-  form.set_initial_folder(read_remembered_folder(kind.folder_value));
+  form.edtFileName().set_text(propose_file_name(kind, context.main_dataset()));
+  form.set_initial_folder(context.folders().read(kind.folder_value));
 }
 
 }  // namespace
 
-void open_dialog(const DocumentKind& kind, DialogData data) {
+void open_dialog(const DocumentKind& kind, const RunContext& context) {
   std::shared_ptr<platform::Toolkit> toolkit = platform::toolkit();
-  platform::ActiveWindowScope active_window(*toolkit, data.window);
+  platform::ActiveWindowScope active_window(*toolkit, context.window());
 
   std::unique_ptr<platform::ShellForm> form = TShellOpenSaveForm::create(*toolkit);
   TShellOpenSaveForm& dialog = TShellOpenSaveForm::of(*form);
-  dialog.set_window(data.window);
-  toolkit->enable_window(data.window, false);
+  toolkit->enable_window(context.window(), false);
   try {
-    prepare(kind, data, dialog);
+    prepare(kind, context, dialog);
     toolkit->show_modeless(std::move(form));
   } catch (...) {
     // Nothing may stay behind: the unshown dialog goes with `form`, and the
     // host must not be left with a window nobody enables again.
-    toolkit->enable_window(data.window, true);
+    toolkit->enable_window(context.window(), true);
     throw;
   }
-}
-
-std::string propose_file_name(const DocumentKind& kind, const TShellOpenSaveForm& form) {
-  return propose_file_name(kind, form.main_dataset());
 }
 
 std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main) {

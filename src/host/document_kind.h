@@ -12,13 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "host/run_context.h"
+
 namespace pharmex::host {
-
-class TShellOpenSaveForm;
-
-// One layout's export or import: the dialog object (window handle, callbacks,
-// datasets) and the full target or source path. Failures are raised.
-using Routine = void (*)(TShellOpenSaveForm& form, const std::string& path);
 
 // How a dialog proposes a file name. The name is one file-name component
 // whatever "native_id" holds: a waybill or order number comes from the host's

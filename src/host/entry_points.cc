@@ -10,16 +10,28 @@
 #include "host/document_kinds.h"
 #include "host/host_ref.h"
 #include "host/last_error.h"
+#include "host/run_context.h"
 #include "pharmex/pharmex.h"
 
 namespace {
 
 using pharmex::host::Callbacks;
-using pharmex::host::DialogData;
 using pharmex::host::HostRef;
+using pharmex::host::RunContext;
 
 HostRef<IDataSet> ref(IDataSet* dataset) {
   return HostRef<IDataSet>::retain(dataset);
+}
+
+// The run context of an entry call, holding the entry's own reference on
+// each dataset given.
+RunContext context_for(PxWindow window, IDataSet* first, IDataSet* main, IDataSet* lines,
+                       const Callbacks& callbacks) {
+  RunContext context;
+  context.set_window(window);
+  context.set_callbacks(callbacks);
+  context.set_datasets(ref(first), ref(main), ref(lines));
+  return context;
 }
 
 // The dialog-less entry points take paths as zero-terminated ANSI text; a
@@ -35,8 +47,9 @@ PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* su
                                                    PxStartCallback start,
                                                    PxFinishCallback finish) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{window, nullptr, ref(suppliers), nullptr, Callbacks{progress, start, finish}};
-    pharmex::host::open_dialog(pharmex::host::supplier_kind(), std::move(data));
+    RunContext context =
+        context_for(window, nullptr, suppliers, nullptr, Callbacks{progress, start, finish});
+    pharmex::host::open_dialog(pharmex::host::supplier_kind(), context);
   });
 }
 
@@ -44,17 +57,17 @@ PX_EXTERN_C PX_API void PX_STDCALL price_export(PxWindow window, IDataSet* price
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{window, nullptr, ref(prices), nullptr, Callbacks{progress, start, finish}};
-    pharmex::host::open_dialog(pharmex::host::price_kind(), std::move(data));
+    RunContext context =
+        context_for(window, nullptr, prices, nullptr, Callbacks{progress, start, finish});
+    pharmex::host::open_dialog(pharmex::host::price_kind(), context);
   });
 }
 
 PX_EXTERN_C PX_API void PX_STDCALL price_export_to_file(IDataSet* prices,
                                                         const char* path) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{0, nullptr, ref(prices), nullptr, Callbacks{}};
-    pharmex::host::run_without_dialog(pharmex::host::price_kind(), std::move(data), 0,
-                                      path_text(path));
+    RunContext context = context_for(0, nullptr, prices, nullptr, Callbacks{});
+    pharmex::host::run_without_dialog(pharmex::host::price_kind(), context, 0, path_text(path));
   });
 }
 
@@ -62,8 +75,9 @@ PX_EXTERN_C PX_API void PX_STDCALL order_export(PxWindow window, IDataSet* heade
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{window, nullptr, ref(headers), ref(lines), Callbacks{progress, start, finish}};
-    pharmex::host::open_dialog(pharmex::host::order_kind(), std::move(data));
+    RunContext context =
+        context_for(window, nullptr, headers, lines, Callbacks{progress, start, finish});
+    pharmex::host::open_dialog(pharmex::host::order_kind(), context);
   });
 }
 
@@ -72,19 +86,21 @@ PX_EXTERN_C PX_API void PX_STDCALL waybill_export(PxWindow window, IDataSet* hea
                                                   PxStartCallback start,
                                                   PxFinishCallback finish) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{window, nullptr, ref(headers), ref(lines), Callbacks{progress, start, finish}};
-    pharmex::host::open_dialog(pharmex::host::waybill_kind(), std::move(data));
+    RunContext context =
+        context_for(window, nullptr, headers, lines, Callbacks{progress, start, finish});
+    pharmex::host::open_dialog(pharmex::host::waybill_kind(), context);
   });
 }
 
-// The window handle is not read: the holder has no window.
+// The window handle is not read: a run without a dialog has window 0.
 PX_EXTERN_C PX_API void PX_STDCALL
 waybill_export_ToPath(PxWindow /*window*/, IDataSet* headers, IDataSet* lines,
                       PxProgressCallback progress, PxStartCallback start, PxFinishCallback finish,
                       const char* folder, int32_t file_type) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{0, nullptr, ref(headers), ref(lines), Callbacks{progress, start, finish}};
-    pharmex::host::run_in_folder(pharmex::host::waybill_kind(), std::move(data), path_text(folder),
+    RunContext context =
+        context_for(0, nullptr, headers, lines, Callbacks{progress, start, finish});
+    pharmex::host::run_in_folder(pharmex::host::waybill_kind(), context, path_text(folder),
                                  file_type);
   });
 }
@@ -94,9 +110,9 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import(PxWindow window, IDataSet* price
                                                 PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{window, ref(prices), ref(second), ref(lines),
-                    Callbacks{progress, start, finish}};
-    pharmex::host::open_dialog(pharmex::host::order_import_kind(), std::move(data));
+    RunContext context =
+        context_for(window, prices, second, lines, Callbacks{progress, start, finish});
+    pharmex::host::open_dialog(pharmex::host::order_import_kind(), context);
   });
 }
 
@@ -104,8 +120,8 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDat
                                                           IDataSet* lines,
                                                           const char* path) noexcept {
   pharmex::host::run_at_boundary([&] {
-    DialogData data{0, ref(prices), ref(second), ref(lines), Callbacks{}};
-    pharmex::host::run_without_dialog(pharmex::host::order_import_kind(), std::move(data), 0,
+    RunContext context = context_for(0, prices, second, lines, Callbacks{});
+    pharmex::host::run_without_dialog(pharmex::host::order_import_kind(), context, 0,
                                       path_text(path));
   });
 }

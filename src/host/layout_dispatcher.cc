@@ -1,7 +1,7 @@
 #include "host/layout_dispatcher.h"
 
-#include "host/shell_open_save_form.h"
 #include "platform/paths.h"
+#include "platform/toolkit.h"
 
 namespace pharmex::host {
 
@@ -16,13 +16,13 @@ std::string with_type_extension(std::string_view path, std::string_view mask) {
   return out;
 }
 
-std::string dispatch_layout(const DocumentKind& kind, TShellOpenSaveForm& form) {
-  platform::ShellForm& shell = form.form();
-  int index = shell.cbxFileTypes().item_index();
+std::string dispatch_layout(const DocumentKind& kind, int index, std::string_view chosen,
+                            RunContext& context) {
   Routine routine = kind.routine(index);
   if (routine == nullptr) return std::string();
-  std::string path = with_type_extension(shell.file_name(), shell.cbxFileTypes().entry(index).mask);
-  routine(form, path);
+  std::string path = with_type_extension(
+      chosen, platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask);
+  routine(context, path);
   return path;
 }
 

@@ -10,6 +10,7 @@ set(PHARMEX_host_SOURCES
   last_error.cc
   layout_dispatcher.cc
   progress_reporter.cc
-  remembered_folder.cc
+  remembered_folders.cc
+  run_context.cc
   shell_open_save_form.cc
 )

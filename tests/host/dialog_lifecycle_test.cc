@@ -39,7 +39,7 @@ class DialogLifecycleTest : public DialogTest {
   // Opens the test kind's dialog for data_, remembering root() as its folder.
   HeadlessShellForm& open(const DocumentKind& kind = test_kind()) {
     registry().write_string(platform::kHostSettingsKey, "test_export_path", root());
-    open_dialog(kind, DialogData{kHost, nullptr, data_, nullptr, testing::recording_callbacks()});
+    open_dialog(kind, entry_context(data_, nullptr, testing::recording_callbacks()));
     return dialog();
   }
 
@@ -72,9 +72,9 @@ TEST_F(DialogLifecycleTest, PreparationSetsUpTheDialogAndDisablesTheHostWindow) 
   EXPECT_FALSE(toolkit().window_enabled(kHost));
 
   TShellOpenSaveForm& dialog = TShellOpenSaveForm::of(form);
-  EXPECT_EQ(dialog.window(), kHost);
-  EXPECT_EQ(dialog.main_dataset().get(), data_.get());
-  EXPECT_FALSE(dialog.first_dataset());
+  EXPECT_EQ(dialog.context().window(), kHost);
+  EXPECT_EQ(dialog.context().main_dataset().get(), data_.get());
+  EXPECT_FALSE(dialog.context().first_dataset());
   EXPECT_EQ(data_->ref_count(), 2u) << "the dialog's reference; the entry's own is dropped";
   EXPECT_EQ(dialog.state(), State::kOpen);
   EXPECT_TRUE(host_events().empty());
@@ -127,8 +127,8 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
   State during = State::kOpen;
   bool disabled_during = false;
   std::string cwd_during;
-  probe().inside = [&](TShellOpenSaveForm& form) {
-    during = form.state();
+  probe().inside = [&](RunContext&) {
+    during = dialog_object().state();
     disabled_during = !toolkit().window_enabled(kHost);
     cwd_during = platform::current_directory();
   };
@@ -266,7 +266,7 @@ TEST_F(DialogLifecycleTest, InstalledHandlersCallTheOnesTheyReplacedFirst) {
     form.btnCancel().set_on_click([&] { calls.push_back("cancel"); });
     form.btnOpen().set_on_click([&] { calls.push_back("open"); });
   });
-  probe().inside = [&](TShellOpenSaveForm&) { calls.push_back("routine"); };
+  probe().inside = [&](RunContext&) { calls.push_back("routine"); };
   HeadlessShellForm& form = open();
   EXPECT_EQ(calls, (std::vector<std::string>{"change", "change"}))
       << "run once while preparing, then for the proposed name";
@@ -289,7 +289,7 @@ TEST_F(DialogLifecycleTest, WithoutARememberedFolderTheDialogOpensWhereTheLastOn
   EXPECT_EQ(platform::current_directory(), parent);
 
   registry().delete_value(platform::kHostSettingsKey, "test_export_path");
-  open_dialog(test_kind(), DialogData{kHost, nullptr, data_, nullptr, {}});
+  open_dialog(test_kind(), entry_context(data_));
   EXPECT_EQ(dialog().folder(), parent);
 }
 
@@ -297,7 +297,7 @@ TEST_F(DialogLifecycleTest, TheOrderDialogStoresTheChosenFolderBeforeItsRoutine)
   DocumentKind kind = test_kind();
   kind.stores_folder_before_run = true;
   std::string during;
-  probe().inside = [&](TShellOpenSaveForm&) {
+  probe().inside = [&](RunContext&) {
     during = registry().read_string(platform::kHostSettingsKey, "test_export_path");
   };
   std::filesystem::create_directory(root() + "/out");
@@ -320,8 +320,8 @@ TEST_F(DialogLifecycleTest, TheEarlyStoreDoesNotFailWithoutTheHostsKey) {
 
 TEST_F(DialogLifecycleTest, ARememberedFolderOfTheWrongTypeFailsThePreparationCleanly) {
   registry().write_dword(platform::kHostSettingsKey, "test_export_path", 7);
-  EXPECT_THROW_MSG(open_dialog(test_kind(), DialogData{kHost, nullptr, data_, nullptr, {}}),
-                   SettingsError, "Invalid data type for 'test_export_path'");
+  EXPECT_THROW_MSG(open_dialog(test_kind(), entry_context(data_)), SettingsError,
+                   "Invalid data type for 'test_export_path'");
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(toolkit().active_window_answer(), 0u);
@@ -333,8 +333,7 @@ TEST_F(DialogLifecycleTest, AHostFailingWhileTheNameIsProposedFailsThePreparatio
   headers->fail_call(memhost::Operation::Value, 1, "Connection lost");
   DocumentKind kind = test_kind();
   kind.proposed_name = {"order", "order_", true};
-  EXPECT_THROW_MSG(open_dialog(kind, DialogData{kHost, nullptr, headers, data_, {}}), Error,
-                   "Connection lost");
+  EXPECT_THROW_MSG(open_dialog(kind, entry_context(headers, data_)), Error, "Connection lost");
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(headers->ref_count(), 1u);

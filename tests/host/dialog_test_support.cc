@@ -1,7 +1,5 @@
 #include "host/dialog_test_support.h"
 
-#include <filesystem>
-
 #include "core/error.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_field.h"
@@ -11,51 +9,30 @@ namespace pharmex::host::testing {
 
 namespace {
 
-void PX_STDCALL record_start(PxWindow window) {
-  host_events().push_back("start " + std::to_string(window));
-}
-
-void PX_STDCALL record_progress(PxWindow window, int32_t percent) {
-  host_events().push_back("progress " + std::to_string(window) + " " + std::to_string(percent));
-}
-
-void PX_STDCALL record_finish(PxWindow window) {
-  host_events().push_back("finish " + std::to_string(window));
-}
-
-void run_test_routine(int index, TShellOpenSaveForm& form, const std::string& path) {
-  form.notify_start();
+void run_test_routine(int index, RunContext& context, const std::string& path) {
+  context.notify_start();
   probe().runs.push_back(std::to_string(index) + " " + path);
   if (probe().writes) {
     pharmex::testing::write_file(platform::native_path(platform::expand_file_name(path)), "");
   }
-  if (probe().inside) probe().inside(form);
+  if (probe().inside) probe().inside(context);
   if (!probe().failure.empty()) {
-    form.notify_finish();
+    context.notify_finish();
     throw Error(probe().failure);
   }
-  form.notify_progress(100);
-  form.notify_finish();
+  context.notify_progress(100);
+  context.notify_finish();
 }
 
-void routine0(TShellOpenSaveForm& form, const std::string& path) {
-  run_test_routine(0, form, path);
+void routine0(RunContext& context, const std::string& path) {
+  run_test_routine(0, context, path);
 }
 
-void routine1(TShellOpenSaveForm& form, const std::string& path) {
-  run_test_routine(1, form, path);
+void routine1(RunContext& context, const std::string& path) {
+  run_test_routine(1, context, path);
 }
 
 }  // namespace
-
-std::vector<std::string>& host_events() {
-  static std::vector<std::string> events;
-  return events;
-}
-
-Callbacks recording_callbacks() {
-  return {record_progress, record_start, record_finish};
-}
 
 RoutineProbe& probe() {
   static RoutineProbe instance;
@@ -73,27 +50,26 @@ DocumentKind test_kind() {
   return kind;
 }
 
-DialogTest::DialogTest()
-    : datasets_before_(memhost::MemoryDataSet::live_count()),
-      fields_before_(memhost::MemoryField::live_count()),
-      root_(std::filesystem::canonical(dir_.path()).string()),
-      toolkit_(std::make_shared<platform::HeadlessToolkit>()),
-      registry_(std::make_shared<platform::MemorySettingsStore>()) {
-  host_events().clear();
+DialogTest::DialogTest() : toolkit_(std::make_shared<platform::HeadlessToolkit>()) {
   probe() = RoutineProbe();
-  registry_->create_key(platform::kHostSettingsKey);
   toolkit_scope_.emplace(toolkit_);
-  registry_scope_.emplace(registry_);
 }
 
 void DialogTest::TearDown() {
   // Forms still open go with the toolkit, releasing what they hold.
-  registry_scope_.reset();
   toolkit_scope_.reset();
   toolkit_.reset();
   probe() = RoutineProbe();
-  EXPECT_EQ(memhost::MemoryDataSet::live_count(), datasets_before_) << "a dataset was kept";
-  EXPECT_EQ(memhost::MemoryField::live_count(), fields_before_) << "a field was kept";
+  RunTest::TearDown();
+}
+
+RunContext DialogTest::entry_context(HostRef<IDataSet> main, HostRef<IDataSet> lines,
+                                     const Callbacks& callbacks) {
+  RunContext context;
+  context.set_window(kHost);
+  context.set_callbacks(callbacks);
+  context.set_datasets(nullptr, std::move(main), std::move(lines));
+  return context;
 }
 
 platform::HeadlessShellForm& DialogTest::dialog() {

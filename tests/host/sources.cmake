@@ -9,5 +9,6 @@ set(PHARMEX_TEST_host_SOURCES
   host_ref_test.cc
   layout_dispatcher_test.cc
   progress_reporter_test.cc
-  remembered_folder_test.cc
+  run_test_support.cc
+  remembered_folders_test.cc
 )

@@ -155,10 +155,10 @@ int export_waybill(Arguments& args, Io& io) {
   // The run behind waybill_export_ToPath, which tells the path it wrote: the
   // tool prints the library's name for the file rather than building its own.
   // A failure is raised, and run_export reports it.
-  host::DialogData data{
-      0, nullptr, host::HostRef<IDataSet>(headers), host::HostRef<IDataSet>(lines),
-      host::Callbacks{RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish}};
-  std::string target = host::run_in_folder(host::waybill_kind(), std::move(data), folder, index);
+  host::RunContext context;
+  context.set_callbacks({RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish});
+  context.set_datasets(nullptr, headers, lines);
+  std::string target = host::run_in_folder(host::waybill_kind(), context, folder, index);
   io.out << utf8_text(target) << '\n';
   return kDone;
 }
