@@ -2,12 +2,12 @@
 
 #include <ostream>
 
+#include "app/dialog_preparation.h"
+#include "app/dialogless_run.h"
+#include "app/document_kinds.h"
+#include "app/layout_dispatcher.h"
 #include "cli_host.h"
 #include "core/error.h"
-#include "host/dialog_preparation.h"
-#include "host/dialogless_run.h"
-#include "host/document_kinds.h"
-#include "host/layout_dispatcher.h"
 #include "pharmex/pharmex.h"
 #include "platform/paths.h"
 #include "platform/toolkit.h"
@@ -55,7 +55,7 @@ int layout_index(Arguments& args, const LayoutName (&names)[N]) {
 }
 
 // The file-type mask of a kind's entry ("*.dbf").
-std::string type_mask(const host::DocumentKind& kind, int index) {
+std::string type_mask(const app::DocumentKind& kind, int index) {
   return platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask;
 }
 
@@ -69,11 +69,11 @@ void prepare_run(Io& io) {
 // Answers the dialog an entry point opened with `out` and the file type, and
 // prints the file written (the dialog adds the type's extension to a name
 // without one).
-int answer_and_report(Io& io, const host::DocumentKind& kind, const std::string& out, int index) {
+int answer_and_report(Io& io, const app::DocumentKind& kind, const std::string& out, int index) {
   std::string target = platform::expand_file_name(ansi_path(out));
   int code = answer_open_dialog(io, target, index);
   if (code == kDone)
-    io.out << utf8_text(host::with_type_extension(target, type_mask(kind, index))) << '\n';
+    io.out << utf8_text(app::with_type_extension(target, type_mask(kind, index))) << '\n';
   return code;
 }
 
@@ -85,7 +85,7 @@ int export_supplier(Arguments& args, Io& io) {
   prepare_run(io);
   supplier_export(kToolWindow, suppliers.get(), RunCallbacks::progress, RunCallbacks::start,
                   RunCallbacks::finish);
-  return answer_and_report(io, host::supplier_kind(), out, 0);
+  return answer_and_report(io, app::supplier_kind(), out, 0);
 }
 
 int export_order(Arguments& args, Io& io) {
@@ -98,7 +98,7 @@ int export_order(Arguments& args, Io& io) {
   prepare_run(io);
   order_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress, RunCallbacks::start,
                RunCallbacks::finish);
-  return answer_and_report(io, host::order_kind(), out, 0);
+  return answer_and_report(io, app::order_kind(), out, 0);
 }
 
 // price_export_to_file: the generic layout, on the path as given (the table
@@ -126,7 +126,7 @@ int export_price(Arguments& args, Io& io) {
   if (no_dialog) return export_price_without_dialog(io, prices, out);
   price_export(kToolWindow, prices.get(), RunCallbacks::progress, RunCallbacks::start,
                RunCallbacks::finish);
-  return answer_and_report(io, host::price_kind(), out, index);
+  return answer_and_report(io, app::price_kind(), out, index);
 }
 
 int export_waybill(Arguments& args, Io& io) {
@@ -144,7 +144,7 @@ int export_waybill(Arguments& args, Io& io) {
   if (out) {
     waybill_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
                    RunCallbacks::start, RunCallbacks::finish);
-    return answer_and_report(io, host::waybill_kind(), *out, index);
+    return answer_and_report(io, app::waybill_kind(), *out, index);
   }
   std::string folder = ansi_path(*dir);
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
@@ -158,7 +158,7 @@ int export_waybill(Arguments& args, Io& io) {
   host::RunContext context;
   context.set_callbacks({RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish});
   context.set_datasets(nullptr, headers, lines);
-  std::string target = host::run_in_folder(host::waybill_kind(), context, folder, index);
+  std::string target = app::run_in_folder(app::waybill_kind(), context, folder, index);
   io.out << utf8_text(target) << '\n';
   return kDone;
 }

@@ -1,10 +1,10 @@
-#include "host/layout_dispatcher.h"
+#include "app/layout_dispatcher.h"
 
 #include <gtest/gtest.h>
 
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using testing::probe;
@@ -41,7 +41,7 @@ class DispatchTest : public testing::DialogTest {
  protected:
   // The test kind's type `index` selected and `path` chosen.
   std::string dispatch(int index, const std::string& path) {
-    RunContext run = context();
+    host::RunContext run = context();
     return dispatch_layout(test_kind(), index, path, run);
   }
 };
@@ -60,4 +60,4 @@ TEST_F(DispatchTest, AnIndexWithoutARoutineRunsNothing) {
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

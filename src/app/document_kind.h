@@ -2,9 +2,9 @@
 // prices, orders, waybills, order import) offers and does, as data: its
 // texts, its file types in list order, the registry value that remembers its
 // folder, how it proposes a file name, and the routine behind each file type.
-// The dialog's preparation and close handling (host/dialog_preparation.h,
-// host/shell_open_save_form.h) work on any kind; the kinds themselves are in
-// host/document_kinds.h.
+// The dialog's preparation and close handling (app/dialog_preparation.h,
+// app/shell_open_save_form.h) work on any kind; the kinds themselves are in
+// app/document_kinds.h.
 //
 // All texts are ANSI.
 #pragma once
@@ -14,7 +14,7 @@
 
 #include "host/run_context.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 // How a dialog proposes a file name. The name is one file-name component
 // whatever "native_id" holds: a waybill or order number comes from the host's
@@ -44,13 +44,13 @@ struct DocumentKind {
   bool stores_folder_before_run = false;
   // The routine of each file-type index; null, or an index past the end,
   // runs nothing.
-  std::vector<Routine> routines;
+  std::vector<host::Routine> routines;
 
   // The routine of a file-type index, or null.
-  Routine routine(int index) const {
+  host::Routine routine(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= routines.size()) return nullptr;
     return routines[static_cast<size_t>(index)];
   }
 };
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

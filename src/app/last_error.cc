@@ -1,4 +1,4 @@
-#include "host/last_error.h"
+#include "app/last_error.h"
 
 #include <exception>
 #include <new>
@@ -8,7 +8,7 @@
 #include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 namespace {
 
@@ -44,10 +44,10 @@ void record_current_exception() noexcept {
   }
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app
 
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) noexcept {
-  return pharmex::host::last_error_utf8();
+  return pharmex::app::last_error_utf8();
 }
 
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) noexcept {

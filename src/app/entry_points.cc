@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "host/dialog_preparation.h"
-#include "host/dialogless_run.h"
-#include "host/document_kinds.h"
+#include "app/dialog_preparation.h"
+#include "app/dialogless_run.h"
+#include "app/document_kinds.h"
+#include "app/last_error.h"
 #include "host/host_ref.h"
-#include "host/last_error.h"
 #include "host/run_context.h"
 #include "pharmex/pharmex.h"
 
@@ -46,38 +46,38 @@ PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* su
                                                    PxProgressCallback progress,
                                                    PxStartCallback start,
                                                    PxFinishCallback finish) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(window, nullptr, suppliers, nullptr, Callbacks{progress, start, finish});
-    pharmex::host::open_dialog(pharmex::host::supplier_kind(), context);
+    pharmex::app::open_dialog(pharmex::app::supplier_kind(), context);
   });
 }
 
 PX_EXTERN_C PX_API void PX_STDCALL price_export(PxWindow window, IDataSet* prices,
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(window, nullptr, prices, nullptr, Callbacks{progress, start, finish});
-    pharmex::host::open_dialog(pharmex::host::price_kind(), context);
+    pharmex::app::open_dialog(pharmex::app::price_kind(), context);
   });
 }
 
 PX_EXTERN_C PX_API void PX_STDCALL price_export_to_file(IDataSet* prices,
                                                         const char* path) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context = context_for(0, nullptr, prices, nullptr, Callbacks{});
-    pharmex::host::run_without_dialog(pharmex::host::price_kind(), context, 0, path_text(path));
+    pharmex::app::run_without_dialog(pharmex::app::price_kind(), context, 0, path_text(path));
   });
 }
 
 PX_EXTERN_C PX_API void PX_STDCALL order_export(PxWindow window, IDataSet* headers, IDataSet* lines,
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(window, nullptr, headers, lines, Callbacks{progress, start, finish});
-    pharmex::host::open_dialog(pharmex::host::order_kind(), context);
+    pharmex::app::open_dialog(pharmex::app::order_kind(), context);
   });
 }
 
@@ -85,10 +85,10 @@ PX_EXTERN_C PX_API void PX_STDCALL waybill_export(PxWindow window, IDataSet* hea
                                                   IDataSet* lines, PxProgressCallback progress,
                                                   PxStartCallback start,
                                                   PxFinishCallback finish) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(window, nullptr, headers, lines, Callbacks{progress, start, finish});
-    pharmex::host::open_dialog(pharmex::host::waybill_kind(), context);
+    pharmex::app::open_dialog(pharmex::app::waybill_kind(), context);
   });
 }
 
@@ -97,11 +97,11 @@ PX_EXTERN_C PX_API void PX_STDCALL
 waybill_export_ToPath(PxWindow /*window*/, IDataSet* headers, IDataSet* lines,
                       PxProgressCallback progress, PxStartCallback start, PxFinishCallback finish,
                       const char* folder, int32_t file_type) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(0, nullptr, headers, lines, Callbacks{progress, start, finish});
-    pharmex::host::run_in_folder(pharmex::host::waybill_kind(), context, path_text(folder),
-                                 file_type);
+    pharmex::app::run_in_folder(pharmex::app::waybill_kind(), context, path_text(folder),
+                                file_type);
   });
 }
 
@@ -109,19 +109,19 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import(PxWindow window, IDataSet* price
                                                 IDataSet* lines, PxProgressCallback progress,
                                                 PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context =
         context_for(window, prices, second, lines, Callbacks{progress, start, finish});
-    pharmex::host::open_dialog(pharmex::host::order_import_kind(), context);
+    pharmex::app::open_dialog(pharmex::app::order_import_kind(), context);
   });
 }
 
 PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDataSet* second,
                                                           IDataSet* lines,
                                                           const char* path) noexcept {
-  pharmex::host::run_at_boundary([&] {
+  pharmex::app::run_at_boundary([&] {
     RunContext context = context_for(0, prices, second, lines, Callbacks{});
-    pharmex::host::run_without_dialog(pharmex::host::order_import_kind(), context, 0,
-                                      path_text(path));
+    pharmex::app::run_without_dialog(pharmex::app::order_import_kind(), context, 0,
+                                     path_text(path));
   });
 }

@@ -4,14 +4,14 @@
 
 #include <filesystem>
 
+#include "app/dialog_preparation.h"
+#include "app/dialog_test_support.h"
 #include "core/error.h"
-#include "host/dialog_preparation.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using memhost::MemoryDataSet;
@@ -43,7 +43,7 @@ class DialogLifecycleTest : public DialogTest {
     return dialog();
   }
 
-  HostRef<MemoryDataSet> data_;
+  host::HostRef<MemoryDataSet> data_;
 };
 
 TEST_F(DialogLifecycleTest, PreparationSetsUpTheDialogAndDisablesTheHostWindow) {
@@ -127,7 +127,7 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
   State during = State::kOpen;
   bool disabled_during = false;
   std::string cwd_during;
-  probe().inside = [&](RunContext&) {
+  probe().inside = [&](host::RunContext&) {
     during = dialog_object().state();
     disabled_during = !toolkit().window_enabled(kHost);
     cwd_during = platform::current_directory();
@@ -266,7 +266,7 @@ TEST_F(DialogLifecycleTest, InstalledHandlersCallTheOnesTheyReplacedFirst) {
     form.btnCancel().set_on_click([&] { calls.push_back("cancel"); });
     form.btnOpen().set_on_click([&] { calls.push_back("open"); });
   });
-  probe().inside = [&](RunContext&) { calls.push_back("routine"); };
+  probe().inside = [&](host::RunContext&) { calls.push_back("routine"); };
   HeadlessShellForm& form = open();
   EXPECT_EQ(calls, (std::vector<std::string>{"change", "change"}))
       << "run once while preparing, then for the proposed name";
@@ -297,7 +297,7 @@ TEST_F(DialogLifecycleTest, TheOrderDialogStoresTheChosenFolderBeforeItsRoutine)
   DocumentKind kind = test_kind();
   kind.stores_folder_before_run = true;
   std::string during;
-  probe().inside = [&](RunContext&) {
+  probe().inside = [&](host::RunContext&) {
     during = registry().read_string(platform::kHostSettingsKey, "test_export_path");
   };
   std::filesystem::create_directory(root() + "/out");
@@ -341,4 +341,4 @@ TEST_F(DialogLifecycleTest, AHostFailingWhileTheNameIsProposedFailsThePreparatio
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

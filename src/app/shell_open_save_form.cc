@@ -1,12 +1,12 @@
-#include "host/shell_open_save_form.h"
+#include "app/shell_open_save_form.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "host/layout_dispatcher.h"
+#include "app/layout_dispatcher.h"
 #include "platform/toolkit_file_name.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 std::unique_ptr<platform::ShellForm> TShellOpenSaveForm::create(platform::Toolkit& toolkit) {
   std::unique_ptr<platform::ShellForm> form = toolkit.create_shell_form();
@@ -91,9 +91,9 @@ void TShellOpenSaveForm::lapse() {
 
 void TShellOpenSaveForm::run(const DocumentKind& kind) {
   if (kind.stores_folder_before_run) {
-    context_.folders().remember(kind.folder_value, folder_with_separator(form_.file_name()));
+    context_.folders().remember(kind.folder_value, host::folder_with_separator(form_.file_name()));
   }
   dispatch_layout(kind, form_.cbxFileTypes().item_index(), form_.file_name(), context_);
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

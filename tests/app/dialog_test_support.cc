@@ -1,15 +1,15 @@
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 
 #include "core/error.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_field.h"
 #include "platform/paths.h"
 
-namespace pharmex::host::testing {
+namespace pharmex::app::testing {
 
 namespace {
 
-void run_test_routine(int index, RunContext& context, const std::string& path) {
+void run_test_routine(int index, host::RunContext& context, const std::string& path) {
   context.notify_start();
   probe().runs.push_back(std::to_string(index) + " " + path);
   if (probe().writes) {
@@ -24,11 +24,11 @@ void run_test_routine(int index, RunContext& context, const std::string& path) {
   context.notify_finish();
 }
 
-void routine0(RunContext& context, const std::string& path) {
+void routine0(host::RunContext& context, const std::string& path) {
   run_test_routine(0, context, path);
 }
 
-void routine1(RunContext& context, const std::string& path) {
+void routine1(host::RunContext& context, const std::string& path) {
   run_test_routine(1, context, path);
 }
 
@@ -63,9 +63,10 @@ void DialogTest::TearDown() {
   RunTest::TearDown();
 }
 
-RunContext DialogTest::entry_context(HostRef<IDataSet> main, HostRef<IDataSet> lines,
-                                     const Callbacks& callbacks) {
-  RunContext context;
+host::RunContext DialogTest::entry_context(host::HostRef<IDataSet> main,
+                                           host::HostRef<IDataSet> lines,
+                                           const host::Callbacks& callbacks) {
+  host::RunContext context;
   context.set_window(kHost);
   context.set_callbacks(callbacks);
   context.set_datasets(nullptr, std::move(main), std::move(lines));
@@ -78,10 +79,10 @@ platform::HeadlessShellForm& DialogTest::dialog() {
   return *form;
 }
 
-HostRef<memhost::MemoryDataSet> DialogTest::header_with_native_id(const std::string& csv_type,
-                                                                  const std::string& cell) {
+host::HostRef<memhost::MemoryDataSet> DialogTest::header_with_native_id(const std::string& csv_type,
+                                                                        const std::string& cell) {
   return memhost::read_csv("id:integer,native_id:" + csv_type + "\n1," + cell + "\n",
                            "headers.csv");
 }
 
-}  // namespace pharmex::host::testing
+}  // namespace pharmex::app::testing

@@ -1,4 +1,4 @@
-#include "host/document_kinds.h"
+#include "app/document_kinds.h"
 
 #include <string_view>
 
@@ -12,7 +12,7 @@
 #include "import/order_reader.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 namespace {
 
@@ -91,4 +91,4 @@ DocumentKind order_import_kind() {
   return kind;
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 #include "host/remembered_folders.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
@@ -14,7 +14,7 @@
 #include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using memhost::MemoryDataSet;
@@ -40,9 +40,9 @@ class EntryPointTest : public testing::DialogTest {
     DialogTest::TearDown();
   }
 
-  HostRef<MemoryDataSet> first_;
-  HostRef<MemoryDataSet> main_;
-  HostRef<MemoryDataSet> lines_;
+  host::HostRef<MemoryDataSet> first_;
+  host::HostRef<MemoryDataSet> main_;
+  host::HostRef<MemoryDataSet> lines_;
 };
 
 // One dialog entry point and what its dialog must offer (texts in UTF-8).
@@ -236,7 +236,7 @@ TEST_F(EntryPointTest, AConfirmedOrderDialogRemembersItsFolderBeforeTheRoutine) 
   static std::string at_start;
   at_start.clear();
   PxStartCallback start = [](PxWindow) {
-    at_start = RememberedFolders().read("order_export_path");
+    at_start = host::RememberedFolders().read("order_export_path");
   };
   order_export(kHost, main_.get(), lines_.get(), nullptr, start, nullptr);
   platform::DialogAnswer answer = platform::answer_dialog(toolkit(), root() + "/out/o.dbf");
@@ -298,4 +298,4 @@ TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

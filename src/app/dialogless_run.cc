@@ -1,20 +1,20 @@
-#include "host/dialogless_run.h"
+#include "app/dialogless_run.h"
 
+#include "app/dialog_preparation.h"
+#include "app/layout_dispatcher.h"
 #include "core/error.h"
-#include "host/dialog_preparation.h"
-#include "host/layout_dispatcher.h"
 #include "platform/paths.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
-void run_without_dialog(const DocumentKind& kind, RunContext& context, int file_type,
+void run_without_dialog(const DocumentKind& kind, host::RunContext& context, int file_type,
                         const std::string& path) {
-  Routine routine = kind.routine(file_type);
+  host::Routine routine = kind.routine(file_type);
   if (routine != nullptr) routine(context, path);
 }
 
-std::string run_in_folder(const DocumentKind& kind, RunContext& context, const std::string& folder,
-                          int file_type) {
+std::string run_in_folder(const DocumentKind& kind, host::RunContext& context,
+                          const std::string& folder, int file_type) {
   // A caller's index beyond the list would otherwise run nothing and report
   // success for a file that was never written.
   if (file_type < 0 || static_cast<size_t>(file_type) >= kind.file_types.size()) {
@@ -26,4 +26,4 @@ std::string run_in_folder(const DocumentKind& kind, RunContext& context, const s
   return dispatch_layout(kind, file_type, folder + name, context);
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

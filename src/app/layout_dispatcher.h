@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "host/document_kind.h"
+#include "app/document_kind.h"
 #include "host/run_context.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 // A mask's extension, from its last "." on; "" when it has none.
 std::string_view mask_extension(std::string_view mask);
@@ -27,6 +27,6 @@ std::string with_type_extension(std::string_view path, std::string_view mask);
 // (-1 for none selected, or an index the kind has no routine for) runs
 // nothing and returns "".
 std::string dispatch_layout(const DocumentKind& kind, int index, std::string_view chosen,
-                            RunContext& context);
+                            host::RunContext& context);
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,9 +1,9 @@
-#include "host/layout_dispatcher.h"
+#include "app/layout_dispatcher.h"
 
 #include "platform/paths.h"
 #include "platform/toolkit.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 std::string_view mask_extension(std::string_view mask) {
   size_t dot = mask.rfind('.');
@@ -17,8 +17,8 @@ std::string with_type_extension(std::string_view path, std::string_view mask) {
 }
 
 std::string dispatch_layout(const DocumentKind& kind, int index, std::string_view chosen,
-                            RunContext& context) {
-  Routine routine = kind.routine(index);
+                            host::RunContext& context) {
+  host::Routine routine = kind.routine(index);
   if (routine == nullptr) return std::string();
   std::string path = with_type_extension(
       chosen, platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask);
@@ -26,4 +26,4 @@ std::string dispatch_layout(const DocumentKind& kind, int index, std::string_vie
   return path;
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -8,14 +8,14 @@
 
 #include <string>
 
-#include "host/document_kind.h"
+#include "app/document_kind.h"
 #include "host/run_context.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 // Runs the kind's routine of `file_type` on `path` exactly as given (no
 // extension is added). An index without a routine runs nothing.
-void run_without_dialog(const DocumentKind& kind, RunContext& context, int file_type,
+void run_without_dialog(const DocumentKind& kind, host::RunContext& context, int file_type,
                         const std::string& path);
 
 // Runs the layout dispatcher as a dialog confirmed with the kind's file type
@@ -27,7 +27,7 @@ void run_without_dialog(const DocumentKind& kind, RunContext& context, int file_
 // nothing ran. Nothing at all happens when `folder` is not an existing
 // folder. An index outside the list fails with "File type %d is not one of
 // the layouts 0 to %d" before anything is done.
-std::string run_in_folder(const DocumentKind& kind, RunContext& context, const std::string& folder,
-                          int file_type);
+std::string run_in_folder(const DocumentKind& kind, host::RunContext& context,
+                          const std::string& folder, int file_type);
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -4,7 +4,7 @@
 // its routines get (host/run_context.h): the host window handle, the three
 // callbacks, up to three datasets and the remembered folders.
 //
-// Lifecycle of a shown dialog (host/dialog_preparation.h shows it):
+// Lifecycle of a shown dialog (app/dialog_preparation.h shows it):
 //
 //   Open ──confirm──> Confirmed ──close query accepts──> Running ──success──> Closed
 //    ^                    │                                 │
@@ -22,11 +22,11 @@
 
 #include <memory>
 
-#include "host/document_kind.h"
+#include "app/document_kind.h"
 #include "host/run_context.h"
 #include "platform/toolkit.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 class TShellOpenSaveForm final : public platform::FormExtension {
  public:
@@ -48,9 +48,9 @@ class TShellOpenSaveForm final : public platform::FormExtension {
 
   // What the routine of a confirmed file type runs with; its window is the
   // host window the dialog enables again when it closes.
-  RunContext& context() { return context_; }
-  const RunContext& context() const { return context_; }
-  void set_context(RunContext context) { context_ = std::move(context); }
+  host::RunContext& context() { return context_; }
+  const host::RunContext& context() const { return context_; }
+  void set_context(host::RunContext context) { context_ = std::move(context); }
 
   // Installs the four handlers of a dialog of `kind` (see above).
   void install_handlers(std::shared_ptr<const DocumentKind> kind);
@@ -75,7 +75,7 @@ class TShellOpenSaveForm final : public platform::FormExtension {
   platform::Handler previous_cancel_click_;
   platform::Handler previous_open_click_;
   bool confirmed_ = false;
-  RunContext context_;
+  host::RunContext context_;
 };
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

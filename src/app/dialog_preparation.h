@@ -22,23 +22,23 @@
 
 #include <string>
 
-#include "host/document_kind.h"
+#include "app/document_kind.h"
+#include "app/shell_open_save_form.h"
 #include "host/host_ref.h"
 #include "host/run_context.h"
-#include "host/shell_open_save_form.h"
 #include "pharmex/host.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 // Prepares and shows the dialog of `kind` (see above) in the process-wide
 // toolkit, and returns at once. `context` is what the dialog's routines run
 // with; its window is the host window.
-void open_dialog(const DocumentKind& kind, const RunContext& context);
+void open_dialog(const DocumentKind& kind, const host::RunContext& context);
 
 // The name the dialog of `kind` proposes, read from the main dataset where
 // the kind asks for "native_id" (a null dataset or a missing column proposes
 // the fallback name; a host failure is raised). It is always one file-name
 // component (see ProposedName).
-std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main);
+std::string propose_file_name(const DocumentKind& kind, const host::HostRef<IDataSet>& main);
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

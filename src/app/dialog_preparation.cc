@@ -1,16 +1,16 @@
-#include "host/dialog_preparation.h"
+#include "app/dialog_preparation.h"
 
 #include <memory>
 #include <string_view>
 
+#include "app/layout_dispatcher.h"
 #include "core/variant.h"
 #include "host/host_dataset.h"
-#include "host/layout_dispatcher.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 namespace {
 
@@ -33,7 +33,8 @@ void fill_file_types(platform::ShellForm& form, const DocumentKind& kind) {
 }
 
 // Everything between creating the dialog object and showing it.
-void prepare(const DocumentKind& kind, const RunContext& context, TShellOpenSaveForm& dialog) {
+void prepare(const DocumentKind& kind, const host::RunContext& context,
+             TShellOpenSaveForm& dialog) {
   platform::ShellForm& form = dialog.form();
   dialog.install_handlers(std::make_shared<const DocumentKind>(kind));
   if (platform::Handler changed = form.edtFileName().on_change()) changed();
@@ -56,7 +57,7 @@ void prepare(const DocumentKind& kind, const RunContext& context, TShellOpenSave
 
 }  // namespace
 
-void open_dialog(const DocumentKind& kind, const RunContext& context) {
+void open_dialog(const DocumentKind& kind, const host::RunContext& context) {
   std::shared_ptr<platform::Toolkit> toolkit = platform::toolkit();
   platform::ActiveWindowScope active_window(*toolkit, context.window());
 
@@ -74,11 +75,12 @@ void open_dialog(const DocumentKind& kind, const RunContext& context) {
   }
 }
 
-std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main) {
+std::string propose_file_name(const DocumentKind& kind, const host::HostRef<IDataSet>& main) {
   const ProposedName& rule = kind.proposed_name;
   std::string name = rule.fallback;
   if (!rule.native_id_prefix.empty() && main) {
-    HostField native_id = HostDataSet(main).field_by_name(std::string_view("native_id"));
+    host::HostField native_id =
+        host::HostDataSet(main).field_by_name(std::string_view("native_id"));
     if (native_id) {
       Variant value = native_id.value();
       if (value.is_string()) {
@@ -95,4 +97,4 @@ std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>&
   return name;
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,0 +1,9 @@
+set(PHARMEX_app_SOURCES
+  dialog_preparation.cc
+  dialogless_run.cc
+  document_kinds.cc
+  entry_points.cc
+  last_error.cc
+  layout_dispatcher.cc
+  shell_open_save_form.cc
+)
