@@ -1,8 +1,9 @@
 set(PHARMEX_app_SOURCES
+  c_boundary.cc
   dialog_preparation.cc
   dialogless_run.cc
   document_kinds.cc
-  entry_points.cc
+  host_regional_settings.cc
   last_error.cc
   layout_dispatcher.cc
   shell_open_save_form.cc
