@@ -25,8 +25,8 @@ constexpr platform::ShellFormOptions kDialogOptions = {.hide_read_only = true,
                                                        .create_prompt = false};
 
 void fill_file_types(platform::ShellForm& form, const DocumentKind& kind) {
-  for (const std::string& text : kind.file_types) {
-    form.cbxFileTypes().add(platform::FileType::parse(text));
+  for (const FileTypeEntry& type : kind.file_types) {
+    form.cbxFileTypes().add(platform::FileType::parse(type.text));
   }
   form.cbxFileTypes().set_item_index(0);
   form.cbxFileTypesSelEndOk();
@@ -92,7 +92,7 @@ std::string propose_file_name(const DocumentKind& kind, const host::HostRef<IDat
   if (name == "." || name == "..") name.clear();
   if (name.empty()) name = rule.fallback;
   if (!name.empty() && rule.with_extension && !kind.file_types.empty()) {
-    name.append(mask_extension(platform::FileType::parse(kind.file_types[0]).mask));
+    name.append(mask_extension(kind.mask(0)));
   }
   return name;
 }

@@ -1,6 +1,7 @@
 // The five document kinds of the dialog entry points, with their texts, file
-// types, remembered folders and proposed names. Each call builds the kind
-// afresh, so its texts follow the ANSI code page in use.
+// types (each with its short name and routine), remembered folders and
+// proposed names. Each call builds the kind afresh, so its texts follow the
+// ANSI code page in use.
 #pragma once
 
 #include "app/document_kind.h"

@@ -20,8 +20,7 @@ std::string dispatch_layout(const DocumentKind& kind, int index, std::string_vie
                             host::RunContext& context) {
   host::Routine routine = kind.routine(index);
   if (routine == nullptr) return std::string();
-  std::string path = with_type_extension(
-      chosen, platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask);
+  std::string path = with_type_extension(chosen, kind.mask(index));
   routine(context, path);
   return path;
 }

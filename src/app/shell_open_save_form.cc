@@ -93,7 +93,9 @@ void TShellOpenSaveForm::run(const DocumentKind& kind) {
   if (kind.stores_folder_before_run) {
     context_.folders().remember(kind.folder_value, host::folder_with_separator(form_.file_name()));
   }
-  dispatch_layout(kind, form_.cbxFileTypes().item_index(), form_.file_name(), context_);
+  std::string path =
+      dispatch_layout(kind, form_.cbxFileTypes().item_index(), form_.file_name(), context_);
+  if (run_observer_ && !path.empty()) run_observer_(path);
 }
 
 }  // namespace pharmex::app

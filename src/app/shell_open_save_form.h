@@ -20,7 +20,9 @@
 // first, so handlers the toolkit or a form had before keep working.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/document_kind.h"
 #include "host/run_context.h"
@@ -52,6 +54,13 @@ class TShellOpenSaveForm final : public platform::FormExtension {
   const host::RunContext& context() const { return context_; }
   void set_context(host::RunContext context) { context_ = std::move(context); }
 
+  // Called with the path a run used (the chosen path after the extension
+  // rule) once its routine has succeeded, before the dialog closes: how a
+  // host in a terminal learns which file the library chose.
+  void set_run_observer(std::function<void(const std::string& path)> observer) {
+    run_observer_ = std::move(observer);
+  }
+
   // Installs the four handlers of a dialog of `kind` (see above).
   void install_handlers(std::shared_ptr<const DocumentKind> kind);
 
@@ -76,6 +85,7 @@ class TShellOpenSaveForm final : public platform::FormExtension {
   platform::Handler previous_open_click_;
   bool confirmed_ = false;
   host::RunContext context_;
+  std::function<void(const std::string& path)> run_observer_;
 };
 
 }  // namespace pharmex::app

@@ -98,6 +98,9 @@ class ConfirmTest : public DialogLifecycleTest,
 TEST_P(ConfirmTest, RunsTheSelectedTypesRoutineAfterTheExtensionRuleAndCloses) {
   const ConfirmCase& c = GetParam();
   HeadlessShellForm& form = open();
+  std::vector<std::string> observed;
+  TShellOpenSaveForm::of(form).set_run_observer(
+      [&](const std::string& path) { observed.push_back(path); });
   form.select_file_type(c.file_type);
   form.type_file_name(c.typed);
   form.press_enter();
@@ -106,6 +109,9 @@ TEST_P(ConfirmTest, RunsTheSelectedTypesRoutineAfterTheExtensionRuleAndCloses) {
   if (size_t at = expected.find("{root}"); at != std::string::npos) expected.replace(at, 6, root());
   EXPECT_EQ(probe().runs,
             c.run.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
+  EXPECT_EQ(observed, c.run.empty() ? std::vector<std::string>{}
+                                    : std::vector<std::string>{expected.substr(2)})
+      << "the observer hears the path the routine ran on";
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(data_->ref_count(), 1u);
@@ -149,6 +155,8 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
 TEST_F(DialogLifecycleTest, AFailedRunKeepsTheDialogForAnotherAttempt) {
   probe().failure = "Error creating file " + root() + "/test.dbf";
   HeadlessShellForm& form = open();
+  bool observed = false;
+  TShellOpenSaveForm::of(form).set_run_observer([&](const std::string&) { observed = true; });
   form.press_enter();
 
   ASSERT_EQ(toolkit().open_forms().size(), 1u);
@@ -161,6 +169,7 @@ TEST_F(DialogLifecycleTest, AFailedRunKeepsTheDialogForAnotherAttempt) {
   using Kind = WindowEvent::Kind;
   EXPECT_EQ(toolkit().window_events().back(), (WindowEvent{Kind::kBringToTop, kHost}));
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
+  EXPECT_FALSE(observed) << "a failed run is not reported as a path written";
 
   form.press_enter();  // confirm again: a new run with its own start and finish
   EXPECT_EQ(probe().runs.size(), 2u);

@@ -43,10 +43,11 @@ DocumentKind test_kind() {
   DocumentKind kind;
   kind.title = "Save As";
   kind.confirm_caption = "&Save";
-  kind.file_types = {"Tables|*.dbf", "Text|*.txt", "Other|*.xyz"};
+  kind.file_types = {{"Tables|*.dbf", "tables", routine0},
+                     {"Text|*.txt", "text", routine1},
+                     {"Other|*.xyz", "other", nullptr}};
   kind.folder_value = "test_export_path";
   kind.proposed_name = {"test", "", true};
-  kind.routines = {routine0, routine1, nullptr};
   return kind;
 }
 
