@@ -1,5 +1,5 @@
 // What the Djinal and Apteka M table tests share: a fixture that runs a
-// waybill table routine on a dialog object holding CSV waybill data, and the
+// waybill table routine on a run context holding CSV waybill data, and the
 // bytes a record should hold, built field by field.
 #pragma once
 
