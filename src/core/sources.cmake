@@ -1,4 +1,5 @@
 set(PHARMEX_core_SOURCES
+  abi_memory.cc
   abi_variant.cc
   date_time.cc
   error.cc

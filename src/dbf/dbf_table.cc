@@ -142,7 +142,6 @@ void TDbfTable::ReadHeaderAndFields() {
   after_last_ = false;
   header_pending_ = false;
   wholly_locked_ = false;
-  changed_by_other_ = false;
   ++openings_;
 }
 
@@ -199,9 +198,6 @@ void TDbfTable::RefreshHeader() {
     raise<DbfError>("Error on Read of file %s", {FileName()});
   }
   const int32_t count = CountFromFileSize();
-  changed_by_other_ = count != record_count_ ||
-                      !std::equal(&fresh[format::kTimeStampOffset], &fresh[format::kUserIdOffset],
-                                  &header_[format::kTimeStampOffset]);
   header_ = fresh;
   record_count_ = count;
 }
@@ -377,7 +373,7 @@ void TDbfTable::OpenMemo(bool complete_header) {
   if (memo_) return;
   std::unique_ptr<TMemoFile> memo = NewMemoFile();
   memo->SetLockProtocol(protocol_);
-  memo->SetLockRetry(memo_retry_);
+  memo->SetLockRetry(lock_retry_);
   memo->OpenMemo(complete_header);
   memo_ = std::move(memo);
 }
@@ -393,9 +389,9 @@ void TDbfTable::SetLockProtocol(TLockProtocol protocol) {
   if (memo_) memo_->SetLockProtocol(protocol);
 }
 
-void TDbfTable::SetMemoLockRetry(TLockRetry retry) {
-  memo_retry_ = std::move(retry);
-  if (memo_) memo_->SetLockRetry(memo_retry_);
+void TDbfTable::SetLockRetry(TLockRetry retry) {
+  lock_retry_ = std::move(retry);
+  if (memo_) memo_->SetLockRetry(lock_retry_);
 }
 
 void TDbfTable::SetDeletedFlag(char flag) {
@@ -458,11 +454,11 @@ bool TDbfTable::TakeAppendLock() {
   for (int attempt = 1;; ++attempt) {
     if (LockAppend()) return true;
     if (LockCount() > 0) return false;
-    if (attempt >= memo_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
-    if (memo_retry_.sleep) {
-      memo_retry_.sleep(memo_retry_.pause);
+    if (attempt >= lock_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
+    if (lock_retry_.sleep) {
+      lock_retry_.sleep(lock_retry_.pause);
     } else {
-      std::this_thread::sleep_for(memo_retry_.pause);
+      std::this_thread::sleep_for(lock_retry_.pause);
     }
   }
 }

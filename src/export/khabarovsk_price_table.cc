@@ -25,9 +25,9 @@ static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
-void khabarovsk_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "", [&form](TableRun& run) {
-    host::HostDataSet prices(form.main_dataset());
+void khabarovsk_price_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "", [&context](TableRun& run) {
+    host::HostDataSet prices(context.main_dataset());
     write_fixed_table(run, {kFields}, {prices, nullptr, regional_settings(), {}});
   });
 }

@@ -2,7 +2,6 @@
 
 #include "core/cleanup.h"
 #include "dbf/create_dbf_dataset.h"
-#include "host/remembered_folder.h"
 
 namespace pharmex::exporting {
 
@@ -15,23 +14,23 @@ void TableRun::create(std::vector<std::string> field_specifications) {
   creator.CreateTable();
 }
 
-void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
+void run_table_routine(host::RunContext& context, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body) {
-  form.notify_start();
+  context.notify_start();
   dbf::TDbfDataSet table;
   run_then_clean_up(
       [&] {
         table.SetTableName(path);
         table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-        TableRun run(form, table);
+        TableRun run(context, table);
         body(run);
       },
       [&] { table.Close(); },
       [&] {
-        if (!folder_value.empty()) host::remember_folder_of(folder_value, path);
+        if (!folder_value.empty()) context.folders().remember_folder_of(folder_value, path);
       },
-      [&] { form.notify_finish(); });
+      [&] { context.notify_finish(); });
 }
 
 }  // namespace pharmex::exporting

@@ -49,9 +49,9 @@ int64_t unico_pack_size(const Variant& box, const RegionalSettings& settings) {
   return box.to_int64(settings);
 }
 
-void unico_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "price_export_path", [&form](TableRun& run) {
-    host::HostDataSet prices(form.main_dataset());
+void unico_price_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "price_export_path", [&context](TableRun& run) {
+    host::HostDataSet prices(context.main_dataset());
     write_fixed_table(run, {kFields}, {prices, nullptr, regional_settings(), {}});
   });
 }

@@ -29,12 +29,12 @@
 #include <string>
 
 #include "core/variant.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::exporting {
 
-// The form's main dataset holds the price list.
-void unico_price_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// The context's main dataset holds the price list.
+void unico_price_routine(host::RunContext& context, const std::string& path);
 
 // The pack size Unico receives for a "box" value: an unassigned value gives
 // 0, a whole number passes unchanged, a fractional number or a text (read

@@ -5,7 +5,6 @@
 
 #include "core/cleanup.h"
 #include "host/host_dataset.h"
-#include "host/remembered_folder.h"
 
 namespace pharmex::importing {
 
@@ -23,22 +22,22 @@ std::unique_ptr<dbf::TDbfDataSet> table_for(const std::string& path) {
   return table;
 }
 
-void open_and_walk(host::TShellOpenSaveForm& form, dbf::TDbfDataSet& table,
-                   const OrderLayout& layout, const TableWalk& walk) {
+void open_and_walk(host::RunContext& context, dbf::TDbfDataSet& table, const OrderLayout& layout,
+                   const TableWalk& walk) {
   table.Open();
-  host::ProgressReporter progress(form.callbacks().progress, form.window(), table.RecordCount());
+  host::ProgressReporter progress = context.progress(table.RecordCount());
   walk(table, progress);
   if (layout.rewinds_and_completes) {
-    host::HostDataSet(form.lines_dataset()).first();
+    host::HostDataSet(context.lines_dataset()).first();
     progress.finish();
   }
 }
 
 }  // namespace
 
-void run_reader_frame(host::TShellOpenSaveForm& form, const std::string& path,
-                      const OrderLayout& layout, const TableWalk& walk) {
-  form.notify_start();
+void run_reader_frame(host::RunContext& context, const std::string& path, const OrderLayout& layout,
+                      const TableWalk& walk) {
+  context.notify_start();
   std::unique_ptr<dbf::TDbfDataSet> table;
   // Before its promise a failure leaves at once, without the finish call.
   if (!layout.finish_promised_from_start) table = table_for(path);
@@ -47,15 +46,15 @@ void run_reader_frame(host::TShellOpenSaveForm& form, const std::string& path,
   run_then_clean_up(
       [&] {
         if (!table) table = table_for(path);
-        open_and_walk(form, *table, layout, walk);
+        open_and_walk(context, *table, layout, walk);
       },
       [&] {
         if (table) table->Close();
       },
       [&] {
-        if (table && layout.remembers_folder) host::remember_folder_of(kFolderValue, path);
+        if (table && layout.remembers_folder) context.folders().remember_folder_of(kFolderValue, path);
       },
-      [&] { form.notify_finish(); });
+      [&] { context.notify_finish(); });
 }
 
 }  // namespace pharmex::importing

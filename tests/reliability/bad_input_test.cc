@@ -23,7 +23,7 @@
 #include "export/djinal_table.h"
 #include "export/price_export.h"
 #include "export/waybill_export.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
@@ -59,7 +59,7 @@ class ReadOnlyFiles : public platform::FileSystemWrapper {
   std::string suffix_;
 };
 
-class BadInputTest : public host::testing::DialogTest {
+class BadInputTest : public host::testing::RunTest {
  protected:
   // Runs a routine on fresh example data; the failure's message ("" when it
   // worked). Checks the callbacks and that no file stayed open.
@@ -67,18 +67,15 @@ class BadInputTest : public host::testing::DialogTest {
     host::testing::host_events().clear();
     std::string failure;
     {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      holder.set_window(kHost);
-      holder.set_callbacks(host::testing::recording_callbacks());
-      layout.give_data(holder);
+      host::RunContext run = context();
+      layout.give_data(run);
       try {
-        layout.routine(holder, path);
+        layout.routine(run, path);
       } catch (const Error& e) {
         failure = e.what();
       }
       if (layout.kind == LayoutKind::kReader) {
-        lines_ = memhost::write_csv(holder.lines_dataset().get());
+        lines_ = memhost::write_csv(run.lines_dataset().get());
       }
     }
     EXPECT_EQ(dbf::TOpenFileList::Instance().Count(), 0u) << "a file was left open";
@@ -109,10 +106,9 @@ class BadInputTest : public host::testing::DialogTest {
 
   // The order lines before any import.
   std::string initial_lines() {
-    auto form = host::TShellOpenSaveForm::create(toolkit());
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    layout("DBF 4 import").give_data(holder);
-    return memhost::write_csv(holder.lines_dataset().get());
+    host::RunContext run;
+    layout("DBF 4 import").give_data(run);
+    return memhost::write_csv(run.lines_dataset().get());
   }
 
   Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};

@@ -27,7 +27,7 @@
 #include "export/generic_waybill_table.h"
 #include "export/waybill_export.h"
 #include "export/waybill_fixture.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/clock.h"
 #include "platform/text_codec.h"
@@ -106,7 +106,7 @@ void write_memo_table(const std::string& path, int records) {
   }
 }
 
-class CrashSafetyTest : public host::testing::DialogTest,
+class CrashSafetyTest : public host::testing::RunTest,
                         public ::testing::WithParamInterface<Writer> {
  protected:
   static constexpr int kLines = 300;
@@ -120,12 +120,11 @@ class CrashSafetyTest : public host::testing::DialogTest,
       write_memo_table(path(), kLines);
       return;
     }
-    auto form = host::TShellOpenSaveForm::create(toolkit());
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    holder.set_datasets(nullptr,
-                        memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
-                        pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
-    writer.routine(holder, path());
+    host::RunContext run;
+    run.set_datasets(nullptr,
+                     memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
+                     pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
+    writer.routine(run, path());
   }
 
   void remove_outputs() {

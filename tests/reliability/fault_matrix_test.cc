@@ -32,7 +32,7 @@
 #include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "memhost/csv_writer.h"
 #include "memhost/memory_dataset.h"
 #include "memhost/memory_field.h"
@@ -127,7 +127,7 @@ std::vector<std::string> rows_of(const std::string& csv) {
   return rows;
 }
 
-class FaultMatrixTest : public host::testing::DialogTest,
+class FaultMatrixTest : public host::testing::RunTest,
                         public ::testing::WithParamInterface<std::tuple<Layout, Fault>> {
  protected:
   const Layout& layout() const { return std::get<0>(GetParam()); }
@@ -153,11 +153,8 @@ class FaultMatrixTest : public host::testing::DialogTest,
     const int64_t datasets = memhost::MemoryDataSet::live_count();
     const int64_t fields = memhost::MemoryField::live_count();
     {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      holder.set_window(kHost);
-      holder.set_callbacks(host::testing::recording_callbacks());
-      layout().give_data(holder);
+      host::RunContext run = context();
+      layout().give_data(run);
       FaultyFileSystem files;
       if (fail_at > 0) {
         files.faults.fail_op = fault().op;
@@ -167,14 +164,14 @@ class FaultMatrixTest : public host::testing::DialogTest,
       {
         Service<platform::FileSystem>::Scoped scope(files);
         try {
-          layout().routine(holder, target());
+          layout().routine(run, target());
         } catch (const Error& e) {
           outcome.failure = e.what();
         }
       }
       outcome.faults = files.faults;
       if (layout().kind == LayoutKind::kReader) {
-        outcome.lines = memhost::write_csv(holder.lines_dataset().get());
+        outcome.lines = memhost::write_csv(run.lines_dataset().get());
       }
     }
     EXPECT_EQ(memhost::MemoryDataSet::live_count(), datasets) << "a host dataset was kept";
@@ -265,10 +262,9 @@ class FaultMatrixTest : public host::testing::DialogTest,
           static_cast<uint8_t>(clean_bytes_[8]) | static_cast<uint8_t>(clean_bytes_[9]) << 8;
     }
     if (layout().kind == LayoutKind::kReader) {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      layout().give_data(holder);
-      initial_lines_ = memhost::write_csv(holder.lines_dataset().get());
+      host::RunContext run;
+      layout().give_data(run);
+      initial_lines_ = memhost::write_csv(run.lines_dataset().get());
     }
   }
 

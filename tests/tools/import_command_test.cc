@@ -138,7 +138,14 @@ TEST_F(ImportCommandTest, AMissingOrderFileIsReportedWithoutTheDialog) {
 TEST_F(ImportCommandTest, UsageErrorsExitWithTwo) {
   std::string order = example("order_dbf4.dbf");
   EXPECT_EQ(run_cli(import(order, {"--type", "3"})).code, kUsage);
-  EXPECT_EQ(run_cli(import(order, {"--layout", "apteka"})).code, kUsage);
+  // One parser with the export command, over the import kind's file types.
+  auto unknown = run_cli(import(order, {"--layout", "apteka"}));
+  EXPECT_EQ(unknown.code, kUsage);
+  EXPECT_EQ(unknown.err.rfind("pharmex import: unknown layout 'apteka' (one of dbf4, khabarovsk, "
+                              "unico)\n",
+                              0),
+            0u)
+      << unknown.err;
   EXPECT_EQ(run_cli(import(order, {"--type", "1", "--layout", "unico"})).code, kUsage);
   EXPECT_EQ(run_cli(import(order, {"--layout", "unico", "--no-dialog"})).code, kUsage);
   EXPECT_EQ(run_cli({"import", "--price", "p.csv", "--lines", "l.csv", "--out", merged_}).code,

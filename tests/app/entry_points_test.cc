@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/dialog_test_support.h"
 #include "core/regional_settings.h"
-#include "host/dialog_test_support.h"
-#include "host/remembered_folder.h"
+#include "host/remembered_folders.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using memhost::MemoryDataSet;
@@ -40,9 +40,9 @@ class EntryPointTest : public testing::DialogTest {
     DialogTest::TearDown();
   }
 
-  HostRef<MemoryDataSet> first_;
-  HostRef<MemoryDataSet> main_;
-  HostRef<MemoryDataSet> lines_;
+  host::HostRef<MemoryDataSet> first_;
+  host::HostRef<MemoryDataSet> main_;
+  host::HostRef<MemoryDataSet> lines_;
 };
 
 // One dialog entry point and what its dialog must offer (texts in UTF-8).
@@ -93,7 +93,7 @@ TEST_P(DialogEntryTest, ShowsTheKindsDialogInItsRememberedFolder) {
   EXPECT_EQ(form.btnOpen().enabled(), !c.proposed.empty());
   EXPECT_EQ(form.folder(), folder);
   EXPECT_FALSE(toolkit().window_enabled(kHost));
-  EXPECT_EQ(dialog_object().window(), kHost);
+  EXPECT_EQ(dialog_object().context().window(), kHost);
 
   form.press_escape();
   EXPECT_TRUE(toolkit().open_forms().empty());
@@ -235,7 +235,9 @@ TEST_F(EntryPointTest, AConfirmedOrderDialogRemembersItsFolderBeforeTheRoutine) 
   // What the registry holds when the routine starts, and after it ran.
   static std::string at_start;
   at_start.clear();
-  PxStartCallback start = [](PxWindow) { at_start = read_remembered_folder("order_export_path"); };
+  PxStartCallback start = [](PxWindow) {
+    at_start = host::RememberedFolders().read("order_export_path");
+  };
   order_export(kHost, main_.get(), lines_.get(), nullptr, start, nullptr);
   platform::DialogAnswer answer = platform::answer_dialog(toolkit(), root() + "/out/o.dbf");
   EXPECT_EQ(answer.outcome, platform::DialogAnswer::Outcome::kClosed) << answer.message;
@@ -295,4 +297,4 @@ TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

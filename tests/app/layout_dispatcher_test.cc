@@ -1,10 +1,10 @@
-#include "host/layout_dispatcher.h"
+#include "app/layout_dispatcher.h"
 
 #include <gtest/gtest.h>
 
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using testing::probe;
@@ -39,29 +39,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 class DispatchTest : public testing::DialogTest {
  protected:
-  // A holder with the test kind's types, `index` selected and `path` chosen.
-  void dispatch(int index, const std::string& path) {
-    std::unique_ptr<platform::ShellForm> form = TShellOpenSaveForm::create(toolkit());
-    for (const std::string& text : test_kind().file_types)
-      form->cbxFileTypes().add(platform::FileType::parse(text));
-    form->cbxFileTypes().set_item_index(index);
-    form->set_file_name(path);
-    dispatch_layout(test_kind(), TShellOpenSaveForm::of(*form));
+  // The test kind's type `index` selected and `path` chosen.
+  std::string dispatch(int index, const std::string& path) {
+    host::RunContext run = context();
+    return dispatch_layout(test_kind(), index, path, run);
   }
 };
 
 TEST_F(DispatchTest, RunsTheRoutineOfTheSelectedIndex) {
-  dispatch(1, "/out/notes");
-  dispatch(0, "/out/table");
+  EXPECT_EQ(dispatch(1, "/out/notes"), "/out/notes.txt");
+  EXPECT_EQ(dispatch(0, "/out/table"), "/out/table.dbf");
   EXPECT_EQ(probe().runs, (std::vector<std::string>{"1 /out/notes.txt", "0 /out/table.dbf"}));
 }
 
 TEST_F(DispatchTest, AnIndexWithoutARoutineRunsNothing) {
-  dispatch(2, "/out/x");   // a type without a routine
-  dispatch(-1, "/out/x");  // nothing selected
-  dispatch(9, "/out/x");   // outside the list: nothing selected
+  EXPECT_EQ(dispatch(2, "/out/x"), "");   // a type without a routine
+  EXPECT_EQ(dispatch(-1, "/out/x"), "");  // nothing selected
+  EXPECT_EQ(dispatch(9, "/out/x"), "");   // outside the list
   EXPECT_TRUE(probe().runs.empty());
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

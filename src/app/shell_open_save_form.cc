@@ -1,13 +1,12 @@
-#include "host/shell_open_save_form.h"
+#include "app/shell_open_save_form.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "host/layout_dispatcher.h"
-#include "host/remembered_folder.h"
+#include "app/layout_dispatcher.h"
 #include "platform/toolkit_file_name.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 std::unique_ptr<platform::ShellForm> TShellOpenSaveForm::create(platform::Toolkit& toolkit) {
   std::unique_ptr<platform::ShellForm> form = toolkit.create_shell_form();
@@ -25,25 +24,6 @@ TShellOpenSaveForm& TShellOpenSaveForm::of(platform::ShellForm& form) {
 
 TShellOpenSaveForm::TShellOpenSaveForm(platform::ShellForm& form, platform::Toolkit& toolkit)
     : form_(form), toolkit_(toolkit) {}
-
-void TShellOpenSaveForm::notify_start() const {
-  if (callbacks_.start != nullptr) callbacks_.start(window_);
-}
-
-void TShellOpenSaveForm::notify_progress(int32_t percent) const {
-  if (callbacks_.progress != nullptr) callbacks_.progress(window_, percent);
-}
-
-void TShellOpenSaveForm::notify_finish() const {
-  if (callbacks_.finish != nullptr) callbacks_.finish(window_);
-}
-
-void TShellOpenSaveForm::set_datasets(HostRef<IDataSet> first, HostRef<IDataSet> main,
-                                      HostRef<IDataSet> lines) {
-  first_ = std::move(first);
-  main_ = std::move(main);
-  lines_ = std::move(lines);
-}
 
 void TShellOpenSaveForm::install_handlers(std::shared_ptr<const DocumentKind> kind) {
   previous_close_ = form_.on_close();
@@ -96,10 +76,10 @@ void TShellOpenSaveForm::closing(const DocumentKind& kind, platform::CloseAction
     // the host window still disabled, and the toolkit shows the failure in
     // its error box.
     lapse();
-    toolkit_.bring_window_to_top(window_);
+    toolkit_.bring_window_to_top(context_.window());
     throw;
   }
-  toolkit_.enable_window(window_, true);
+  toolkit_.enable_window(context_.window(), true);
   state_ = State::kClosed;
   action = platform::CloseAction::kFree;
 }
@@ -111,9 +91,11 @@ void TShellOpenSaveForm::lapse() {
 
 void TShellOpenSaveForm::run(const DocumentKind& kind) {
   if (kind.stores_folder_before_run) {
-    remember_folder(kind.folder_value, folder_with_separator(form_.file_name()));
+    context_.folders().remember(kind.folder_value, host::folder_with_separator(form_.file_name()));
   }
-  dispatch_layout(kind, *this);
+  std::string path =
+      dispatch_layout(kind, form_.cbxFileTypes().item_index(), form_.file_name(), context_);
+  if (run_observer_ && !path.empty()) run_observer_(path);
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,17 +1,16 @@
-#include "host/dialog_preparation.h"
+#include "app/dialog_preparation.h"
 
 #include <memory>
 #include <string_view>
 
+#include "app/layout_dispatcher.h"
 #include "core/variant.h"
 #include "host/host_dataset.h"
-#include "host/layout_dispatcher.h"
-#include "host/remembered_folder.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 namespace {
 
@@ -26,15 +25,16 @@ constexpr platform::ShellFormOptions kDialogOptions = {.hide_read_only = true,
                                                        .create_prompt = false};
 
 void fill_file_types(platform::ShellForm& form, const DocumentKind& kind) {
-  for (const std::string& text : kind.file_types) {
-    form.cbxFileTypes().add(platform::FileType::parse(text));
+  for (const FileTypeEntry& type : kind.file_types) {
+    form.cbxFileTypes().add(platform::FileType::parse(type.text));
   }
   form.cbxFileTypes().set_item_index(0);
   form.cbxFileTypesSelEndOk();
 }
 
 // Everything between creating the dialog object and showing it.
-void prepare(const DocumentKind& kind, const DialogData& data, TShellOpenSaveForm& dialog) {
+void prepare(const DocumentKind& kind, const host::RunContext& context,
+             TShellOpenSaveForm& dialog) {
   platform::ShellForm& form = dialog.form();
   dialog.install_handlers(std::make_shared<const DocumentKind>(kind));
   if (platform::Handler changed = form.edtFileName().on_change()) changed();
@@ -46,44 +46,41 @@ void prepare(const DocumentKind& kind, const DialogData& data, TShellOpenSaveFor
   form.btnPlace0().set_caption(ansi("Мои последние документы"));
   fill_file_types(form, kind);
 
-  dialog.set_datasets(data.first, data.main, data.lines);
-  dialog.set_callbacks(data.callbacks);
+  // The dialog's own copy: the window, datasets, callbacks and folders its
+  // routine will get.
+  dialog.set_context(context);
   form.set_icon("MAINICON");
 
-  form.edtFileName().set_text(propose_file_name(kind, dialog));
-  form.set_initial_folder(read_remembered_folder(kind.folder_value));
+  form.edtFileName().set_text(propose_file_name(kind, context.main_dataset()));
+  form.set_initial_folder(context.folders().read(kind.folder_value));
 }
 
 }  // namespace
 
-void open_dialog(const DocumentKind& kind, DialogData data) {
+void open_dialog(const DocumentKind& kind, const host::RunContext& context) {
   std::shared_ptr<platform::Toolkit> toolkit = platform::toolkit();
-  platform::ActiveWindowScope active_window(*toolkit, data.window);
+  platform::ActiveWindowScope active_window(*toolkit, context.window());
 
   std::unique_ptr<platform::ShellForm> form = TShellOpenSaveForm::create(*toolkit);
   TShellOpenSaveForm& dialog = TShellOpenSaveForm::of(*form);
-  dialog.set_window(data.window);
-  toolkit->enable_window(data.window, false);
+  toolkit->enable_window(context.window(), false);
   try {
-    prepare(kind, data, dialog);
+    prepare(kind, context, dialog);
     toolkit->show_modeless(std::move(form));
   } catch (...) {
     // Nothing may stay behind: the unshown dialog goes with `form`, and the
     // host must not be left with a window nobody enables again.
-    toolkit->enable_window(data.window, true);
+    toolkit->enable_window(context.window(), true);
     throw;
   }
 }
 
-std::string propose_file_name(const DocumentKind& kind, const TShellOpenSaveForm& form) {
-  return propose_file_name(kind, form.main_dataset());
-}
-
-std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>& main) {
+std::string propose_file_name(const DocumentKind& kind, const host::HostRef<IDataSet>& main) {
   const ProposedName& rule = kind.proposed_name;
   std::string name = rule.fallback;
   if (!rule.native_id_prefix.empty() && main) {
-    HostField native_id = HostDataSet(main).field_by_name(std::string_view("native_id"));
+    host::HostField native_id =
+        host::HostDataSet(main).field_by_name(std::string_view("native_id"));
     if (native_id) {
       Variant value = native_id.value();
       if (value.is_string()) {
@@ -95,9 +92,9 @@ std::string propose_file_name(const DocumentKind& kind, const HostRef<IDataSet>&
   if (name == "." || name == "..") name.clear();
   if (name.empty()) name = rule.fallback;
   if (!name.empty() && rule.with_extension && !kind.file_types.empty()) {
-    name.append(mask_extension(platform::FileType::parse(kind.file_types[0]).mask));
+    name.append(mask_extension(kind.mask(0)));
   }
   return name;
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

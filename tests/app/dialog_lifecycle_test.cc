@@ -4,14 +4,14 @@
 
 #include <filesystem>
 
+#include "app/dialog_preparation.h"
+#include "app/dialog_test_support.h"
 #include "core/error.h"
-#include "host/dialog_preparation.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using memhost::MemoryDataSet;
@@ -39,11 +39,11 @@ class DialogLifecycleTest : public DialogTest {
   // Opens the test kind's dialog for data_, remembering root() as its folder.
   HeadlessShellForm& open(const DocumentKind& kind = test_kind()) {
     registry().write_string(platform::kHostSettingsKey, "test_export_path", root());
-    open_dialog(kind, DialogData{kHost, nullptr, data_, nullptr, testing::recording_callbacks()});
+    open_dialog(kind, entry_context(data_, nullptr, testing::recording_callbacks()));
     return dialog();
   }
 
-  HostRef<MemoryDataSet> data_;
+  host::HostRef<MemoryDataSet> data_;
 };
 
 TEST_F(DialogLifecycleTest, PreparationSetsUpTheDialogAndDisablesTheHostWindow) {
@@ -72,9 +72,9 @@ TEST_F(DialogLifecycleTest, PreparationSetsUpTheDialogAndDisablesTheHostWindow) 
   EXPECT_FALSE(toolkit().window_enabled(kHost));
 
   TShellOpenSaveForm& dialog = TShellOpenSaveForm::of(form);
-  EXPECT_EQ(dialog.window(), kHost);
-  EXPECT_EQ(dialog.main_dataset().get(), data_.get());
-  EXPECT_FALSE(dialog.first_dataset());
+  EXPECT_EQ(dialog.context().window(), kHost);
+  EXPECT_EQ(dialog.context().main_dataset().get(), data_.get());
+  EXPECT_FALSE(dialog.context().first_dataset());
   EXPECT_EQ(data_->ref_count(), 2u) << "the dialog's reference; the entry's own is dropped";
   EXPECT_EQ(dialog.state(), State::kOpen);
   EXPECT_TRUE(host_events().empty());
@@ -98,6 +98,9 @@ class ConfirmTest : public DialogLifecycleTest,
 TEST_P(ConfirmTest, RunsTheSelectedTypesRoutineAfterTheExtensionRuleAndCloses) {
   const ConfirmCase& c = GetParam();
   HeadlessShellForm& form = open();
+  std::vector<std::string> observed;
+  TShellOpenSaveForm::of(form).set_run_observer(
+      [&](const std::string& path) { observed.push_back(path); });
   form.select_file_type(c.file_type);
   form.type_file_name(c.typed);
   form.press_enter();
@@ -106,6 +109,9 @@ TEST_P(ConfirmTest, RunsTheSelectedTypesRoutineAfterTheExtensionRuleAndCloses) {
   if (size_t at = expected.find("{root}"); at != std::string::npos) expected.replace(at, 6, root());
   EXPECT_EQ(probe().runs,
             c.run.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
+  EXPECT_EQ(observed, c.run.empty() ? std::vector<std::string>{}
+                                    : std::vector<std::string>{expected.substr(2)})
+      << "the observer hears the path the routine ran on";
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(data_->ref_count(), 1u);
@@ -127,8 +133,8 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
   State during = State::kOpen;
   bool disabled_during = false;
   std::string cwd_during;
-  probe().inside = [&](TShellOpenSaveForm& form) {
-    during = form.state();
+  probe().inside = [&](host::RunContext&) {
+    during = dialog_object().state();
     disabled_during = !toolkit().window_enabled(kHost);
     cwd_during = platform::current_directory();
   };
@@ -149,6 +155,8 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
 TEST_F(DialogLifecycleTest, AFailedRunKeepsTheDialogForAnotherAttempt) {
   probe().failure = "Error creating file " + root() + "/test.dbf";
   HeadlessShellForm& form = open();
+  bool observed = false;
+  TShellOpenSaveForm::of(form).set_run_observer([&](const std::string&) { observed = true; });
   form.press_enter();
 
   ASSERT_EQ(toolkit().open_forms().size(), 1u);
@@ -161,6 +169,7 @@ TEST_F(DialogLifecycleTest, AFailedRunKeepsTheDialogForAnotherAttempt) {
   using Kind = WindowEvent::Kind;
   EXPECT_EQ(toolkit().window_events().back(), (WindowEvent{Kind::kBringToTop, kHost}));
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
+  EXPECT_FALSE(observed) << "a failed run is not reported as a path written";
 
   form.press_enter();  // confirm again: a new run with its own start and finish
   EXPECT_EQ(probe().runs.size(), 2u);
@@ -266,7 +275,7 @@ TEST_F(DialogLifecycleTest, InstalledHandlersCallTheOnesTheyReplacedFirst) {
     form.btnCancel().set_on_click([&] { calls.push_back("cancel"); });
     form.btnOpen().set_on_click([&] { calls.push_back("open"); });
   });
-  probe().inside = [&](TShellOpenSaveForm&) { calls.push_back("routine"); };
+  probe().inside = [&](host::RunContext&) { calls.push_back("routine"); };
   HeadlessShellForm& form = open();
   EXPECT_EQ(calls, (std::vector<std::string>{"change", "change"}))
       << "run once while preparing, then for the proposed name";
@@ -289,7 +298,7 @@ TEST_F(DialogLifecycleTest, WithoutARememberedFolderTheDialogOpensWhereTheLastOn
   EXPECT_EQ(platform::current_directory(), parent);
 
   registry().delete_value(platform::kHostSettingsKey, "test_export_path");
-  open_dialog(test_kind(), DialogData{kHost, nullptr, data_, nullptr, {}});
+  open_dialog(test_kind(), entry_context(data_));
   EXPECT_EQ(dialog().folder(), parent);
 }
 
@@ -297,7 +306,7 @@ TEST_F(DialogLifecycleTest, TheOrderDialogStoresTheChosenFolderBeforeItsRoutine)
   DocumentKind kind = test_kind();
   kind.stores_folder_before_run = true;
   std::string during;
-  probe().inside = [&](TShellOpenSaveForm&) {
+  probe().inside = [&](host::RunContext&) {
     during = registry().read_string(platform::kHostSettingsKey, "test_export_path");
   };
   std::filesystem::create_directory(root() + "/out");
@@ -321,8 +330,8 @@ TEST_F(DialogLifecycleTest, TheEarlyStoreDoesNotFailWithoutTheHostsKey) {
 
 TEST_F(DialogLifecycleTest, ARememberedFolderOfTheWrongTypeFailsThePreparationCleanly) {
   registry().write_dword(platform::kHostSettingsKey, "test_export_path", 7);
-  EXPECT_THROW_MSG(open_dialog(test_kind(), DialogData{kHost, nullptr, data_, nullptr, {}}),
-                   SettingsError, "Invalid data type for 'test_export_path'");
+  EXPECT_THROW_MSG(open_dialog(test_kind(), entry_context(data_)), SettingsError,
+                   "Invalid data type for 'test_export_path'");
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(toolkit().active_window_answer(), 0u);
@@ -334,8 +343,7 @@ TEST_F(DialogLifecycleTest, AHostFailingWhileTheNameIsProposedFailsThePreparatio
   headers->fail_call(memhost::Operation::Value, 1, "Connection lost");
   DocumentKind kind = test_kind();
   kind.proposed_name = {"order", "order_", true};
-  EXPECT_THROW_MSG(open_dialog(kind, DialogData{kHost, nullptr, headers, data_, {}}), Error,
-                   "Connection lost");
+  EXPECT_THROW_MSG(open_dialog(kind, entry_context(headers, data_)), Error, "Connection lost");
   EXPECT_TRUE(toolkit().open_forms().empty());
   EXPECT_TRUE(toolkit().window_enabled(kHost));
   EXPECT_EQ(headers->ref_count(), 1u);
@@ -343,4 +351,4 @@ TEST_F(DialogLifecycleTest, AHostFailingWhileTheNameIsProposedFailsThePreparatio
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

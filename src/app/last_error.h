@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 // Records a failure message (ANSI, as raised) for the calling thread.
 void set_last_error(std::string_view ansi_message) noexcept;
@@ -29,4 +29,4 @@ void run_at_boundary(Body&& body) noexcept {
   }
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,17 +1,17 @@
-#include "host/dialogless_run.h"
+#include "app/dialogless_run.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
+#include "app/dialog_test_support.h"
 #include "core/error.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 namespace {
 
 using testing::host_events;
@@ -33,8 +33,12 @@ class DialoglessRunTest : public testing::DialogTest {
     DialogTest::TearDown();
   }
 
-  DialogData data() {
-    return DialogData{0, nullptr, headers_, lines_, testing::recording_callbacks()};
+  // A context as a dialog-less entry point builds it: window 0.
+  host::RunContext data() {
+    host::RunContext context;
+    context.set_callbacks(testing::recording_callbacks());
+    context.set_datasets(nullptr, headers_, lines_);
+    return context;
   }
 
   // The test kind proposing names as the waybill dialog does.
@@ -44,38 +48,44 @@ class DialoglessRunTest : public testing::DialogTest {
     return kind;
   }
 
-  HostRef<memhost::MemoryDataSet> headers_;
-  HostRef<memhost::MemoryDataSet> lines_;
+  host::HostRef<memhost::MemoryDataSet> headers_;
+  host::HostRef<memhost::MemoryDataSet> lines_;
 };
 
 TEST_F(DialoglessRunTest, RunsTheRoutineOnThePathAsGivenWithoutAWindow) {
-  run_without_dialog(test_kind(), data(), 1, "/out/prices");
+  host::RunContext context = data();
+  run_without_dialog(test_kind(), context, 1, "/out/prices");
   EXPECT_EQ(probe().runs, (std::vector<std::string>{"1 /out/prices"}));
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 0", "progress 0 100", "finish 0"}));
 }
 
-TEST_F(DialoglessRunTest, TheHolderCarriesTheDataAndIsNeverShown) {
-  probe().inside = [&](TShellOpenSaveForm& holder) {
-    EXPECT_EQ(holder.window(), 0u);
-    EXPECT_EQ(holder.main_dataset().get(), headers_.get());
-    EXPECT_EQ(holder.lines_dataset().get(), lines_.get());
-    EXPECT_FALSE(holder.form().visible());
-    EXPECT_EQ(headers_->ref_count(), 2u) << "the holder's reference only";
+TEST_F(DialoglessRunTest, TheRoutineGetsTheContextAndNoDialogIsMade) {
+  host::RunContext context = data();
+  probe().inside = [&](host::RunContext& run) {
+    EXPECT_EQ(&run, &context);
+    EXPECT_EQ(run.window(), 0u);
+    EXPECT_EQ(run.main_dataset().get(), headers_.get());
+    EXPECT_EQ(run.lines_dataset().get(), lines_.get());
+    EXPECT_EQ(headers_->ref_count(), 2u) << "the context's reference only";
   };
-  run_without_dialog(test_kind(), data(), 0, "/out/p.dbf");
+  run_without_dialog(test_kind(), context, 0, "/out/p.dbf");
   EXPECT_EQ(probe().runs.size(), 1u);
+  EXPECT_TRUE(toolkit().open_forms().empty());
+  EXPECT_TRUE(toolkit().window_events().empty());
 }
 
-TEST_F(DialoglessRunTest, AFailureIsRaisedAfterTheHolderIsGone) {
+TEST_F(DialoglessRunTest, AFailureIsRaised) {
   probe().failure = "Field list is invalid";
-  EXPECT_THROW_MSG(run_without_dialog(test_kind(), data(), 0, "/out/p.dbf"), Error,
+  host::RunContext context = data();
+  EXPECT_THROW_MSG(run_without_dialog(test_kind(), context, 0, "/out/p.dbf"), Error,
                    "Field list is invalid");
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 0", "finish 0"}));
 }
 
 TEST_F(DialoglessRunTest, AnIndexWithoutARoutineRunsNothing) {
-  run_without_dialog(test_kind(), data(), 2, "/out/p.dbf");
-  run_without_dialog(test_kind(), data(), 7, "/out/p.dbf");
+  host::RunContext context = data();
+  run_without_dialog(test_kind(), context, 2, "/out/p.dbf");
+  run_without_dialog(test_kind(), context, 7, "/out/p.dbf");
   EXPECT_TRUE(probe().runs.empty());
   EXPECT_TRUE(host_events().empty());
 }
@@ -118,7 +128,8 @@ TEST_P(FolderRunTest, JoinsFolderAndProposedNameAndDispatches) {
   // a separator and the file would land beside the test's folder.
   probe().writes = c.folder.back() == '/';
   headers_ = header_with_native_id(c.native_id_type, c.native_id);
-  std::string path = run_in_folder(waybill_like(), data(), expand(c.folder), c.file_type);
+  host::RunContext context = data();
+  std::string path = run_in_folder(waybill_like(), context, expand(c.folder), c.file_type);
   if (c.run.empty()) {
     EXPECT_EQ(path, "");
     EXPECT_TRUE(probe().runs.empty());
@@ -177,7 +188,8 @@ TEST_F(FolderRunTest, ANameThatWouldBeDotOrDotDotIsThePlainName) {
   kind.proposed_name.native_id_prefix = ".";
   for (const char* native_id : {"\"\"", "."}) {
     headers_ = header_with_native_id("string(20)", native_id);
-    EXPECT_EQ(run_in_folder(kind, data(), root() + "/", 0), root() + "/waybill.dbf") << native_id;
+    host::RunContext context = data();
+    EXPECT_EQ(run_in_folder(kind, context, root() + "/", 0), root() + "/waybill.dbf") << native_id;
   }
   EXPECT_EQ(probe().runs.size(), 2u);
 }
@@ -185,7 +197,8 @@ TEST_F(FolderRunTest, ANameThatWouldBeDotOrDotDotIsThePlainName) {
 TEST_F(FolderRunTest, AnIndexOutsideTheListFailsBeforeAnything) {
   headers_ = header_with_native_id("string(20)", "A-17");
   for (int index : {-1, 3, 9}) {
-    EXPECT_THROW_MSG(run_in_folder(waybill_like(), data(), expand("{root}/"), index), Error,
+    host::RunContext context = data();
+    EXPECT_THROW_MSG(run_in_folder(waybill_like(), context, expand("{root}/"), index), Error,
                      "File type " + std::to_string(index) + " is not one of the layouts 0 to 2");
   }
   EXPECT_TRUE(probe().runs.empty());
@@ -193,4 +206,4 @@ TEST_F(FolderRunTest, AnIndexOutsideTheListFailsBeforeAnything) {
 }
 
 }  // namespace
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,9 +1,10 @@
-// TShellOpenSaveForm: the dialog object every entry point creates. It is the
-// library's part of a toolkit shell open/save form (attached to it as its
-// extension, so the two live and die together) and carries what the routines
-// need: the host window handle, the three callbacks and up to three datasets.
+// TShellOpenSaveForm: the dialog object every dialog entry point creates. It
+// is the library's part of a toolkit shell open/save form (attached to it as
+// its extension, so the two live and die together) and owns the run context
+// its routines get (host/run_context.h): the host window handle, the three
+// callbacks, up to three datasets and the remembered folders.
 //
-// Lifecycle of a shown dialog (host/dialog_preparation.h shows it):
+// Lifecycle of a shown dialog (app/dialog_preparation.h shows it):
 //
 //   Open ──confirm──> Confirmed ──close query accepts──> Running ──success──> Closed
 //    ^                    │                                 │
@@ -12,29 +13,22 @@
 //   Open ──cancel, Esc, close box──> Closed (nothing runs)
 //
 // Closed enables the host window and lets the toolkit destroy the form, which
-// destroys this object and releases its dataset references. A holder made for
-// a dialog-less entry point is the same object, never shown.
+// destroys this object and releases its dataset references.
 //
 // Handlers. install_handlers puts four handlers on the form (close, file-name
 // change, cancel click, confirm click); each calls the handler it replaced
 // first, so handlers the toolkit or a form had before keep working.
 #pragma once
 
-#include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
-#include "host/document_kind.h"
-#include "host/host_ref.h"
-#include "pharmex/host.h"
+#include "app/document_kind.h"
+#include "host/run_context.h"
 #include "platform/toolkit.h"
 
-namespace pharmex::host {
-
-struct Callbacks {
-  PxProgressCallback progress = nullptr;
-  PxStartCallback start = nullptr;
-  PxFinishCallback finish = nullptr;
-};
+namespace pharmex::app {
 
 class TShellOpenSaveForm final : public platform::FormExtension {
  public:
@@ -54,24 +48,18 @@ class TShellOpenSaveForm final : public platform::FormExtension {
   State state() const { return state_; }
   bool confirmed() const { return confirmed_; }
 
-  // The host window; 0 for a holder.
-  PxWindow window() const { return window_; }
-  void set_window(PxWindow window) { window_ = window; }
+  // What the routine of a confirmed file type runs with; its window is the
+  // host window the dialog enables again when it closes.
+  host::RunContext& context() { return context_; }
+  const host::RunContext& context() const { return context_; }
+  void set_context(host::RunContext context) { context_ = std::move(context); }
 
-  const Callbacks& callbacks() const { return callbacks_; }
-  void set_callbacks(const Callbacks& callbacks) { callbacks_ = callbacks; }
-  // Call the host's callbacks with the window handle; a missing one is skipped.
-  void notify_start() const;
-  void notify_progress(int32_t percent) const;
-  void notify_finish() const;
-
-  // The import's price list; null for the exports.
-  const HostRef<IDataSet>& first_dataset() const { return first_; }
-  // Suppliers, prices, order or waybill headers; the import's second dataset.
-  const HostRef<IDataSet>& main_dataset() const { return main_; }
-  // Order or waybill lines; the import's order lines.
-  const HostRef<IDataSet>& lines_dataset() const { return lines_; }
-  void set_datasets(HostRef<IDataSet> first, HostRef<IDataSet> main, HostRef<IDataSet> lines);
+  // Called with the path a run used (the chosen path after the extension
+  // rule) once its routine has succeeded, before the dialog closes: how a
+  // host in a terminal learns which file the library chose.
+  void set_run_observer(std::function<void(const std::string& path)> observer) {
+    run_observer_ = std::move(observer);
+  }
 
   // Installs the four handlers of a dialog of `kind` (see above).
   void install_handlers(std::shared_ptr<const DocumentKind> kind);
@@ -91,16 +79,13 @@ class TShellOpenSaveForm final : public platform::FormExtension {
   platform::Toolkit& toolkit_;
   State state_ = State::kOpen;
 
-  PxWindow window_ = 0;
   platform::CloseHandler previous_close_;
   platform::Handler previous_file_name_change_;
   platform::Handler previous_cancel_click_;
   platform::Handler previous_open_click_;
   bool confirmed_ = false;
-  Callbacks callbacks_;
-  HostRef<IDataSet> first_;
-  HostRef<IDataSet> main_;
-  HostRef<IDataSet> lines_;
+  host::RunContext context_;
+  std::function<void(const std::string& path)> run_observer_;
 };
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

@@ -1,4 +1,4 @@
-#include "host/document_kinds.h"
+#include "app/document_kinds.h"
 
 #include <string_view>
 
@@ -12,7 +12,7 @@
 #include "import/order_reader.h"
 #include "platform/text_codec.h"
 
-namespace pharmex::host {
+namespace pharmex::app {
 
 namespace {
 
@@ -34,47 +34,43 @@ DocumentKind save_as() {
 
 DocumentKind supplier_kind() {
   DocumentKind kind = save_as();
-  kind.file_types = {std::string(kDbf4)};
+  kind.file_types = {{std::string(kDbf4), "dbf4", exporting::supplier_routine}};
   kind.folder_value = "supplier_export_path";
   kind.proposed_name = {"supplier", "", true};
-  kind.routines = {exporting::supplier_routine};
   return kind;
 }
 
 DocumentKind price_kind() {
   DocumentKind kind = save_as();
-  kind.file_types = {std::string(kDbf4), ansi("Хабаровск (dBaseIV)(*.dbf)|*.dbf"),
-                     ansi("Юнико (dBaseIV)(*.dbf)|*.dbf")};
+  kind.file_types = {
+      {std::string(kDbf4), "dbf4", exporting::generic_price_routine},
+      {ansi("Хабаровск (dBaseIV)(*.dbf)|*.dbf"), "khabarovsk", exporting::khabarovsk_price_routine},
+      {ansi("Юнико (dBaseIV)(*.dbf)|*.dbf"), "unico", exporting::unico_price_routine}};
   kind.folder_value = "price_export_path";
   kind.proposed_name = {"price", "", true};
-  kind.routines = {exporting::generic_price_routine, exporting::khabarovsk_price_routine,
-                   exporting::unico_price_routine};
   return kind;
 }
 
 DocumentKind order_kind() {
   DocumentKind kind = save_as();
-  kind.file_types = {std::string(kDbf4)};
+  kind.file_types = {{std::string(kDbf4), "dbf4", exporting::order_routine}};
   kind.folder_value = "order_export_path";
   kind.proposed_name = {"order", "order_", true};
   kind.stores_folder_before_run = true;
-  kind.routines = {exporting::order_routine};
   return kind;
 }
 
 DocumentKind waybill_kind() {
   DocumentKind kind = save_as();
-  kind.file_types = {std::string(kDbf4),
-                     ansi("Е-Фарма(SST)(*.SST)|*.SST"),
-                     ansi("Аптека 2000W|*.txt"),
-                     "GornyVershini|*.dbf",
-                     "Djinal|*.dbf",
-                     "Apteka M|*.dbf"};
+  kind.file_types = {
+      {std::string(kDbf4), "dbf4", exporting::generic_waybill_routine},
+      {ansi("Е-Фарма(SST)(*.SST)|*.SST"), "efarma-sst", exporting::efarma_sst_routine},
+      {ansi("Аптека 2000W|*.txt"), "apteka2000w", exporting::apteka_2000w_routine},
+      {"GornyVershini|*.dbf", "gornyvershini", exporting::generic_waybill_routine},
+      {"Djinal|*.dbf", "djinal", exporting::djinal_routine},
+      {"Apteka M|*.dbf", "apteka-m", exporting::apteka_m_routine}};
   kind.folder_value = "waybill_export_path";
   kind.proposed_name = {"waybill", "waybill_", false};
-  kind.routines = {exporting::generic_waybill_routine, exporting::efarma_sst_routine,
-                   exporting::apteka_2000w_routine,    exporting::generic_waybill_routine,
-                   exporting::djinal_routine,          exporting::apteka_m_routine};
   return kind;
 }
 
@@ -82,13 +78,13 @@ DocumentKind order_import_kind() {
   DocumentKind kind;
   kind.title = "Open";
   kind.confirm_caption = "&Open";
-  kind.file_types = {ansi("DBF 4 импорт (dBaseIV)(*.dbf)|*.dbf"),
-                     ansi("Хабаровск импорт (dBaseIV)(*.dbf)|*.dbf"),
-                     ansi("Юнико импорт (dBaseIV)(*.dbf)|*.dbf")};
+  kind.file_types = {
+      {ansi("DBF 4 импорт (dBaseIV)(*.dbf)|*.dbf"), "dbf4", importing::dbf4_order_reader},
+      {ansi("Хабаровск импорт (dBaseIV)(*.dbf)|*.dbf"), "khabarovsk",
+       importing::khabarovsk_order_reader},
+      {ansi("Юнико импорт (dBaseIV)(*.dbf)|*.dbf"), "unico", importing::unico_order_reader}};
   kind.folder_value = "order_import_path";
-  kind.routines = {importing::dbf4_order_reader, importing::khabarovsk_order_reader,
-                   importing::unico_order_reader};
   return kind;
 }
 
-}  // namespace pharmex::host
+}  // namespace pharmex::app

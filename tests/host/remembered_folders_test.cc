@@ -1,4 +1,4 @@
-#include "host/remembered_folder.h"
+#include "host/remembered_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -42,41 +42,39 @@ INSTANTIATE_TEST_SUITE_P(Paths, FolderFormTest,
                                            FolderCase{"/out/", "/out", "/out/"},
                                            FolderCase{"", "", ""}));
 
-class RememberedFolderTest : public ::testing::Test {
+class RememberedFoldersTest : public ::testing::Test {
  protected:
-  RememberedFolderTest() : scope_(store_) { store_->create_key(kHostSettingsKey); }
+  RememberedFoldersTest() { store_->create_key(kHostSettingsKey); }
 
   std::shared_ptr<MemorySettingsStore> store_ = std::make_shared<MemorySettingsStore>();
-  ScopedSettingsStore scope_;
+  RememberedFolders folders_{store_};
 };
 
-TEST_F(RememberedFolderTest, ReadsTheValueOrNothing) {
-  EXPECT_EQ(read_remembered_folder("supplier_export_path"), "");
+TEST_F(RememberedFoldersTest, ReadsTheValueOrNothing) {
+  EXPECT_EQ(folders_.read("supplier_export_path"), "");
   store_->write_string(kHostSettingsKey, "supplier_export_path", "/out");
-  EXPECT_EQ(read_remembered_folder("SUPPLIER_EXPORT_PATH"), "/out");
-  ScopedSettingsStore keyless(std::make_shared<MemorySettingsStore>());
-  EXPECT_EQ(read_remembered_folder("supplier_export_path"), "");
+  EXPECT_EQ(folders_.read("SUPPLIER_EXPORT_PATH"), "/out");
+  RememberedFolders keyless(std::make_shared<MemorySettingsStore>());
+  EXPECT_EQ(keyless.read("supplier_export_path"), "");
 }
 
-TEST_F(RememberedFolderTest, AValueOfAnotherTypeCannotBeRead) {
+TEST_F(RememberedFoldersTest, AValueOfAnotherTypeCannotBeRead) {
   store_->write_binary(kHostSettingsKey, "price_export_path", "/out");
-  EXPECT_THROW_MSG(read_remembered_folder("price_export_path"), SettingsError,
+  EXPECT_THROW_MSG(folders_.read("price_export_path"), SettingsError,
                    "Invalid data type for 'price_export_path'");
 }
 
-TEST_F(RememberedFolderTest, RoutinesRememberTheFolderOfTheirPath) {
-  remember_folder_of("order_export_path", "/out/o.dbf");
-  EXPECT_EQ(read_remembered_folder("order_export_path"), "/out");
+TEST_F(RememberedFoldersTest, RoutinesRememberTheFolderOfTheirPath) {
+  folders_.remember_folder_of("order_export_path", "/out/o.dbf");
+  EXPECT_EQ(folders_.read("order_export_path"), "/out");
   store_->write_dword(kHostSettingsKey, "waybill_export_path", 1);
-  remember_folder_of("waybill_export_path", "/w.txt");
-  EXPECT_EQ(read_remembered_folder("waybill_export_path"), "/")
-      << "a value of another type is replaced";
+  folders_.remember_folder_of("waybill_export_path", "/w.txt");
+  EXPECT_EQ(folders_.read("waybill_export_path"), "/") << "a value of another type is replaced";
 }
 
-TEST_F(RememberedFolderTest, WithoutTheHostsKeyTheFolderIsSimplyNotRemembered) {
+TEST_F(RememberedFoldersTest, WithoutTheHostsKeyTheFolderIsSimplyNotRemembered) {
   auto keyless = std::make_shared<MemorySettingsStore>();
-  ScopedSettingsStore scope(keyless);
-  remember_folder_of("supplier_export_path", "/out/s.dbf");
+  RememberedFolders(keyless).remember_folder_of("supplier_export_path", "/out/s.dbf");
   EXPECT_FALSE(keyless->key_exists(kHostSettingsKey)) << "the key is never created";
   EXPECT_EQ(keyless->read_value(kHostSettingsKey, "supplier_export_path"), std::nullopt);
 }
@@ -90,12 +88,20 @@ class BrokenStore : public MemorySettingsStore {
   }
 };
 
-TEST_F(RememberedFolderTest, OtherFailuresOfTheStoreAreReported) {
+TEST_F(RememberedFoldersTest, OtherFailuresOfTheStoreAreReported) {
   auto broken = std::make_shared<BrokenStore>();
   broken->create_key(kHostSettingsKey);
-  ScopedSettingsStore scope(broken);
-  EXPECT_THROW_MSG(remember_folder_of("supplier_export_path", "/out/s.dbf"), SettingsError,
-                   "Failed to set data for 'supplier_export_path'");
+  EXPECT_THROW_MSG(
+      RememberedFolders(broken).remember_folder_of("supplier_export_path", "/out/s.dbf"),
+      SettingsError, "Failed to set data for 'supplier_export_path'");
+}
+
+TEST_F(RememberedFoldersTest, WithoutAStoreOfItsOwnTheProcesssStoreAtTheTimeIsUsed) {
+  RememberedFolders process_wide;
+  ScopedSettingsStore scope(store_);
+  process_wide.remember_folder_of("order_export_path", "/out/o.dbf");
+  EXPECT_EQ(store_->read_string(kHostSettingsKey, "order_export_path"), "/out");
+  EXPECT_EQ(process_wide.read("order_export_path"), "/out");
 }
 
 }  // namespace
