@@ -209,14 +209,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CsvReaderTest, MissingFileIsNamed) {
   testing::TempDir dir;
   std::string path = dir.file("missing.csv");
-  EXPECT_THROW_MSG(read_csv_file(path), Error, "Cannot open " + path);
+  EXPECT_THROW_MSG(open_csv_file(path), Error, "Cannot open " + path);
 }
 
 TEST(CsvReaderTest, FileErrorsNameThePath) {
   testing::TempDir dir;
   std::string path = dir.file("bad.csv");
   testing::write_file(path, "a:integer\nx\n");
-  EXPECT_THROW_MSG(read_csv_file(path), Error,
+  EXPECT_THROW_MSG(open_csv_file(path), Error,
                    path + ":2:1: \"x\" is not a valid integer value for column \"a\"");
 }
 
