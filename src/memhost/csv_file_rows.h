@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/abi_variant.h"
 #include "core/variant.h"
 #include "memhost/checked_file.h"
 #include "memhost/column.h"
@@ -39,6 +40,9 @@ class CsvFileRows {
   // A value of a row (which must exist), converted when first read; the
   // reference holds until a value of another row is read.
   const Variant& value(size_t row, size_t column) const;
+  // The same in the host's form, for IField's Value: a text goes from the
+  // file's UTF-8 straight into the host string.
+  AbiVariant abi_value(size_t row, size_t column) const;
 
  private:
   // Where each row starts: the low 32 bits per row, in chunks that never
@@ -62,6 +66,7 @@ class CsvFileRows {
 
   std::unique_ptr<CheckedFile> file_;
   std::vector<Column> columns_;
+  std::vector<Variant::Kind> kinds_;  // of each column
   RowOffsets offsets_;
   uint64_t end_ = 0;  // where the last row ends
 
@@ -73,6 +78,7 @@ class CsvFileRows {
   mutable std::vector<Variant> values_;
   mutable std::vector<uint8_t> read_;
   mutable std::string scratch_;
+  mutable std::u16string units_;  // a text decoded for the host
 };
 
 }  // namespace pharmex::memhost

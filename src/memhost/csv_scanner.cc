@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/error.h"
 #include "memhost/csv_column_type.h"
 #include "memhost/csv_value.h"
@@ -26,17 +30,48 @@ size_t valid_utf8_prefix(std::string_view text, bool at_end, bool& invalid) {
   auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   size_t at = 0;
   while (at < n) {
-    if (n - at >= 8) {
-      uint64_t word = 0;
-      std::memcpy(&word, text.data() + at, sizeof word);
-      if ((word & 0x8080808080808080ull) == 0) {
-        at += 8;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time while they are ASCII and whole two-byte
+    // sequences (Latin, Cyrillic): every byte from 0x80 a lead from C2 to DF
+    // followed by a continuation byte, or that continuation byte.
+    while (n - at >= 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+      const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+      if (high == 0) {
+        at += 16;
         continue;
       }
+      const auto continuation = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0))),
+                         _mm_set1_epi8(static_cast<char>(0x80)))));
+      const auto two_byte_lead = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xC0))),
+                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(0xC1)))),
+          _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xE0))),
+                         _mm_set1_epi8(static_cast<char>(0xC0))))));
+      if ((two_byte_lead | continuation) != high ||
+          ((two_byte_lead << 1) & 0xFFFF) != continuation || (two_byte_lead & 0x8000) != 0) {
+        break;
+      }
+      at += 16;
     }
+    if (at == n) break;
+#endif
     const unsigned char lead = byte(at);
     if (lead < 0x80) {
+      // A run of ASCII, eight bytes at a time.
       ++at;
+      while (n - at >= 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word & 0x8080808080808080ull) != 0) break;
+        at += 8;
+      }
+      continue;
+    }
+    // Two bytes (Latin, Cyrillic): any lead from C2 with a continuation byte.
+    if (lead >= 0xC2 && lead <= 0xDF && n - at >= 2 && (byte(at + 1) & 0xC0) == 0x80) {
+      at += 2;
       continue;
     }
     const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2

@@ -274,6 +274,13 @@ const Variant& MemoryDataSet::current_value(size_t column) const {
   return store_.value(position_, column);
 }
 
+AbiVariant MemoryDataSet::current_abi_value(size_t column) const {
+  if (state_ != State::Browse || position_ >= store_.size()) {
+    return AbiVariant(current_value(column));
+  }
+  return store_.abi_value(position_, column);
+}
+
 void MemoryDataSet::set_current_value(size_t column, const Variant& value) {
   if (state_ == State::Browse) not_editing();
   pending_[column] = convert_for_column(value, columns_[column].type, regional_settings());

@@ -17,6 +17,14 @@ const Variant& RowStore::value(size_t row, size_t column) const {
   return file_->value(row, column);
 }
 
+AbiVariant RowStore::abi_value(size_t row, size_t column) const {
+  if (row >= file_rows_ || (!replaced_.empty() && replaced_.contains(row)) ||
+      column >= file_->columns().size()) {
+    return AbiVariant(value(row, column));
+  }
+  return file_->abi_value(row, column);
+}
+
 std::vector<Variant> RowStore::row(size_t row) const {
   if (row >= file_rows_) return rows_.at(row - file_rows_);
   if (auto held = replaced_.find(row); held != replaced_.end()) return held->second;
