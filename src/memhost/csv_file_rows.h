@@ -3,12 +3,11 @@
 //
 // Opening scans the file once (memhost/csv_scanner.h): the header and every
 // row are checked then, with the same messages as loading the text into
-// memory, and where each row starts is noted: 4 bytes a row (plus one entry
-// for every further 4 GiB of file), and the file's block checksums
-// (memhost/checked_file.h). The row count is known from then on. A row's
-// cells are split when it is first asked for and each value is converted
-// when it is first read, into buffers reused from row to row; reading rows
-// in order reads the file ahead in large pieces.
+// memory, and where each row starts is noted (memhost/row_offsets.h: 4 bytes
+// a row), with the file's block checksums (memhost/checked_file.h). The row count is known from
+// then on. A row's cells are split when it is first asked for and each value is converted when it
+// is first read, into buffers reused from row to row; reading rows in order reads the file ahead in
+// large pieces.
 //
 // The file is read through the platform's file system and stays open until
 // the rows go away. Bytes that changed since the scan are refused (Error
@@ -25,6 +24,7 @@
 #include "memhost/checked_file.h"
 #include "memhost/column.h"
 #include "memhost/csv_record.h"
+#include "memhost/row_offsets.h"
 
 namespace pharmex::memhost {
 
@@ -45,21 +45,6 @@ class CsvFileRows {
   AbiVariant abi_value(size_t row, size_t column) const;
 
  private:
-  // Where each row starts: the low 32 bits per row, in chunks that never
-  // move, and the first row of each further 4 GiB.
-  class RowOffsets {
-   public:
-    void push_back(uint64_t offset);
-    uint64_t operator[](size_t row) const;
-    size_t size() const { return size_; }
-
-   private:
-    static constexpr size_t kChunk = 16384;
-    std::vector<std::unique_ptr<uint32_t[]>> chunks_;
-    std::vector<size_t> wraps_;
-    size_t size_ = 0;
-  };
-
   explicit CsvFileRows(std::unique_ptr<CheckedFile> file);
   void load(size_t row) const;
   [[noreturn]] void changed() const;

@@ -12,5 +12,6 @@ set(PHARMEX_memhost_SOURCES
   memory_dataset.cc
   memory_dataset_vtable.cc
   memory_field.cc
+  row_offsets.cc
   row_store.cc
 )
