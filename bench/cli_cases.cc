@@ -4,6 +4,7 @@
 // and checked, and its rows are read on demand while the library exports
 // them. Compared with the same export from the synthetic host, the
 // difference is what the tool's host costs.
+#include <filesystem>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -49,6 +50,7 @@ PreparedCase cli_djinal(const CaseSettings& s) {
   const std::string headers = write_csv_of(waybill_header_table(s.rows), s.folder + "headers.csv");
   const std::string lines = write_csv_of(waybill_line_table(s.rows), s.folder + "lines.csv");
   const std::string folder = s.folder + "out";
+  std::filesystem::create_directories(folder);
   const std::string path = folder + "/waybill_" + first_waybill_number() + ".dbf";
   return {[headers, lines, folder] {
             run_tool({"export", "waybill", "--header", headers, "--lines", lines, "--layout",
