@@ -14,9 +14,7 @@ std::string read_remembered_folder(std::string_view value_name) {
 }
 
 std::string folder_of(std::string_view path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return std::string();
-  return std::string(path.substr(0, slash == 0 ? 1 : slash));
+  return platform::extract_file_dir(path);
 }
 
 std::string folder_with_separator(std::string_view path) {

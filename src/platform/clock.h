@@ -14,7 +14,7 @@ class Clock {
   virtual DateParts now() const = 0;
 };
 
-// The system's clock in the local time zone.
+// The system's clock in the local time zone (posix_clock.cc, win32_clock.cc).
 const Clock& system_clock();
 
 // The clock the library uses; system_clock() unless replaced.

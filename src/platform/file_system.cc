@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/platform_defaults.h"
+
 namespace pharmex::platform {
 
 namespace {
@@ -15,7 +17,7 @@ std::atomic<FileSystem*>& current_slot() {
 
 FileSystem& file_system() {
   FileSystem* current = current_slot().load(std::memory_order_acquire);
-  return current != nullptr ? *current : posix_file_system();
+  return current != nullptr ? *current : native_file_system();
 }
 
 ScopedFileSystem::ScopedFileSystem(FileSystem& replacement)

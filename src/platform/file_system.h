@@ -91,10 +91,13 @@ class FileSystem {
   virtual bool remove(std::string_view path) = 0;
 };
 
-// The real files of this system.
+// The real files of a POSIX system (posix_file_system.cc, Linux builds only).
 FileSystem& posix_file_system();
+// The real files of Windows (win32_file_system.cc, Windows builds only).
+FileSystem& win32_file_system();
 
-// The file system the engine uses; posix_file_system() unless replaced.
+// The file system the engine uses; the platform's real files
+// (platform_defaults.h) unless replaced.
 FileSystem& file_system();
 
 // Replaces the process-wide file system for one scope (tests), restoring the

@@ -17,13 +17,16 @@ struct RegionalSettings {
   std::string short_date_pattern = "dd.MM.yyyy";
   std::string long_time_pattern = "H:mm:ss";
 
-  // From the POSIX locale environment: LC_ALL, then LC_NUMERIC (decimal
-  // separator) or LC_TIME (date pattern), then LANG. The "C"/"POSIX" locale, a
+  // The user's settings (posix_regional_settings.cc, win32_regional_settings.cc).
+  // On Linux from the POSIX locale environment: LC_ALL, then LC_NUMERIC
+  // (decimal separator) or LC_TIME (date pattern), then LANG. On Windows the
+  // user's regional settings (GetLocaleInfoEx). The "C"/"POSIX" locale, a
   // locale the system does not have, or a setting that is not valid() keeps
   // the default of that setting.
   static RegionalSettings from_environment();
 
-  // The same, with the locale names given (empty: keep the default).
+  // The same, with the locale names given (empty: keep the default): POSIX
+  // locale names on Linux ("ru_RU.UTF-8"), locale names on Windows ("ru-RU").
   static RegionalSettings from_locales(std::string_view numeric_locale,
                                        std::string_view time_locale);
 

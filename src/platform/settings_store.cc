@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/error.h"
-#include "platform/file_settings_store.h"
+#include "platform/platform_defaults.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::platform {
@@ -58,7 +58,7 @@ StoreSlot& slot() {
 std::shared_ptr<SettingsStore> settings_store() {
   StoreSlot& s = slot();
   std::lock_guard<std::mutex> lock(s.mutex);
-  if (!s.store) s.store = std::make_shared<FileSettingsStore>(FileSettingsStore::default_root());
+  if (!s.store) s.store = native_settings_store();
   return s.store;
 }
 

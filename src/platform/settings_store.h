@@ -132,8 +132,8 @@ bool same_value_name(std::string_view a, std::string_view b);
 // The key the host keeps its settings under.
 inline constexpr std::string_view kHostSettingsKey = "Software\\kestrova";
 
-// The process-wide store the library uses: by default the file store of the
-// current user (FileSettingsStore::default_root()), created when first used.
+// The process-wide store the library uses: by default the current user's
+// store of the platform (platform_defaults.h), created when first used.
 std::shared_ptr<SettingsStore> settings_store();
 // Replaces it (hosts embedding the library elsewhere, tests); null brings the
 // default back.

@@ -2,8 +2,6 @@ set(PHARMEX_platform_SOURCES
   clock.cc
   code_page.cc
   code_page_tables.cc
-  file_settings_store.cc
-  file_settings_store_format.cc
   file_system.cc
   headless_controls.cc
   headless_driver.cc
@@ -12,10 +10,34 @@ set(PHARMEX_platform_SOURCES
   headless_toolkit.cc
   memory_settings_store.cc
   paths.cc
-  posix_file_system.cc
   regional_settings.cc
   settings_store.cc
   text_codec.cc
   toolkit.cc
   toolkit_file_name.cc
 )
+# One backend file per platform service; the build picks the platform's set.
+if(WIN32)
+  list(APPEND PHARMEX_platform_SOURCES
+    win32_clock.cc
+    win32_code_pages.cc
+    win32_defaults.cc
+    win32_file_system.cc
+    win32_paths.cc
+    win32_regional_settings.cc
+    win32_registry_store.cc
+    win32_text.cc
+    win32_window_operations.cc
+  )
+else()
+  list(APPEND PHARMEX_platform_SOURCES
+    file_settings_store.cc
+    file_settings_store_format.cc
+    posix_clock.cc
+    posix_code_pages.cc
+    posix_defaults.cc
+    posix_file_system.cc
+    posix_paths.cc
+    posix_regional_settings.cc
+  )
+endif()

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/error.h"
+#include "platform/platform_defaults.h"
 
 namespace pharmex::platform {
 
@@ -200,7 +201,7 @@ std::string utf16_to_utf8(std::u16string_view text) {
 namespace {
 
 std::unique_ptr<TextCodec>& codec_slot() {
-  static std::unique_ptr<TextCodec> codec = std::make_unique<TextCodec>();
+  static std::unique_ptr<TextCodec> codec = native_text_codec();
   return codec;
 }
 

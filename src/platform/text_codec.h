@@ -69,7 +69,8 @@ class TextCodec {
 std::u16string utf8_to_utf16(std::string_view text);
 std::string utf16_to_utf8(std::u16string_view text);
 
-// The process-wide pair (1251/866 unless the host or a test replaced it).
+// The process-wide pair: the platform's (platform_defaults.h: 1251/866 on
+// Linux, the system's code pages on Windows) unless a test replaced it.
 const TextCodec& text_codec();
 void set_text_codec(const TextCodec& codec);
 
