@@ -48,4 +48,12 @@ class AbiVariant {
 // when memory is exhausted).
 PxString make_abi_string(std::u16string_view text);
 
+// Brings a variant whose tag is none of PX_VT_* to one that is, where the
+// platform's variants have more types than the library reads: on Windows an
+// OLE host's VT_UI1, VT_R4, VT_DECIMAL, ... and VT_BYREF references
+// (win32_variant_abi.cc). False when there is nothing to bring it to
+// (always, where the library's own variants are all there is:
+// heap_variant_abi.cc).
+bool normalize_abi_variant(const PxVariant& value, AbiVariant& normal);
+
 }  // namespace pharmex
