@@ -1,5 +1,6 @@
 set(PHARMEX_host_SOURCES
   dialog_preparation.cc
+  dialog_script.cc
   dialogless_run.cc
   document_kinds.cc
   entry_points.cc
