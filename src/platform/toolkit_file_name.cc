@@ -77,7 +77,9 @@ bool matches_mask(std::string_view name, std::string_view mask) {
 
 std::string resolve_in_folder(std::string_view folder, std::string_view name) {
   std::string path;
-  if (!is_absolute_path(name)) {
+  // A name with a root of its own (on Windows also "\x" or "C:x", which
+  // the current drive and folder complete) is not taken in the folder.
+  if (root_length(name) == 0) {
     path.assign(folder.empty() ? current_directory() : std::string(folder));
     path.push_back(path_separator());
   }
