@@ -65,10 +65,10 @@ std::string temporary_folder() {
 int run_case(const BenchCase& bench_case, long rows, const std::string& dir) {
   // The library's dialogs are answered in the headless toolkit; the folders
   // it remembers go to a store of this process, not the user's.
-  platform::ScopedToolkit toolkit(std::make_shared<platform::HeadlessToolkit>());
+  Service<platform::Toolkit>::Scoped toolkit(std::make_shared<platform::HeadlessToolkit>());
   auto store = std::make_shared<platform::MemorySettingsStore>();
   store->create_key(platform::kHostSettingsKey);
-  platform::ScopedSettingsStore settings(store);
+  Service<platform::SettingsStore>::Scoped settings(store);
 
   CaseSettings settings_of_case;
   settings_of_case.folder = (fs::path(dir) / std::string(bench_case.name)).string() + "/";

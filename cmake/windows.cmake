@@ -64,7 +64,8 @@ add_custom_command(TARGET pharmex POST_BUILD
 # Hosts built in this tree link through that import library, as hosts outside do.
 add_library(pharmex_import INTERFACE)
 add_dependencies(pharmex_import pharmex)
-target_include_directories(pharmex_import INTERFACE ${PROJECT_SOURCE_DIR}/include)
+target_include_directories(pharmex_import INTERFACE ${PROJECT_SOURCE_DIR}/include
+  ${PHARMEX_GENERATED_INCLUDE})
 target_link_libraries(pharmex_import INTERFACE ${PHARMEX_IMPORT_LIBRARY})
 
 install(FILES ${PHARMEX_IMPORT_LIBRARY} DESTINATION ${CMAKE_INSTALL_LIBDIR})

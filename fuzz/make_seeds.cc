@@ -18,14 +18,12 @@
 #include "dbf/dbf_dataset.h"
 #include "export/waybill_export.h"
 #include "fuzz_support.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 #include "memhost/csv_reader.h"
 #include "memory_file_system.h"
-#include "platform/headless_toolkit.h"
 #include "platform/memory_settings_store.h"
 #include "platform/settings_store.h"
 #include "platform/text_codec.h"
-#include "platform/toolkit.h"
 
 namespace pharmex::fuzzing {
 namespace {
@@ -224,24 +222,21 @@ void order_seeds() {
 
 // The waybill tables the library writes for the example waybill.
 void waybill_seeds() {
-  auto toolkit = std::make_shared<platform::HeadlessToolkit>();
   auto registry = std::make_shared<platform::MemorySettingsStore>();
   registry->create_key(platform::kHostSettingsKey);
-  platform::ScopedToolkit toolkit_scope(toolkit);
-  platform::ScopedSettingsStore registry_scope(registry);
+  Service<platform::SettingsStore>::Scoped registry_scope(registry);
   MemoryFileSystem files;
-  platform::ScopedFileSystem files_scope(files);
+  Service<platform::FileSystem>::Scoped files_scope(files);
   const struct {
     const char* name;
     host::Routine routine;
   } layouts[] = {{"djinal", exporting::djinal_routine}, {"apteka_m", exporting::apteka_m_routine}};
   for (const auto& layout : layouts) {
-    auto form = host::TShellOpenSaveForm::create(*toolkit);
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    holder.set_datasets(nullptr,
-                        memhost::read_csv(read("examples/waybill_headers.csv"), "headers.csv"),
-                        memhost::read_csv(read("examples/waybill_lines.csv"), "lines.csv"));
-    layout.routine(holder, "/s/W.DBF");
+    host::RunContext context;
+    context.set_datasets(nullptr,
+                         memhost::read_csv(read("examples/waybill_headers.csv"), "headers.csv"),
+                         memhost::read_csv(read("examples/waybill_lines.csv"), "lines.csv"));
+    layout.routine(context, "/s/W.DBF");
     seed("table", std::string("waybill_") + layout.name, files.bytes("/s/W.DBF"));
   }
 }

@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A memo lock is never refused in memory; no waiting between attempts.
     pharmex::dbf::TLockRetry retry;
     retry.sleep = [](std::chrono::milliseconds) {};
-    table.SetMemoLockRetry(retry);
+    table.SetLockRetry(retry);
     refused([&] {
       table.Open();
       read_and_rewrite(table);

@@ -10,16 +10,14 @@
 
 #include "fuzz_support.h"
 #include "host/host_ref.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_dataset.h"
 #include "memhost/memory_field.h"
 #include "memory_file_system.h"
-#include "platform/headless_toolkit.h"
 #include "platform/memory_settings_store.h"
 #include "platform/settings_store.h"
-#include "platform/toolkit.h"
 
 namespace pharmex::fuzzing {
 namespace {
@@ -50,12 +48,9 @@ void PX_STDCALL on_progress(PxWindow, int32_t) {}
 
 struct Host {
   Host() { registry->create_key(platform::kHostSettingsKey); }
-  std::shared_ptr<platform::HeadlessToolkit> toolkit =
-      std::make_shared<platform::HeadlessToolkit>();
   std::shared_ptr<platform::MemorySettingsStore> registry =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedToolkit toolkit_scope{toolkit};
-  platform::ScopedSettingsStore registry_scope{registry};
+  Service<platform::SettingsStore>::Scoped registry_scope{registry};
 };
 
 constexpr host::Routine kReaders[] = {importing::dbf4_order_reader,
@@ -65,16 +60,15 @@ constexpr host::Routine kReaders[] = {importing::dbf4_order_reader,
 void import(size_t reader, std::string_view order_file) {
   MemoryFileSystem files;
   files.add("/fuzz/ORDER.DBF", order_file);
-  platform::ScopedFileSystem scope(files);
+  Service<platform::FileSystem>::Scoped scope(files);
   const bool unico = reader == 2;
-  auto form = host::TShellOpenSaveForm::create(*platform::toolkit());
-  host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-  holder.set_window(7);
-  holder.set_callbacks({on_progress, on_start, on_finish});
-  holder.set_datasets(memhost::read_csv(unico ? kUnicoPrices : kPrices, "prices.csv"),
-                      memhost::MemoryDataSet::create({}),
-                      memhost::read_csv(unico ? kUnicoLines : kLines, "lines.csv"));
-  refused([&] { kReaders[reader](holder, "/fuzz/ORDER.DBF"); });
+  host::RunContext context;
+  context.set_window(7);
+  context.set_callbacks({on_progress, on_start, on_finish});
+  context.set_datasets(memhost::read_csv(unico ? kUnicoPrices : kPrices, "prices.csv"),
+                       memhost::MemoryDataSet::create({}),
+                       memhost::read_csv(unico ? kUnicoLines : kLines, "lines.csv"));
+  refused([&] { kReaders[reader](context, "/fuzz/ORDER.DBF"); });
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ for target in i686:win32 x86_64:win64; do
     -DDLL="$stage/pharmex.dll" -DLIB="$build/pharmex.lib" -DEXPORT_LIST=cmake/pharmex.def \
     -DVERSION="$version" $decorated -P tests/windows/check_dll.cmake
   cp "$build/pharmex.lib" "$stage/"
-  cp include/pharmex/*.h "$stage/include/pharmex/"
+  cp include/pharmex/*.h "$build/generated/include/pharmex/version.h" "$stage/include/pharmex/"
   cp cmake/windows/HOSTS.md "$stage/HOSTS.md"
   rm -f "out/$package.zip"
   (cd "$build" && cmake -E tar cf "../out/$package.zip" --format=zip "$package")

@@ -38,10 +38,7 @@
 #include "pharmex/abi.h"
 #include "pharmex/host.h"
 #include "pharmex/variant.h"
-
-#define PHARMEX_VERSION_MAJOR 0
-#define PHARMEX_VERSION_MINOR 1
-#define PHARMEX_VERSION_PATCH 0
+#include "pharmex/version.h"
 
 PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* suppliers,
                                                    PxProgressCallback progress,
@@ -86,7 +83,8 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDat
  * text stays valid until the next entry-point call on this thread. */
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) PX_NOEXCEPT;
 
-/* The library's version as "major.minor.patch". */
+/* The library's version as "major.minor.patch": PHARMEX_VERSION of the
+ * pharmex/version.h it was built with. */
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) PX_NOEXCEPT;
 
 /* Regional settings used when values become text: the decimal separator (one

@@ -2,13 +2,14 @@
 
 #include <new>
 
+#include "core/abi_memory.h"
 #include "core/error.h"
 
 namespace pharmex {
 
 PxString make_abi_string(std::u16string_view text) {
-  PxString result = pharmex_string_alloc(reinterpret_cast<const PxChar16*>(text.data()),
-                                         static_cast<uint32_t>(text.size()));
+  PxString result = abi::string_alloc(reinterpret_cast<const PxChar16*>(text.data()),
+                                      static_cast<uint32_t>(text.size()));
   if (result == nullptr) throw std::bad_alloc();
   return result;
 }
@@ -37,20 +38,20 @@ Variant from_abi(const PxVariant& value) {
       const PxChar16* text = value.value.bstr;
       if (text == nullptr) return Variant::string({});
       return Variant::string(
-          std::u16string(reinterpret_cast<const char16_t*>(text), pharmex_string_length(text)));
+          std::u16string(reinterpret_cast<const char16_t*>(text), abi::string_length(text)));
     }
     case PX_VT_ARRAY_VARIANT: {
       std::vector<Variant> items;
-      uint32_t count = pharmex_array_count(value.value.array);
+      uint32_t count = abi::array_count(value.value.array);
       items.reserve(count);
       for (uint32_t i = 0; i < count; ++i) {
-        items.push_back(from_abi(*pharmex_array_item(value.value.array, i)));
+        items.push_back(from_abi(*abi::array_item(value.value.array, i)));
       }
       return Variant::array(std::move(items));
     }
     default: {
       AbiVariant normal;
-      if (normalize_abi_variant(value, normal)) return from_abi(normal.get());
+      if (abi::variant_normalize(normal.out(), &value)) return from_abi(normal.get());
       raise<VariantError>("Could not convert variant of type (%s) into type (%s)",
                           {"Unknown", "Variant"});
     }
@@ -58,7 +59,7 @@ Variant from_abi(const PxVariant& value) {
 }
 
 AbiVariant::AbiVariant(const Variant& value) {
-  pharmex_variant_init(&value_);
+  abi::variant_init(&value_);
   using Kind = Variant::Kind;
   switch (value.kind()) {
     case Kind::Empty:
@@ -100,13 +101,13 @@ AbiVariant::AbiVariant(const Variant& value) {
       break;
     case Kind::Array: {
       const auto& items = value.array_value();
-      PxVariantArray* array = pharmex_array_create(static_cast<uint32_t>(items.size()));
+      PxVariantArray* array = abi::array_create(static_cast<uint32_t>(items.size()));
       if (array == nullptr) throw std::bad_alloc();
       value_.vt = PX_VT_ARRAY_VARIANT;
       value_.value.array = array;  // owned from here, so a failure below frees it
       for (size_t i = 0; i < items.size(); ++i) {
         AbiVariant item(items[i]);
-        *pharmex_array_item(array, static_cast<uint32_t>(i)) = item.release();
+        *abi::array_item(array, static_cast<uint32_t>(i)) = item.release();
       }
       break;
     }
@@ -115,9 +116,9 @@ AbiVariant::AbiVariant(const Variant& value) {
 
 AbiVariant& AbiVariant::operator=(AbiVariant&& other) noexcept {
   if (this != &other) {
-    pharmex_variant_clear(&value_);
+    abi::variant_clear(&value_);
     value_ = other.value_;
-    pharmex_variant_init(&other.value_);
+    abi::variant_init(&other.value_);
   }
   return *this;
 }

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "core/abi_memory.h"
 #include "core/variant.h"
 #include "pharmex/variant.h"
 
@@ -16,12 +17,12 @@ Variant from_abi(const PxVariant& value);
 // Owns one PxVariant and clears it on destruction (never throws).
 class AbiVariant {
  public:
-  AbiVariant() { pharmex_variant_init(&value_); }
+  AbiVariant() { abi::variant_init(&value_); }
   // Builds the host form of a value; throws std::bad_alloc when out of memory.
   explicit AbiVariant(const Variant& value);
-  ~AbiVariant() { pharmex_variant_clear(&value_); }
+  ~AbiVariant() { abi::variant_clear(&value_); }
   AbiVariant(AbiVariant&& other) noexcept : value_(other.value_) {
-    pharmex_variant_init(&other.value_);
+    abi::variant_init(&other.value_);
   }
   AbiVariant& operator=(AbiVariant&& other) noexcept;
   AbiVariant(const AbiVariant&) = delete;
@@ -30,13 +31,13 @@ class AbiVariant {
   const PxVariant& get() const { return value_; }
   // Address for a host call that fills a result (it is cleared first).
   PxVariant* out() {
-    pharmex_variant_clear(&value_);
+    abi::variant_clear(&value_);
     return &value_;
   }
   // Gives up ownership: the caller clears the returned variant.
   PxVariant release() {
     PxVariant copy = value_;
-    pharmex_variant_init(&value_);
+    abi::variant_init(&value_);
     return copy;
   }
 
@@ -47,13 +48,5 @@ class AbiVariant {
 // A host string holding a copy of the text; never null (throws std::bad_alloc
 // when memory is exhausted).
 PxString make_abi_string(std::u16string_view text);
-
-// Brings a variant whose tag is none of PX_VT_* to one that is, where the
-// platform's variants have more types than the library reads: on Windows an
-// OLE host's VT_UI1, VT_R4, VT_DECIMAL, ... and VT_BYREF references
-// (win32_variant_abi.cc). False when there is nothing to bring it to
-// (always, where the library's own variants are all there is:
-// heap_variant_abi.cc).
-bool normalize_abi_variant(const PxVariant& value, AbiVariant& normal);
 
 }  // namespace pharmex

@@ -1,5 +1,8 @@
 #include "core/error.h"
 
+#include <exception>
+#include <new>
+
 #include "core/number_format.h"
 
 namespace pharmex {
@@ -42,6 +45,18 @@ std::string format_message(std::string_view pattern, std::initializer_list<Messa
     }
   }
   return out;
+}
+
+std::string current_exception_message() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown failure";
+  }
 }
 
 }  // namespace pharmex

@@ -52,6 +52,14 @@ using MessageArg = std::variant<std::string_view, int64_t, double>;
 // placeholder as written, so a wrong call still shows a readable message.
 std::string format_message(std::string_view pattern, std::initializer_list<MessageArg> args);
 
+// The message of the exception being handled, to be called inside a catch
+// block: what() of a standard exception (the library's own carry the user's
+// message, ANSI), "Out of memory" for a failed allocation, "Unknown failure"
+// for anything else. Every place that turns a failure into text for the
+// user or the host (the last error of the C boundary, an error box, a host's
+// failure report) says it the same way.
+std::string current_exception_message();
+
 // Builds and throws an exception of kind E with a formatted message.
 template <class E>
 [[noreturn]] void raise(std::string_view pattern, std::initializer_list<MessageArg> args = {}) {

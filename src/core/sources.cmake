@@ -3,12 +3,13 @@ set(PHARMEX_core_SOURCES
   date_time.cc
   error.cc
   number_format.cc
+  regional_settings.cc
   variant.cc
 )
-# The variant ABI's strings and arrays: the system's OLE automation on
-# Windows, the library's own heap elsewhere.
+# The variant ABI's strings and arrays (core/abi_memory.h): the system's OLE
+# automation on Windows, the library's own heap elsewhere.
 if(WIN32)
-  list(APPEND PHARMEX_core_SOURCES win32_variant_abi.cc)
+  list(APPEND PHARMEX_core_SOURCES win32_abi_memory.cc)
 else()
-  list(APPEND PHARMEX_core_SOURCES heap_variant_abi.cc)
+  list(APPEND PHARMEX_core_SOURCES heap_abi_memory.cc)
 endif()

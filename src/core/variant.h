@@ -18,7 +18,7 @@
 // Strings are UTF-16, as the host's are; callers convert to the ANSI code page
 // where they need bytes. Functions that read or render text use regional
 // settings: the explicit overloads take them as an argument, the others use
-// the process-wide settings (platform/regional_settings.h).
+// the process's current settings (core/regional_settings.h).
 #pragma once
 
 #include <cstdint>
@@ -27,11 +27,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/regional_settings.h"
+#include "core/regional_settings.h"
 
 namespace pharmex {
-
-using platform::RegionalSettings;
 
 class Variant {
  public:
@@ -84,22 +82,22 @@ class Variant {
   const std::vector<Variant>& array_value() const;              // Array
 
   // Conversions; each throws VariantError when the value cannot be converted.
-  int64_t to_int64() const { return to_int64(platform::regional_settings()); }
+  int64_t to_int64() const { return to_int64(Service<const RegionalSettings>::current_ref()); }
   int64_t to_int64(const RegionalSettings& settings) const;
-  int32_t to_int32() const { return to_int32(platform::regional_settings()); }
+  int32_t to_int32() const { return to_int32(Service<const RegionalSettings>::current_ref()); }
   int32_t to_int32(const RegionalSettings& settings) const;
-  double to_double() const { return to_double(platform::regional_settings()); }
+  double to_double() const { return to_double(Service<const RegionalSettings>::current_ref()); }
   double to_double(const RegionalSettings& settings) const;
   // Days since 1899-12-30, as the Date kind holds them.
-  double to_date() const { return to_date(platform::regional_settings()); }
+  double to_date() const { return to_date(Service<const RegionalSettings>::current_ref()); }
   double to_date(const RegionalSettings& settings) const;
-  bool to_bool() const { return to_bool(platform::regional_settings()); }
+  bool to_bool() const { return to_bool(Service<const RegionalSettings>::current_ref()); }
   bool to_bool(const RegionalSettings& settings) const;
   // Text rendering: whole numbers in plain decimal, other numbers in general
   // format (15 significant digits, the settings' decimal separator), dates
   // with the short date pattern (and the long time pattern when there is a
   // time of day), Booleans as "True" / "False", Empty as "".
-  std::u16string to_text() const { return to_text(platform::regional_settings()); }
+  std::u16string to_text() const { return to_text(Service<const RegionalSettings>::current_ref()); }
   std::u16string to_text(const RegionalSettings& settings) const;
 
   // "Null", "Integer", "String", ...: the names conversion messages use.
@@ -122,16 +120,16 @@ Variant multiply(const Variant& a, const Variant& b, const RegionalSettings& set
 Variant divide(const Variant& a, const Variant& b, const RegionalSettings& settings);
 
 inline Variant operator+(const Variant& a, const Variant& b) {
-  return add(a, b, platform::regional_settings());
+  return add(a, b, Service<const RegionalSettings>::current_ref());
 }
 inline Variant operator-(const Variant& a, const Variant& b) {
-  return subtract(a, b, platform::regional_settings());
+  return subtract(a, b, Service<const RegionalSettings>::current_ref());
 }
 inline Variant operator*(const Variant& a, const Variant& b) {
-  return multiply(a, b, platform::regional_settings());
+  return multiply(a, b, Service<const RegionalSettings>::current_ref());
 }
 inline Variant operator/(const Variant& a, const Variant& b) {
-  return divide(a, b, platform::regional_settings());
+  return divide(a, b, Service<const RegionalSettings>::current_ref());
 }
 
 enum class Ordering { Less, Equal, Greater, Unordered };
@@ -140,13 +138,13 @@ enum class Ordering { Less, Equal, Greater, Unordered };
 Ordering compare(const Variant& a, const Variant& b, const RegionalSettings& settings);
 
 inline bool operator==(const Variant& a, const Variant& b) {
-  return compare(a, b, platform::regional_settings()) == Ordering::Equal;
+  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Equal;
 }
 inline bool operator<(const Variant& a, const Variant& b) {
-  return compare(a, b, platform::regional_settings()) == Ordering::Less;
+  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Less;
 }
 inline bool operator>(const Variant& a, const Variant& b) {
-  return compare(a, b, platform::regional_settings()) == Ordering::Greater;
+  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Greater;
 }
 
 }  // namespace pharmex

@@ -96,9 +96,9 @@ void TDbfDataSet::SetUserID(int32_t id) {
   if (table_) table_->SetUserID(id);
 }
 
-void TDbfDataSet::SetMemoLockRetry(TLockRetry retry) {
-  memo_lock_retry_ = std::move(retry);
-  if (table_) table_->SetMemoLockRetry(memo_lock_retry_);
+void TDbfDataSet::SetLockRetry(TLockRetry retry) {
+  lock_retry_ = std::move(retry);
+  if (table_) table_->SetLockRetry(lock_retry_);
 }
 
 std::string TDbfDataSet::TablePath() const {
@@ -126,7 +126,7 @@ void TDbfDataSet::Open() {
   table->SetLockProtocol(lock_protocol_);
   table->SetUserID(user_id_);
   table->SetTranslateASCII(translate_ascii_);
-  table->SetMemoLockRetry(memo_lock_retry_);
+  table->SetLockRetry(lock_retry_);
   BuildFields(*table);
   table_ = std::move(table);
   state_ = TDataSetState::dsBrowse;

@@ -93,8 +93,9 @@ class TDbfDataSet {
   void SetUserID(int32_t id);  // default 0; written into every header
   bool ExactCount() const { return exact_count_; }
   void SetExactCount(bool on) { exact_count_ = on; }  // default false
-  const TLockRetry& MemoLockRetry() const { return memo_lock_retry_; }
-  void SetMemoLockRetry(TLockRetry retry);
+  // How memo writes wait for the memo lock and appends for the append lock.
+  const TLockRetry& LockRetry() const { return lock_retry_; }
+  void SetLockRetry(TLockRetry retry);
 
   // The folder (DatabaseName, with a "/" added when it lacks one) followed by
   // TableName, as written.
@@ -200,7 +201,7 @@ class TDbfDataSet {
   TLockProtocol lock_protocol_ = TLockProtocol::Default;
   int32_t user_id_ = 0;
   bool exact_count_ = false;
-  TLockRetry memo_lock_retry_;
+  TLockRetry lock_retry_;
 
   std::unique_ptr<TDbfFieldLayer> table_;
   std::vector<std::unique_ptr<TDbfField>> fields_;

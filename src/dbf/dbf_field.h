@@ -60,7 +60,6 @@ class TDbfField {
   int Index() const { return index_; }
   // The character count of an ftString field; 0 for the other kinds.
   uint32_t Size() const;
-  bool IsBlob() const { return type_ == TFieldType::ftMemo || type_ == TFieldType::ftBlob; }
 
   // ANSI <-> OEM translation of ftString and ftMemo fields (default on; it
   // also needs the dataset's TranslateASCII). Other kinds are never translated.

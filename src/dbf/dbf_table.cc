@@ -6,6 +6,7 @@
 #include <limits>
 #include <thread>
 
+#include "core/cleanup.h"
 #include "core/error.h"
 #include "dbf/fox_memo_file.h"
 #include "dbf/memo4_file.h"
@@ -141,7 +142,6 @@ void TDbfTable::ReadHeaderAndFields() {
   after_last_ = false;
   header_pending_ = false;
   wholly_locked_ = false;
-  changed_by_other_ = false;
   ++openings_;
 }
 
@@ -198,9 +198,6 @@ void TDbfTable::RefreshHeader() {
     raise<DbfError>("Error on Read of file %s", {FileName()});
   }
   const int32_t count = CountFromFileSize();
-  changed_by_other_ = count != record_count_ ||
-                      !std::equal(&fresh[format::kTimeStampOffset], &fresh[format::kUserIdOffset],
-                                  &header_[format::kTimeStampOffset]);
   header_ = fresh;
   record_count_ = count;
 }
@@ -333,33 +330,19 @@ void TDbfTable::WriteHeader() {
 
 void TDbfTable::CloseTable() {
   if (!IsOpen()) return;
-  try {
-    if (header_pending_ && ReadWrite()) {
-      wholly_locked_ = false;  // closing gives the lock back: write now
-      if (Shared()) RefreshHeader();
-      WriteHeader();
-    }
-  } catch (...) {
-    try {
-      CloseFile();
-    } catch (...) {
-      // The header failure is the one to report.
-    }
-    throw;
-  }
-  header_pending_ = false;
-  wholly_locked_ = false;
-  try {
-    CloseMemo();
-  } catch (...) {
-    try {
-      CloseFile();
-    } catch (...) {
-      // The memo failure is the one to report.
-    }
-    throw;
-  }
-  CloseFile();
+  // The memo file and the table file are closed also when the header could
+  // not be written: the header failure is the one reported.
+  run_then_clean_up(
+      [this] {
+        if (header_pending_ && ReadWrite()) {
+          wholly_locked_ = false;  // closing gives the lock back: write now
+          if (Shared()) RefreshHeader();
+          WriteHeader();
+        }
+        header_pending_ = false;
+        wholly_locked_ = false;
+      },
+      [this] { CloseMemo(); }, [this] { CloseFile(); });
 }
 
 std::unique_ptr<TMemoFile> TDbfTable::NewMemoFile() const {
@@ -390,7 +373,7 @@ void TDbfTable::OpenMemo(bool complete_header) {
   if (memo_) return;
   std::unique_ptr<TMemoFile> memo = NewMemoFile();
   memo->SetLockProtocol(protocol_);
-  memo->SetLockRetry(memo_retry_);
+  memo->SetLockRetry(lock_retry_);
   memo->OpenMemo(complete_header);
   memo_ = std::move(memo);
 }
@@ -406,9 +389,9 @@ void TDbfTable::SetLockProtocol(TLockProtocol protocol) {
   if (memo_) memo_->SetLockProtocol(protocol);
 }
 
-void TDbfTable::SetMemoLockRetry(TLockRetry retry) {
-  memo_retry_ = std::move(retry);
-  if (memo_) memo_->SetLockRetry(memo_retry_);
+void TDbfTable::SetLockRetry(TLockRetry retry) {
+  lock_retry_ = std::move(retry);
+  if (memo_) memo_->SetLockRetry(lock_retry_);
 }
 
 void TDbfTable::SetDeletedFlag(char flag) {
@@ -471,11 +454,11 @@ bool TDbfTable::TakeAppendLock() {
   for (int attempt = 1;; ++attempt) {
     if (LockAppend()) return true;
     if (LockCount() > 0) return false;
-    if (attempt >= memo_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
-    if (memo_retry_.sleep) {
-      memo_retry_.sleep(memo_retry_.pause);
+    if (attempt >= lock_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
+    if (lock_retry_.sleep) {
+      lock_retry_.sleep(lock_retry_.pause);
     } else {
-      std::this_thread::sleep_for(memo_retry_.pause);
+      std::this_thread::sleep_for(lock_retry_.pause);
     }
   }
 }

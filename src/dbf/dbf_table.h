@@ -80,10 +80,10 @@ class TDbfTable : public TDiskFile {
   // memo is written. The table creator opens a new table's memo file so
   // before its builder lets go of it. Does nothing when it is open.
   void OpenMemoAsCreated();
-  // How memo writes wait for the memo lock (given to the memo file), and
+  // How memo writes wait for the memo lock (given to the memo file) and
   // appends for the append lock.
-  const TLockRetry& MemoLockRetry() const { return memo_retry_; }
-  void SetMemoLockRetry(TLockRetry retry);
+  const TLockRetry& LockRetry() const { return lock_retry_; }
+  void SetLockRetry(TLockRetry retry);
 
   // Reads a record (number >= 1 or a TRecordPosition) into the record buffer.
   // True when a record was read; false when the position fell before the
@@ -151,8 +151,6 @@ class TDbfTable : public TDiskFile {
   uint64_t Openings() const { return openings_; }
   bool BeforeFirst() const { return before_first_; }
   bool AfterLast() const { return after_last_; }
-  // Set by RefreshHeader when another writer changed the count or time stamp.
-  bool ChangedByOther() const { return changed_by_other_; }
 
   // The current record (record length bytes) and its copy as last read or written.
   std::span<char> RecordBuffer() { return {record_.data(), record_length_}; }
@@ -200,14 +198,13 @@ class TDbfTable : public TDiskFile {
   bool after_last_ = false;
   bool header_pending_ = false;
   bool wholly_locked_ = false;
-  bool changed_by_other_ = false;
   uint64_t openings_ = 0;
   TLockProtocol protocol_ = TLockProtocol::Default;
   int32_t user_id_ = 0;
   bool auto_flush_ = false;
   bool use_deleted_ = false;
   std::unique_ptr<TMemoFile> memo_;
-  TLockRetry memo_retry_;
+  TLockRetry lock_retry_;
 };
 
 }  // namespace pharmex::dbf

@@ -9,7 +9,9 @@
 // of the programs that share them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace pharmex::dbf {
 
@@ -31,6 +33,16 @@ struct TLockOffsets {
 };
 
 const TLockOffsets& LockOffsets(TLockProtocol protocol);
+
+// How long the engine waits for a lock another program holds: a memo write
+// for the memo lock, an append for the append lock. Each attempt that is
+// refused is followed by a pause, up to `attempts` attempts in all.
+struct TLockRetry {
+  int attempts = 100;
+  std::chrono::milliseconds pause{50};
+  // Waits between two attempts; empty: the thread sleeps for `pause`.
+  std::function<void(std::chrono::milliseconds)> sleep;
+};
 
 // The one-byte lock of record `record` (1-based) of a table with the given
 // header and record lengths. `index_files_open` selects the offsets used when

@@ -25,7 +25,6 @@
 // One object is used by one thread.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -36,14 +35,6 @@
 #include "dbf/lock_protocol.h"
 
 namespace pharmex::dbf {
-
-// How long a memo write waits for the memo lock.
-struct TLockRetry {
-  int attempts = 100;
-  std::chrono::milliseconds pause{50};
-  // Waits between two attempts; empty: the thread sleeps for `pause`.
-  std::function<void(std::chrono::milliseconds)> sleep;
-};
 
 class TMemoFile : public TDiskFile {
  public:

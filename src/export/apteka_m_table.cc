@@ -1,124 +1,57 @@
 #include "export/apteka_m_table.h"
 
-#include <string>
-#include <vector>
+#include <array>
 
+#include "export/fixed_table.h"
 #include "export/waybill_amounts.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
 namespace {
 
-// In table order, each with the offset of its first byte in the record (byte 0
-// is the deletion flag); 319 bytes in all. "CODEPST" and "NDS" have no
-// decimals and 20 digits: the table dataset holds them as 64-bit whole
-// numbers. "PRPOST" is never assigned and keeps the 0.00000 of a new record.
-std::vector<std::string> field_specifications() {
-  return {
-      "CNTR;C;20;0",       // 1
-      "QNT;N;20;2",        // 21
-      "FIRM;C;20;0",       // 41
-      "NAME;C;50;0",       // 61
-      "CODEPST;N;20;0",    // 111
-      "PRICEPR;N;20;2",    // 131
-      "PRICEPOST;N;20;2",  // 151
-      "SERIA;C;20;0",      // 171
-      "GDATE;D;0;0",       // 191
-      "PRPOST;N;20;5",     // 199
-      "NDS;N;20;0",        // 219
-      "NUMGTD;C;20;0",     // 239
-      "SERTIF;C;20;0",     // 259
-      "SUMM;N;20;2",       // 279
-      "SUMMNDS;N;20;2"     // 299
-  };
+Variant line_price_without_vat(FixedRow& row) {
+  return price_without_vat(row.column("price"), row.column("nds"), row.settings());
 }
 
-// The lines-dataset columns the table reads, looked up once per run.
-struct Columns {
-  explicit Columns(const WaybillLines& waybill)
-      : price(waybill.line_column("price")),
-        qty(waybill.line_column("qty")),
-        nds(waybill.line_column("nds")),
-        country(waybill.line_column("country")),
-        maker(waybill.line_column("maker")),
-        art_name(waybill.line_column("art_name")),
-        art_id(waybill.line_column("art_id")),
-        serial(waybill.line_column("serial")),
-        dateworklast(waybill.line_column("dateworklast")),
-        gtd(waybill.line_column("gtd")),
-        sertname(waybill.line_column("sertname")) {}
-
-  host::HostField price, qty, nds, country, maker, art_name, art_id, serial, dateworklast, gtd,
-      sertname;
-};
-
-// The table fields the routine assigns, looked up once per run.
-struct Fields {
-  explicit Fields(dbf::TDbfDataSet& table)
-      : cntr(&table.FieldByName("CNTR")),
-        qnt(&table.FieldByName("QNT")),
-        firm(&table.FieldByName("FIRM")),
-        name(&table.FieldByName("NAME")),
-        codepst(&table.FieldByName("CODEPST")),
-        pricepr(&table.FieldByName("PRICEPR")),
-        pricepost(&table.FieldByName("PRICEPOST")),
-        seria(&table.FieldByName("SERIA")),
-        gdate(&table.FieldByName("GDATE")),
-        nds(&table.FieldByName("NDS")),
-        numgtd(&table.FieldByName("NUMGTD")),
-        sertif(&table.FieldByName("SERTIF")),
-        summ(&table.FieldByName("SUMM")),
-        summnds(&table.FieldByName("SUMMNDS")) {}
-
-  dbf::TDbfField *cntr, *qnt, *firm, *name, *codepst, *pricepr, *pricepost, *seria, *gdate, *nds,
-      *numgtd, *sertif, *summ, *summnds;
-};
-
-// The record of the current line, in the order the fields are assigned (a
-// failure names the first field that cannot take its value).
-void fill_record(const Fields& f, const Columns& c, const RegionalSettings& settings) {
-  Variant price = c.price.value();
-  Variant qty = c.qty.value();
-  Variant nds = c.nds.value();
-  f.cntr->SetValue(c.country.value());
-  f.qnt->SetValue(qty);
-  f.firm->SetValue(c.maker.value());
-  f.name->SetValue(c.art_name.value());
-  f.codepst->SetValue(c.art_id.value());
-  f.pricepr->SetValue(price_without_vat(price, nds, settings));
-  f.pricepost->SetValue(price);
-  f.seria->SetValue(c.serial.value());
-  f.gdate->SetValue(c.dateworklast.value());
-  f.nds->SetValue(nds);
-  f.numgtd->SetValue(c.gtd.value());
-  f.sertif->SetValue(c.sertname.value());
-  f.summ->SetValue(multiply(price, qty, settings));
-  f.summnds->SetValue(multiply(unit_vat(price, nds, settings), qty, settings));
+// The line's amount: "price" x "qty".
+Variant line_amount(FixedRow& row) {
+  return multiply(row.column("price"), row.column("qty"), row.settings());
 }
+
+// The line's VAT: the VAT in one unit x "qty".
+Variant line_vat(FixedRow& row) {
+  const RegionalSettings& settings = row.settings();
+  Variant vat = unit_vat(row.column("price"), row.column("nds"), settings);
+  return multiply(vat, row.column("qty"), settings);
+}
+
+// In table order (319 bytes a record), each with the offset of its first byte
+// in the record (byte 0 is the deletion flag), filled in that order.
+// "CODEPST" and "NDS" have no decimals and 20 digits: the table dataset holds
+// them as 64-bit whole numbers. "PRPOST" keeps the 0.00000 of a new record.
+constexpr std::array<FixedField, 15> kFields = {{
+    {"CNTR;C;20;0", from_column("country"), 1},               // 1
+    {"QNT;N;20;2", from_column("qty"), 2},                    // 21
+    {"FIRM;C;20;0", from_column("maker"), 3},                 // 41
+    {"NAME;C;50;0", from_column("art_name"), 4},              // 61
+    {"CODEPST;N;20;0", from_column("art_id"), 5},             // 111
+    {"PRICEPR;N;20;2", computed(line_price_without_vat), 6},  // 131
+    {"PRICEPOST;N;20;2", from_column("price"), 7},            // 151
+    {"SERIA;C;20;0", from_column("serial"), 8},               // 171
+    {"GDATE;D;0;0", from_column("dateworklast"), 9},          // 191
+    {"PRPOST;N;20;5", not_assigned()},                        // 199
+    {"NDS;N;20;0", from_column("nds"), 10},                   // 219
+    {"NUMGTD;C;20;0", from_column("gtd"), 11},                // 239
+    {"SERTIF;C;20;0", from_column("sertname"), 12},           // 259
+    {"SUMM;N;20;2", computed(line_amount), 13},               // 279
+    {"SUMMNDS;N;20;2", computed(line_vat), 14},               // 299
+}};
+static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
 void write_apteka_m_table(TableRun& run, WaybillLines& waybill) {
-  run.create(field_specifications());
-  // Host values are combined, and the table's fields convert them, by the
-  // process-wide settings.
-  const RegionalSettings settings = platform::regional_settings();
-  const Columns columns(waybill);
-  const Fields fields(run.table());
-  host::HostDataSet& lines = waybill.lines();
-  host::ProgressReporter progress = run.progress(lines.record_count());
-  lines.first();
-  while (!lines.eof()) {
-    if (waybill.current_line_passes(settings)) {
-      run.table().Append();
-      fill_record(fields, columns, settings);
-      run.table().Post();
-      progress.row_done();
-    }
-    lines.next();
-  }
-  progress.finish();
+  write_fixed_waybill_table(run, waybill, {kFields});
 }
 
 }  // namespace pharmex::exporting

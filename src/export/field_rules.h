@@ -1,25 +1,15 @@
 // How a host column becomes a table field in the generic layouts: the
-// field-name rule shortens known long column names so that they fit a dBase
-// field name (10 characters), and the field-type rule derives the field
-// specification ("name;T;len;dec") from the column's type and width.
+// field-name rule (host/field_name_rule.h) names the field, and the
+// field-type rule derives the field specification ("name;T;len;dec") from the
+// column's type and width.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "host/host_field.h"
 
 namespace pharmex::exporting {
-
-// The field name of a host column name (both ANSI): the shortened name of the
-// fixed table when the column name matches an entry (both upper-cased by the
-// ANSI code page's rules), otherwise the name itself.
-std::string field_name_for_column(std::string_view column_name);
-
-// The shortened name of the fixed table for a column name it lists (matched
-// as above); nothing for any other column.
-std::optional<std::string_view> shortened_field_name(std::string_view column_name);
 
 // The field specification after the name for a column type (a TFieldType
 // ordinal, low 7 bits) and width: "C;60;0", "N;11;0", ...; empty when columns

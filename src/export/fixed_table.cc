@@ -1,52 +1,103 @@
 #include "export/fixed_table.h"
 
+#include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "export/row_loop.h"
+#include "core/regional_settings.h"
 
 namespace pharmex::exporting {
 
 namespace {
 
+// One assignment of a record, resolved for the run.
 struct Step {
+  int order;
   dbf::TDbfField* field;
-  bool from_host;
-  host::HostField column;
-  Variant (*convert)(const Variant& value);
+  FixedValue value;
+  size_t slot;  // the column's place in the row, for column and header
 };
 
-std::vector<Step> resolve(dbf::TDbfDataSet& table, const host::HostDataSet& source,
-                          std::span<const FixedAssignment> assignments) {
+std::vector<std::string> specifications(std::span<const FixedField> fields) {
+  std::vector<std::string> result;
+  result.reserve(fields.size());
+  for (const FixedField& field : fields)
+    result.emplace_back(field.specification);
+  return result;
+}
+
+std::string_view field_name(std::string_view specification) {
+  return specification.substr(0, specification.find(';'));
+}
+
+std::vector<Step> plan(dbf::TDbfDataSet& table, FixedRow& row, std::span<const FixedField> fields) {
   std::vector<Step> steps;
-  steps.reserve(assignments.size());
-  for (const FixedAssignment& assignment : assignments) {
-    Step step{
-        &table.FieldByName(assignment.field), !assignment.column.empty(), {}, assignment.convert};
-    if (step.from_host) step.column = source.field_by_name(assignment.column);
-    steps.push_back(std::move(step));
+  for (const FixedField& field : fields) {
+    if (field.value.kind == FixedValue::Kind::not_assigned) continue;
+    Step step{field.fill_step, &table.FieldByName(field_name(field.specification)), field.value, 0};
+    if (field.value.kind == FixedValue::Kind::column) {
+      step.slot = row.column_slot(field.value.column);
+    } else if (field.value.kind == FixedValue::Kind::header) {
+      step.slot = row.header_slot(field.value.column);
+    }
+    steps.push_back(step);
   }
+  std::sort(steps.begin(), steps.end(),
+            [](const Step& a, const Step& b) { return a.order < b.order; });
   return steps;
 }
 
-void fill(const std::vector<Step>& steps) {
+void fill(const std::vector<Step>& steps, FixedRow& row) {
+  row.next_row();
   for (const Step& step : steps) {
-    if (!step.from_host) {
-      step.field->Clear();
-      continue;
+    switch (step.value.kind) {
+      case FixedValue::Kind::null:
+        step.field->Clear();
+        break;
+      case FixedValue::Kind::column:
+        if (step.value.convert != nullptr) {
+          step.field->SetValue(step.value.convert(row.value(step.slot), row.settings()));
+          break;
+        }
+        step.field->SetValue(row.value(step.slot));
+        break;
+      case FixedValue::Kind::header:
+        step.field->SetValue(row.value(step.slot));
+        break;
+      case FixedValue::Kind::total:
+        step.field->SetValue(Variant::real(row.total(step.value.total)));
+        break;
+      case FixedValue::Kind::computed:
+        step.field->SetValue(step.value.compute(row));
+        break;
+      case FixedValue::Kind::not_assigned:
+        break;
     }
-    Variant value = step.column.value();
-    step.field->SetValue(step.convert != nullptr ? step.convert(value) : value);
   }
 }
 
 }  // namespace
 
-void write_fixed_table(TableRun& run, const host::HostDataSet& source, const FixedLayout& layout) {
-  run.create(std::vector<std::string>(layout.fields.begin(), layout.fields.end()));
-  std::vector<Step> steps = resolve(run.table(), source, layout.assignments);
-  write_rows(run, source, {}, [&steps] { fill(steps); });
+void write_fixed_table(TableRun& run, const FixedLayout& layout, const FixedInput& input) {
+  run.create(specifications(layout.fields));
+  FixedRow row(input.walked, input.headers, input.settings, layout.total_count);
+  const std::vector<Step> steps = plan(run.table(), row, layout.fields);
+  RowSum sum;
+  if (layout.sum != nullptr) {
+    sum = [&row, &layout] {
+      row.next_row();
+      layout.sum(row);
+    };
+  }
+  write_rows(
+      run, input.walked, input.passes, [&steps, &row] { fill(steps, row); }, sum);
+}
+
+void write_fixed_waybill_table(TableRun& run, WaybillLines& waybill, const FixedLayout& layout) {
+  const RegionalSettings settings = regional_settings();
+  write_fixed_table(run, layout,
+                    {waybill.lines(), &waybill.headers(), settings,
+                     [&waybill, &settings] { return waybill.current_line_passes(settings); }});
 }
 
 }  // namespace pharmex::exporting

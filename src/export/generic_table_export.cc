@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "export/field_rules.h"
+#include "host/field_name_rule.h"
 
 namespace pharmex::exporting {
 
@@ -14,7 +15,7 @@ constexpr size_t kFieldNameLength = 10;
 }  // namespace
 
 std::string stored_field_name(std::string_view column_name) {
-  std::optional<std::string_view> shortened = shortened_field_name(column_name);
+  std::optional<std::string_view> shortened = host::shortened_field_name(column_name);
   if (!shortened) return std::string(column_name);
   return std::string(shortened->substr(0, kFieldNameLength));
 }

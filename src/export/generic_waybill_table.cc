@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "core/regional_settings.h"
 #include "export/generic_table_export.h"
 #include "export/waybill_lines.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::exporting {
 
@@ -44,15 +44,15 @@ constexpr std::array<std::string_view, 27> kWaybillColumns = {
 
 }  // namespace
 
-void generic_waybill_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "waybill_export_path", [&form](TableRun& run) {
-    WaybillLines waybill(host::HostDataSet(form.main_dataset()),
-                         host::HostDataSet(form.lines_dataset()));
+void generic_waybill_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "waybill_export_path", [&context](TableRun& run) {
+    WaybillLines waybill(host::HostDataSet(context.main_dataset()),
+                         host::HostDataSet(context.lines_dataset()));
     GenericTable table{ColumnList(kWaybillColumns)};
     table.describe(waybill.headers());
     table.describe(waybill.lines());
     table.write(run, waybill.lines(),
-                [&waybill] { return waybill.current_line_passes(platform::regional_settings()); });
+                [&waybill] { return waybill.current_line_passes(regional_settings()); });
   });
 }
 

@@ -1,37 +1,34 @@
 #include "export/khabarovsk_price_table.h"
 
 #include <array>
-#include <string_view>
 
+#include "core/regional_settings.h"
 #include "export/fixed_table.h"
 
 namespace pharmex::exporting {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kFields = {
-    "COD;N;8;0", "NAIM;C;96;0", "STRANA;C;17;0", "PROD;C;47;0",   "CENA;N;9;2",
-    "OST;N;8;0", "SG;D;0;0",    "PRIHOD;D;0;0",  "BARCODE;C;13;0"};
-
-// The partner's order of filling a record: STRANA comes last.
-constexpr std::array<FixedAssignment, 9> kAssignments = {{
-    {"COD", "art_id"},
-    {"NAIM", "art_name"},
-    {"PROD", "maker"},
-    {"CENA", "price"},
-    {"OST", "box"},
-    {"SG", "dateworklast"},
-    {"PRIHOD", "dateworkfirst"},
-    {"BARCODE", "ean13"},
-    {"STRANA", "country"},
+// The partner fills STRANA last.
+constexpr std::array<FixedField, 9> kFields = {{
+    {"COD;N;8;0", from_column("art_id"), 1},
+    {"NAIM;C;96;0", from_column("art_name"), 2},
+    {"STRANA;C;17;0", from_column("country"), 9},
+    {"PROD;C;47;0", from_column("maker"), 3},
+    {"CENA;N;9;2", from_column("price"), 4},
+    {"OST;N;8;0", from_column("box"), 5},
+    {"SG;D;0;0", from_column("dateworklast"), 6},
+    {"PRIHOD;D;0;0", from_column("dateworkfirst"), 7},
+    {"BARCODE;C;13;0", from_column("ean13"), 8},
 }};
+static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
-void khabarovsk_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "", [&form](TableRun& run) {
-    host::HostDataSet prices(form.main_dataset());
-    write_fixed_table(run, prices, {kFields, kAssignments});
+void khabarovsk_price_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "", [&context](TableRun& run) {
+    host::HostDataSet prices(context.main_dataset());
+    write_fixed_table(run, {kFields}, {prices, nullptr, regional_settings(), {}});
   });
 }
 

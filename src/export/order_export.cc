@@ -15,10 +15,10 @@ constexpr std::array<std::string_view, 13> kOrderColumns = {
 
 }  // namespace
 
-void order_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "order_export_path", [&form](TableRun& run) {
-    host::HostDataSet headers(form.main_dataset());
-    host::HostDataSet lines(form.lines_dataset());
+void order_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "order_export_path", [&context](TableRun& run) {
+    host::HostDataSet headers(context.main_dataset());
+    host::HostDataSet lines(context.lines_dataset());
     GenericTable table{ColumnList(kOrderColumns)};
     table.describe(headers);
     table.describe(lines);

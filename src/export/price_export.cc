@@ -16,9 +16,9 @@ constexpr std::array<std::string_view, 17> kPriceColumns = {
 
 }  // namespace
 
-void generic_price_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "price_export_path", [&form](TableRun& run) {
-    host::HostDataSet prices(form.main_dataset());
+void generic_price_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "price_export_path", [&context](TableRun& run) {
+    host::HostDataSet prices(context.main_dataset());
     GenericTable table{ColumnList(kPriceColumns)};
     table.describe(prices);
     table.write(run, prices, {});

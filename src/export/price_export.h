@@ -10,11 +10,11 @@
 
 #include <string>
 
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::exporting {
 
-// The form's main dataset holds the price list.
-void generic_price_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// The context's main dataset holds the price list.
+void generic_price_routine(host::RunContext& context, const std::string& path);
 
 }  // namespace pharmex::exporting

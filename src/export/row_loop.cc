@@ -3,9 +3,13 @@
 namespace pharmex::exporting {
 
 void write_rows(TableRun& run, const host::HostDataSet& walked, const RowFilter& passes,
-                const RowFill& fill) {
+                const RowFill& fill, const RowSum& sum) {
   dbf::TDbfDataSet& table = run.table();
   host::ProgressReporter progress = run.progress(walked.record_count());
+  if (sum) {
+    for (walked.first(); !walked.eof(); walked.next())
+      sum();
+  }
   for (walked.first(); !walked.eof(); walked.next()) {
     if (passes && !passes()) continue;
     table.Append();

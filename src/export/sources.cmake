@@ -7,6 +7,7 @@ set(PHARMEX_export_SOURCES
   efarma_sst.cc
   field_copies.cc
   field_rules.cc
+  fixed_row.cc
   fixed_table.cc
   generic_table_export.cc
   generic_waybill_table.cc

@@ -13,9 +13,9 @@ constexpr std::array<std::string_view, 2> kSupplierColumns = {"id", "name"};
 
 }  // namespace
 
-void supplier_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_table_routine(form, path, "supplier_export_path", [&form](TableRun& run) {
-    host::HostDataSet suppliers(form.main_dataset());
+void supplier_routine(host::RunContext& context, const std::string& path) {
+  run_table_routine(context, path, "supplier_export_path", [&context](TableRun& run) {
+    host::HostDataSet suppliers(context.main_dataset());
     GenericTable table{ColumnList(kSupplierColumns)};
     table.describe(suppliers);
     table.write(run, suppliers, {});

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::exporting {
 
-// The form's main dataset holds the suppliers.
-void supplier_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// The context's main dataset holds the suppliers.
+void supplier_routine(host::RunContext& context, const std::string& path);
 
 }  // namespace pharmex::exporting

@@ -1,9 +1,7 @@
 #include "export/table_routine.h"
 
-#include <exception>
-
+#include "core/cleanup.h"
 #include "dbf/create_dbf_dataset.h"
-#include "host/remembered_folder.h"
 
 namespace pharmex::exporting {
 
@@ -16,39 +14,23 @@ void TableRun::create(std::vector<std::string> field_specifications) {
   creator.CreateTable();
 }
 
-void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
+void run_table_routine(host::RunContext& context, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body) {
-  form.notify_start();
-  std::exception_ptr failure;
-  auto keep_first = [&failure] {
-    if (!failure) failure = std::current_exception();
-  };
-  {
-    dbf::TDbfDataSet table;
-    try {
-      table.SetTableName(path);
-      table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-      TableRun run(form, table);
-      body(run);
-    } catch (...) {
-      keep_first();
-    }
-    try {
-      table.Close();
-    } catch (...) {
-      keep_first();
-    }
-  }
-  if (!folder_value.empty()) {
-    try {
-      host::remember_folder_of(folder_value, path);
-    } catch (...) {
-      keep_first();
-    }
-  }
-  form.notify_finish();
-  if (failure) std::rethrow_exception(failure);
+  context.notify_start();
+  dbf::TDbfDataSet table;
+  run_then_clean_up(
+      [&] {
+        table.SetTableName(path);
+        table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
+        TableRun run(context, table);
+        body(run);
+      },
+      [&] { table.Close(); },
+      [&] {
+        if (!folder_value.empty()) context.folders().remember_folder_of(folder_value, path);
+      },
+      [&] { context.notify_finish(); });
 }
 
 }  // namespace pharmex::exporting

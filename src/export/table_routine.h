@@ -20,16 +20,16 @@
 
 #include "dbf/dbf_dataset.h"
 #include "host/progress_reporter.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::exporting {
 
 // What a routine's body works with.
 class TableRun {
  public:
-  TableRun(host::TShellOpenSaveForm& form, dbf::TDbfDataSet& table) : form_(form), table_(table) {}
+  TableRun(host::RunContext& context, dbf::TDbfDataSet& table) : context_(context), table_(table) {}
 
-  host::TShellOpenSaveForm& form() { return form_; }
+  host::RunContext& context() { return context_; }
   dbf::TDbfDataSet& table() { return table_; }
 
   // Creates the table at the path (an existing file is replaced, dBase IV
@@ -38,18 +38,16 @@ class TableRun {
 
   // The progress rule for `count` rows (the walked dataset's RecordCount,
   // read once before the first row).
-  host::ProgressReporter progress(int32_t count) const {
-    return host::ProgressReporter(form_.callbacks().progress, form_.window(), count);
-  }
+  host::ProgressReporter progress(int32_t count) const { return context_.progress(count); }
 
  private:
-  host::TShellOpenSaveForm& form_;
+  host::RunContext& context_;
   dbf::TDbfDataSet& table_;
 };
 
 // Runs one table routine on `path`. `folder_value` names the registry value
 // that remembers the folder ("" for layouts that remember none).
-void run_table_routine(host::TShellOpenSaveForm& form, const std::string& path,
+void run_table_routine(host::RunContext& context, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body);
 

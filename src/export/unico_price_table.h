@@ -29,19 +29,19 @@
 #include <string>
 
 #include "core/variant.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::exporting {
 
-// The form's main dataset holds the price list.
-void unico_price_routine(host::TShellOpenSaveForm& form, const std::string& path);
+// The context's main dataset holds the price list.
+void unico_price_routine(host::RunContext& context, const std::string& path);
 
 // The pack size Unico receives for a "box" value: an unassigned value gives
 // 0, a whole number passes unchanged, a fractional number or a text (read
-// with the regional decimal separator) is rounded to the nearest whole
+// with the settings' decimal separator) is rounded to the nearest whole
 // number, halves to the even neighbour (12.5 gives 12, 13.5 gives 14). A null
 // fails with "Could not convert variant of type (Null) into type (Int64)",
 // which stops the export at that row.
-int64_t unico_pack_size(const Variant& box);
+int64_t unico_pack_size(const Variant& box, const RegionalSettings& settings);
 
 }  // namespace pharmex::exporting

@@ -7,7 +7,6 @@
 #include "export/efarma_sst.h"
 #include "export/table_routine.h"
 #include "export/waybill_lines.h"
-#include "host/remembered_folder.h"
 
 namespace pharmex::exporting {
 
@@ -19,43 +18,43 @@ using TextWriter = void (*)(WaybillLines& waybill, AtomicTextFile& file);
 
 // The text layouts call only the start callback; the file replaces the target
 // only when the whole export succeeded, and only then is its folder remembered.
-void run_text_layout(host::TShellOpenSaveForm& form, const std::string& path, TextWriter write) {
-  form.notify_start();
-  WaybillLines waybill(host::HostDataSet(form.main_dataset()),
-                       host::HostDataSet(form.lines_dataset()));
+void run_text_layout(host::RunContext& context, const std::string& path, TextWriter write) {
+  context.notify_start();
+  WaybillLines waybill(host::HostDataSet(context.main_dataset()),
+                       host::HostDataSet(context.lines_dataset()));
   AtomicTextFile file(path);
   write(waybill, file);
   file.commit();
-  host::remember_folder_of(kWaybillFolder, path);
+  context.folders().remember_folder_of(kWaybillFolder, path);
 }
 
 using TableWriter = void (*)(TableRun& run, WaybillLines& waybill);
 
 // The partner tables remember no folder.
-void run_partner_table(host::TShellOpenSaveForm& form, const std::string& path, TableWriter write) {
-  run_table_routine(form, path, "", [&form, write](TableRun& run) {
-    WaybillLines waybill(host::HostDataSet(form.main_dataset()),
-                         host::HostDataSet(form.lines_dataset()));
+void run_partner_table(host::RunContext& context, const std::string& path, TableWriter write) {
+  run_table_routine(context, path, "", [&context, write](TableRun& run) {
+    WaybillLines waybill(host::HostDataSet(context.main_dataset()),
+                         host::HostDataSet(context.lines_dataset()));
     write(run, waybill);
   });
 }
 
 }  // namespace
 
-void efarma_sst_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_text_layout(form, path, write_efarma_sst);
+void efarma_sst_routine(host::RunContext& context, const std::string& path) {
+  run_text_layout(context, path, write_efarma_sst);
 }
 
-void apteka_2000w_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_text_layout(form, path, write_apteka_2000w);
+void apteka_2000w_routine(host::RunContext& context, const std::string& path) {
+  run_text_layout(context, path, write_apteka_2000w);
 }
 
-void djinal_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_partner_table(form, path, write_djinal_table);
+void djinal_routine(host::RunContext& context, const std::string& path) {
+  run_partner_table(context, path, write_djinal_table);
 }
 
-void apteka_m_routine(host::TShellOpenSaveForm& form, const std::string& path) {
-  run_partner_table(form, path, write_apteka_m_table);
+void apteka_m_routine(host::RunContext& context, const std::string& path) {
+  run_partner_table(context, path, write_apteka_m_table);
 }
 
 }  // namespace pharmex::exporting

@@ -1,19 +1,22 @@
-// What the two waybill text layouts share: the lines-dataset columns they
-// read (looked up once per run), the sums their header records carry, and the
-// frame of the file: "[Header]", the header record, "[Body]", then one body
-// record per line that passes the waybill line filter.
+// What the two waybill text layouts share: the frame of the file ("[Header]",
+// the header record, "[Body]", then one body record per line that passes the
+// waybill line filter), the sums their header records carry, the header
+// record itself (they differ in two fields and the last) and the body record,
+// whose fields are alike but for the parts each layout declares.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "core/variant.h"
 #include "export/atomic_text_file.h"
-#include "export/text_record.h"
 #include "export/waybill_lines.h"
 #include "host/host_field.h"
 
 namespace pharmex::exporting {
 
+// The lines-dataset columns the text layouts read, looked up once per run.
 struct WaybillTextColumns {
   explicit WaybillTextColumns(const WaybillLines& waybill);
 
@@ -31,31 +34,46 @@ struct WaybillSums {
   double vat18 = 0;
 };
 
-WaybillSums sum_waybill_lines(WaybillLines& waybill, const WaybillTextColumns& columns,
-                              const RegionalSettings& settings);
-
-// "price" / (1 + "nds" / 100) by the variant rules, as a double.
-double net_price(const Variant& price, const Variant& nds, const RegionalSettings& settings);
-
-// "native_id" of the header dataset's current row as a number in general
-// form, and its "date" with the short date pattern: the first two fields of
-// both header records.
-void add_document_fields(TextRecord& record, WaybillLines& waybill,
-                         const RegionalSettings& settings);
-
-// A date column: empty when null or Empty, else "dd.mm.yyyy"; then ";".
-void add_optional_date(TextRecord& record, const Variant& value, const RegionalSettings& settings);
-
-struct WaybillTextLayout {
-  // The header record, from the header dataset's current row and the sums.
-  void (*header)(TextRecord& record, WaybillLines& waybill, const WaybillSums& sums,
-                 const RegionalSettings& settings);
-  // The body record of the lines dataset's current row.
-  void (*body)(TextRecord& record, const WaybillTextColumns& columns,
-               const RegionalSettings& settings);
+// How a body field is written from the line's columns; each field is
+// followed by ";".
+enum class TextBody : unsigned char {
+  empty,                  // nothing
+  zero,                   // "0"
+  whole_number,           // the column converted to a whole number, decimal digits
+  upper_text,             // the column converted to text, upper-cased by the locale's rules
+  appended,               // the column appended by the variant rule for text (null fails)
+  optional,               // the same, empty when the column is null
+  text_or_empty,          // the column converted to text (a number as its text); empty when null
+  date_or_empty,          // "dd.mm.yyyy"; empty when null or Empty
+  price,                  // "price" rounded to four decimals, written with four
+  net_price,              // "price" / (1 + "nds" / 100), the same way
+  net_price_at_10_or_18,  // the net price of a 10 or 18 per cent line; empty for others
 };
 
-// Writes the whole file of a layout.
+// A layout's own parts of the two records. The body record is alike in both
+// layouts but for these:
+//
+//   "art_id" as a whole number; "art_name" as `name`; "maker" appended;
+//   "country" optional; "qty" as a whole number; the price; the `amounts`;
+//   "gtd" optional; "sertname" as `certificate`; "serial" optional;
+//   "dateworkfirst" and "dateworklast" as dates; "ean13" optional; the
+//   `closing` fields.
+struct WaybillTextLayout {
+  // Header fields 5 and 6, from the total and the VAT of the 10 (then the
+  // 18) per cent lines.
+  std::string (*vat_field)(double total, double vat);
+  // Header field 8, the exchange rate as the partner spells it.
+  std::string_view rate;
+  TextBody name;
+  std::span<const TextBody> amounts;
+  TextBody certificate;
+  std::span<const TextBody> closing;
+};
+
+// Writes the whole file of a layout. The header record describes the header
+// dataset's current row as it is when the export starts: its "native_id" as a
+// number in general form, its "date" with the short date pattern, the total
+// with four decimals, "ПОСТАВКА", the two VAT fields, "РУБЛЬ" and the rate.
 void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
                         const WaybillTextLayout& layout);
 

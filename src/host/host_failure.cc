@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/error.h"
-#include "pharmex/host.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -39,7 +38,3 @@ void throw_if_host_failed() {
 }
 
 }  // namespace pharmex::host
-
-PX_EXTERN_C PX_API void PX_STDCALL pharmex_report_host_failure(const char* message) noexcept {
-  pharmex::host::report_host_failure(message == nullptr ? std::string_view() : message);
-}

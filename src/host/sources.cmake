@@ -1,15 +1,9 @@
 set(PHARMEX_host_SOURCES
-  dialog_preparation.cc
-  dialog_script.cc
-  dialogless_run.cc
-  document_kinds.cc
-  entry_points.cc
+  field_name_rule.cc
   host_dataset.cc
   host_failure.cc
   host_field.cc
-  last_error.cc
-  layout_dispatcher.cc
   progress_reporter.cc
-  remembered_folder.cc
-  shell_open_save_form.cc
+  remembered_folders.cc
+  run_context.cc
 )

@@ -1,12 +1,12 @@
 #include "import/order_layout.h"
 
-#include "export/field_rules.h"
+#include "host/field_name_rule.h"
 
 namespace pharmex::importing {
 
 OrderLayout dbf4_order_layout() {
   OrderLayout layout;
-  layout.supplier_field = exporting::field_name_for_column("suppliers_id");
+  layout.supplier_field = host::field_name_for_column("suppliers_id");
   layout.article_field = "ART_ID";
   layout.quantity_field = "QTY";
   return layout;

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/regional_settings.h"
+#include "core/regional_settings.h"
 
 namespace pharmex::importing {
 
@@ -49,7 +49,7 @@ void OrderMerger::merge_offered(const Variant& key, const Variant& quantity) {
 
 void OrderMerger::raise_quantity(const Variant& quantity) {
   lines_.edit();
-  quantity_.set_value(add(quantity_.value(), quantity, platform::regional_settings()));
+  quantity_.set_value(add(quantity_.value(), quantity, regional_settings()));
   lines_.post();
 }
 

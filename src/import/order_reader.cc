@@ -9,12 +9,11 @@
 
 namespace pharmex::importing {
 
-void read_order(host::TShellOpenSaveForm& form, const std::string& path,
-                const OrderLayout& layout) {
-  run_reader_frame(form, path, layout,
+void read_order(host::RunContext& context, const std::string& path, const OrderLayout& layout) {
+  run_reader_frame(context, path, layout,
                    [&](dbf::TDbfDataSet& table, host::ProgressReporter& progress) {
-                     OrderMerger merger(host::HostDataSet(form.first_dataset()),
-                                        host::HostDataSet(form.lines_dataset()));
+                     OrderMerger merger(host::HostDataSet(context.first_dataset()),
+                                        host::HostDataSet(context.lines_dataset()));
                      // Looked up at the first record, so that a file without records imports
                      // nothing whatever its fields.
                      std::optional<OrderRecordFields> fields;
@@ -34,16 +33,16 @@ void read_order(host::TShellOpenSaveForm& form, const std::string& path,
                    });
 }
 
-void dbf4_order_reader(host::TShellOpenSaveForm& form, const std::string& path) {
-  read_order(form, path, dbf4_order_layout());
+void dbf4_order_reader(host::RunContext& context, const std::string& path) {
+  read_order(context, path, dbf4_order_layout());
 }
 
-void khabarovsk_order_reader(host::TShellOpenSaveForm& form, const std::string& path) {
-  read_order(form, path, khabarovsk_order_layout());
+void khabarovsk_order_reader(host::RunContext& context, const std::string& path) {
+  read_order(context, path, khabarovsk_order_layout());
 }
 
-void unico_order_reader(host::TShellOpenSaveForm& form, const std::string& path) {
-  read_order(form, path, unico_order_layout());
+void unico_order_reader(host::RunContext& context, const std::string& path) {
+  read_order(context, path, unico_order_layout());
 }
 
 }  // namespace pharmex::importing

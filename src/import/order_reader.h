@@ -4,7 +4,7 @@
 // order lines (import/order_merger.h), inside the reader frame
 // (import/reader_frame.h), which reports progress over the merged records.
 //
-// The dialog object carries the price list (first dataset) and the order
+// The run context carries the price list (first dataset) and the order
 // lines (lines dataset); the second dataset is held but never read.
 //
 // Failures, all raised after the frame's clean-up:
@@ -22,17 +22,17 @@
 
 #include <string>
 
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 #include "import/order_layout.h"
 
 namespace pharmex::importing {
 
-// Reads the order file at `path` in `layout` into the form's order lines.
-void read_order(host::TShellOpenSaveForm& form, const std::string& path, const OrderLayout& layout);
+// Reads the order file at `path` in `layout` into the context's order lines.
+void read_order(host::RunContext& context, const std::string& path, const OrderLayout& layout);
 
 // The routines of the import dialog's file types 0, 1 and 2.
-void dbf4_order_reader(host::TShellOpenSaveForm& form, const std::string& path);
-void khabarovsk_order_reader(host::TShellOpenSaveForm& form, const std::string& path);
-void unico_order_reader(host::TShellOpenSaveForm& form, const std::string& path);
+void dbf4_order_reader(host::RunContext& context, const std::string& path);
+void khabarovsk_order_reader(host::RunContext& context, const std::string& path);
+void unico_order_reader(host::RunContext& context, const std::string& path);
 
 }  // namespace pharmex::importing

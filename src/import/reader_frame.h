@@ -26,7 +26,7 @@
 
 #include "dbf/dbf_dataset.h"
 #include "host/progress_reporter.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 #include "import/order_layout.h"
 
 namespace pharmex::importing {
@@ -35,7 +35,7 @@ namespace pharmex::importing {
 // the progress rule; it reports one row per merged record.
 using TableWalk = std::function<void(dbf::TDbfDataSet& table, host::ProgressReporter& progress)>;
 
-void run_reader_frame(host::TShellOpenSaveForm& form, const std::string& path,
-                      const OrderLayout& layout, const TableWalk& walk);
+void run_reader_frame(host::RunContext& context, const std::string& path, const OrderLayout& layout,
+                      const TableWalk& walk);
 
 }  // namespace pharmex::importing

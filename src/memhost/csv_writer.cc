@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "host/host_dataset.h"
 #include "memhost/column.h"
 #include "memhost/csv_column_type.h"
 #include "memhost/csv_value.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::memhost {
@@ -63,7 +63,7 @@ std::vector<WriterColumn> write_header(const host::HostDataSet& data, std::strin
 }
 
 void write_row(const std::vector<WriterColumn>& columns, int64_t row, std::string& out) {
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) out.push_back(',');
     Variant value = convert_for_column(columns[i].field.value(), columns[i].type, settings);

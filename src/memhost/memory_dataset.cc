@@ -1,11 +1,9 @@
 #include "memhost/memory_dataset.h"
 
-#include <exception>
-#include <new>
 #include <utility>
 
 #include "core/error.h"
-#include "platform/regional_settings.h"
+#include "core/regional_settings.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::memhost {
@@ -79,7 +77,7 @@ void MemoryDataSet::add_row(std::vector<Variant> values) {
     raise<Error>("A row of %d values for %d columns",
                  {static_cast<int64_t>(values.size()), static_cast<int64_t>(columns_.size())});
   }
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = convert_for_column(values[i], columns_[i].type, settings);
   rows_.push_back(std::move(values));
@@ -109,14 +107,8 @@ void MemoryDataSet::record_failure() noexcept {
       throw;
     } catch (const PlannedFailureError& e) {
       message = e.message;
-    } catch (const Error& e) {
-      message = platform::text_codec().ansi_to_utf8(e.what());
-    } catch (const std::bad_alloc&) {
-      message = "Out of memory";
-    } catch (const std::exception& e) {
-      message = e.what();
     } catch (...) {
-      message = "Unknown failure";
+      message = platform::text_codec().ansi_to_utf8(current_exception_message());
     }
     failures_.push_back(message);
     pharmex_report_host_failure(message.c_str());
@@ -166,7 +158,7 @@ bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
                  {static_cast<int64_t>(key_columns.size()), static_cast<int64_t>(keys.size())});
   }
   discard_pending();
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < keys.size(); ++i) {
     std::optional<Variant> key_value =
         key_for_column(keys[i], columns_[key_columns[i]].type, settings);
@@ -220,7 +212,7 @@ void MemoryDataSet::reindex(size_t row, const std::vector<Variant>* before) {
 
 bool MemoryDataSet::row_matches(size_t row, const std::vector<size_t>& columns,
                                 const std::vector<Variant>& keys) const {
-  const RegionalSettings& settings = platform::regional_settings();
+  const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < columns.size(); ++i) {
     const Variant& stored = rows_[row][columns[i]];
     try {
@@ -267,8 +259,7 @@ Variant MemoryDataSet::current_value(size_t column) const {
 
 void MemoryDataSet::set_current_value(size_t column, const Variant& value) {
   if (state_ == State::Browse) not_editing();
-  pending_[column] =
-      convert_for_column(value, columns_[column].type, platform::regional_settings());
+  pending_[column] = convert_for_column(value, columns_[column].type, regional_settings());
 }
 
 }  // namespace pharmex::memhost

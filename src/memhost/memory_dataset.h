@@ -114,7 +114,6 @@ class MemoryDataSet : public IDataSet {
 
   // Messages (UTF-8) of the operations that failed, oldest first.
   const std::vector<std::string>& failures() const { return failures_; }
-  void clear_failures() { failures_.clear(); }
 
   // Calls of an operation so far (field operations count on their dataset).
   int64_t calls(Operation operation) const { return calls_[static_cast<size_t>(operation)]; }

@@ -3,7 +3,10 @@
 // day, and a test must be able to predict those bytes.
 #pragma once
 
+#include <memory>
+
 #include "core/date_time.h"
+#include "core/service.h"
 
 namespace pharmex::platform {
 
@@ -15,9 +18,11 @@ class Clock {
 };
 
 // The system's clock in the local time zone (posix_clock.cc, win32_clock.cc).
-const Clock& system_clock();
+Clock& system_clock();
 
-// The clock the library uses; system_clock() unless replaced.
+// The clock the library uses: Service<Clock>'s current one (the platform's
+// system clock unless replaced). The reference is good while the clock stays
+// in place.
 const Clock& clock();
 
 // A clock that always shows the same moment.
@@ -31,17 +36,12 @@ class FixedClock : public Clock {
   DateParts moment_;
 };
 
-// Replaces the process-wide clock for one scope (tests), restoring the
-// previous one after. The replacement must outlive the scope.
-class ScopedClock {
- public:
-  explicit ScopedClock(const Clock& replacement);
-  ~ScopedClock();
-  ScopedClock(const ScopedClock&) = delete;
-  ScopedClock& operator=(const ScopedClock&) = delete;
-
- private:
-  const Clock* saved_;
-};
-
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's system clock.
+template <>
+std::shared_ptr<platform::Clock> Service<platform::Clock>::make_default();
+
+}  // namespace pharmex

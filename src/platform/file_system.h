@@ -11,7 +11,8 @@
 // to its own names (the POSIX backend to UTF-8 with native_path).
 //
 // Not thread-safe per file: one File is used by one thread. The process-wide
-// accessor may be read from any thread but is replaced only by tests.
+// file system is Service<FileSystem> (core/service.h): any thread may read it;
+// tests replace it.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,8 @@
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "core/service.h"
 
 namespace pharmex::platform {
 
@@ -91,27 +94,15 @@ class FileSystem {
   virtual bool remove(std::string_view path) = 0;
 };
 
-// The real files of a POSIX system (posix_file_system.cc, Linux builds only).
+// The real files of a POSIX system (posix_file_system.cc, POSIX builds only).
 FileSystem& posix_file_system();
 // The real files of Windows (win32_file_system.cc, Windows builds only).
 FileSystem& win32_file_system();
 
-// The file system the engine uses; the platform's real files
-// (platform_defaults.h) unless replaced.
+// The file system the engine uses: Service<FileSystem>'s current one (the
+// platform's real files unless replaced). The reference is good while the
+// file system stays in place.
 FileSystem& file_system();
-
-// Replaces the process-wide file system for one scope (tests), restoring the
-// previous one after. The replacement must outlive the scope.
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem& replacement);
-  ~ScopedFileSystem();
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-
- private:
-  FileSystem* saved_;
-};
 
 // Delegates every call to a wrapped file; override what a test double changes.
 class FileWrapper : public File {
@@ -166,3 +157,11 @@ class FileSystemWrapper : public FileSystem {
 };
 
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's real files.
+template <>
+std::shared_ptr<platform::FileSystem> Service<platform::FileSystem>::make_default();
+
+}  // namespace pharmex

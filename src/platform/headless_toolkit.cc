@@ -1,9 +1,8 @@
 #include "platform/headless_toolkit.h"
 
-#include <exception>
-#include <new>
 #include <stdexcept>
 
+#include "core/error.h"
 #include "platform/paths.h"
 
 namespace pharmex::platform {
@@ -97,12 +96,8 @@ void HeadlessToolkit::dispatch(const std::function<void()>& event) noexcept {
   ++event_depth_;
   try {
     event();
-  } catch (const std::bad_alloc&) {
-    show_error("Out of memory");
-  } catch (const std::exception& e) {
-    show_error(e.what());
   } catch (...) {
-    show_error("Unknown failure");
+    show_error(current_exception_message());
   }
   if (--event_depth_ == 0) destroy_released_forms();
 }

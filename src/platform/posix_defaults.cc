@@ -1,19 +1,53 @@
-// The services a Linux build starts with.
+// The defaults of the process-wide services on a POSIX system: the one place
+// that chooses them (core/service.h). A port lists its own defaults source
+// instead of this one.
+#include "core/regional_settings.h"
+#include "core/service.h"
+#include "platform/clock.h"
 #include "platform/file_settings_store.h"
-#include "platform/platform_defaults.h"
+#include "platform/file_system.h"
+#include "platform/headless_toolkit.h"
+#include "platform/locale_settings.h"
+#include "platform/settings_store.h"
+#include "platform/text_codec.h"
+#include "platform/toolkit.h"
 
-namespace pharmex::platform {
+namespace pharmex {
 
-FileSystem& native_file_system() {
-  return posix_file_system();
+template <>
+std::shared_ptr<platform::Clock> Service<platform::Clock>::make_default() {
+  return borrow(platform::system_clock());
 }
 
-std::shared_ptr<SettingsStore> native_settings_store() {
-  return std::make_shared<FileSettingsStore>(FileSettingsStore::default_root());
+template <>
+std::shared_ptr<platform::FileSystem> Service<platform::FileSystem>::make_default() {
+  return borrow(platform::posix_file_system());
 }
 
-std::unique_ptr<TextCodec> native_text_codec() {
-  return std::make_unique<TextCodec>(1251, 866);
+// No graphical backend is built yet: the headless one serves the tool and
+// the tests.
+template <>
+std::shared_ptr<platform::Toolkit> Service<platform::Toolkit>::make_default() {
+  return std::make_shared<platform::HeadlessToolkit>();
 }
 
-}  // namespace pharmex::platform
+// The current user's folder of key files; asked for again whenever the slot
+// is emptied, so a changed environment is seen.
+template <>
+std::shared_ptr<platform::SettingsStore> Service<platform::SettingsStore>::make_default() {
+  return std::make_shared<platform::FileSettingsStore>(platform::FileSettingsStore::default_root());
+}
+
+template <>
+std::shared_ptr<const RegionalSettings> Service<const RegionalSettings>::make_default() {
+  return std::make_shared<const RegionalSettings>(platform::regional_settings_from_environment());
+}
+
+// The Windows code pages of the Russian pharmacies these files serve: ANSI
+// 1251, OEM 866.
+template <>
+std::shared_ptr<const platform::TextCodec> Service<const platform::TextCodec>::make_default() {
+  return std::make_shared<const platform::TextCodec>(1251, 866);
+}
+
+}  // namespace pharmex

@@ -1,10 +1,8 @@
 #include "platform/settings_store.h"
 
-#include <mutex>
 #include <utility>
 
 #include "core/error.h"
-#include "platform/platform_defaults.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::platform {
@@ -41,41 +39,8 @@ bool same_value_name(std::string_view a, std::string_view b) {
   return true;
 }
 
-namespace {
-
-struct StoreSlot {
-  std::mutex mutex;
-  std::shared_ptr<SettingsStore> store;  // null: the default, made when first asked for
-};
-
-StoreSlot& slot() {
-  static StoreSlot instance;
-  return instance;
-}
-
-}  // namespace
-
 std::shared_ptr<SettingsStore> settings_store() {
-  StoreSlot& s = slot();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  if (!s.store) s.store = native_settings_store();
-  return s.store;
-}
-
-void set_settings_store(std::shared_ptr<SettingsStore> store) {
-  StoreSlot& s = slot();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.store = std::move(store);
-}
-
-ScopedSettingsStore::ScopedSettingsStore(std::shared_ptr<SettingsStore> store) {
-  StoreSlot& s = slot();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  saved_ = std::exchange(s.store, std::move(store));
-}
-
-ScopedSettingsStore::~ScopedSettingsStore() {
-  set_settings_store(std::move(saved_));
+  return Service<SettingsStore>::current();
 }
 
 }  // namespace pharmex::platform

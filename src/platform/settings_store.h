@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/service.h"
+
 namespace pharmex::platform {
 
 // The registry's value types the store keeps. kOther is any other registry
@@ -132,24 +134,18 @@ bool same_value_name(std::string_view a, std::string_view b);
 // The key the host keeps its settings under.
 inline constexpr std::string_view kHostSettingsKey = "Software\\kestrova";
 
-// The process-wide store the library uses: by default the current user's
-// store of the platform (platform_defaults.h), created when first used.
+// The process-wide store the library uses: Service<SettingsStore>'s current
+// one, which hosts embedding the library elsewhere and tests replace.
 std::shared_ptr<SettingsStore> settings_store();
-// Replaces it (hosts embedding the library elsewhere, tests); null brings the
-// default back.
-void set_settings_store(std::shared_ptr<SettingsStore> store);
-
-// Replaces the process-wide store for one scope (tests), restoring the
-// previous one after.
-class ScopedSettingsStore {
- public:
-  explicit ScopedSettingsStore(std::shared_ptr<SettingsStore> store);
-  ~ScopedSettingsStore();
-  ScopedSettingsStore(const ScopedSettingsStore&) = delete;
-  ScopedSettingsStore& operator=(const ScopedSettingsStore&) = delete;
-
- private:
-  std::shared_ptr<SettingsStore> saved_;
-};
 
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's store of the current user, created when first used: the
+// file store under FileSettingsStore::default_root() on POSIX systems, the
+// registry's current-user hive on Windows (Win32RegistryStore).
+template <>
+std::shared_ptr<platform::SettingsStore> Service<platform::SettingsStore>::make_default();
+
+}  // namespace pharmex

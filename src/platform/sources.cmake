@@ -10,13 +10,14 @@ set(PHARMEX_platform_SOURCES
   headless_toolkit.cc
   memory_settings_store.cc
   paths.cc
-  regional_settings.cc
   settings_store.cc
   text_codec.cc
   toolkit.cc
   toolkit_file_name.cc
 )
-# One backend file per platform service; the build picks the platform's set.
+# One backend file per platform and service; the build lists the platform's
+# set: the services' defaults, the clock, the code pages, the real files, the
+# paths' rules, the regional settings and the settings store.
 if(WIN32)
   list(APPEND PHARMEX_platform_SOURCES
     win32_clock.cc
@@ -33,11 +34,11 @@ else()
   list(APPEND PHARMEX_platform_SOURCES
     file_settings_store.cc
     file_settings_store_format.cc
+    locale_settings.cc
     posix_clock.cc
     posix_code_pages.cc
     posix_defaults.cc
     posix_file_system.cc
     posix_paths.cc
-    posix_regional_settings.cc
   )
 endif()

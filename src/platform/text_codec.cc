@@ -1,9 +1,6 @@
 #include "platform/text_codec.h"
 
-#include <memory>
-
 #include "core/error.h"
-#include "platform/platform_defaults.h"
 
 namespace pharmex::platform {
 
@@ -198,21 +195,8 @@ std::string utf16_to_utf8(std::u16string_view text) {
   return out;
 }
 
-namespace {
-
-std::unique_ptr<TextCodec>& codec_slot() {
-  static std::unique_ptr<TextCodec> codec = native_text_codec();
-  return codec;
-}
-
-}  // namespace
-
 const TextCodec& text_codec() {
-  return *codec_slot();
-}
-
-void set_text_codec(const TextCodec& codec) {
-  codec_slot() = std::make_unique<TextCodec>(codec);
+  return Service<const TextCodec>::current_ref();
 }
 
 }  // namespace pharmex::platform

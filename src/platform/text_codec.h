@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/service.h"
 #include "platform/code_page.h"
 
 namespace pharmex::platform {
@@ -69,9 +70,18 @@ class TextCodec {
 std::u16string utf8_to_utf16(std::string_view text);
 std::string utf16_to_utf8(std::u16string_view text);
 
-// The process-wide pair: the platform's (platform_defaults.h: 1251/866 on
-// Linux, the system's code pages on Windows) unless a test replaced it.
+// The process-wide pair: Service<const TextCodec>'s current one (the
+// platform's pair unless the host or a test replaced it). The reference is
+// good while the pair stays in place.
 const TextCodec& text_codec();
-void set_text_codec(const TextCodec& codec);
 
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's pair: 1251 and 866 on POSIX systems, the system's ANSI and
+// OEM code pages on Windows.
+template <>
+std::shared_ptr<const platform::TextCodec> Service<const platform::TextCodec>::make_default();
+
+}  // namespace pharmex

@@ -28,6 +28,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/service.h"
+
 namespace pharmex::platform {
 
 // A window of the host application; 0 is "no window". The toolkit never
@@ -237,23 +239,17 @@ class ActiveWindowScope {
   WindowHandle saved_;
 };
 
-// The process-wide toolkit the library uses: by default a headless toolkit,
-// created when first used (no graphical backend is built yet).
+// The process-wide toolkit the library uses: Service<Toolkit>'s current one,
+// which tests and the command-line tool replace.
 std::shared_ptr<Toolkit> toolkit();
-// Replaces it; null brings the default back.
-void set_toolkit(std::shared_ptr<Toolkit> toolkit);
-
-// Replaces the process-wide toolkit for one scope (tests, the command-line
-// tool), restoring the previous one after.
-class ScopedToolkit {
- public:
-  explicit ScopedToolkit(std::shared_ptr<Toolkit> toolkit);
-  ~ScopedToolkit();
-  ScopedToolkit(const ScopedToolkit&) = delete;
-  ScopedToolkit& operator=(const ScopedToolkit&) = delete;
-
- private:
-  std::shared_ptr<Toolkit> saved_;
-};
 
 }  // namespace pharmex::platform
+
+namespace pharmex {
+
+// The platform's toolkit, created when first used: a headless toolkit (no
+// graphical backend is built yet).
+template <>
+std::shared_ptr<platform::Toolkit> Service<platform::Toolkit>::make_default();
+
+}  // namespace pharmex

@@ -26,8 +26,8 @@ class SystemClock final : public Clock {
 
 }  // namespace
 
-const Clock& system_clock() {
-  static const SystemClock instance;
+Clock& system_clock() {
+  static SystemClock instance;
   return instance;
 }
 

@@ -15,7 +15,6 @@
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
-#include "platform/platform_defaults.h"
 #include "platform/win32_text.h"
 
 namespace pharmex::platform {

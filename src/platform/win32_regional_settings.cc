@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/regional_settings.h"
+#include "platform/locale_settings.h"
 #include "platform/win32_text.h"
 
 namespace pharmex::platform {
@@ -52,7 +52,7 @@ RegionalSettings from_locale(const wchar_t* numeric_locale, const wchar_t* time_
 
 }  // namespace
 
-RegionalSettings RegionalSettings::from_locales(std::string_view numeric_locale,
+RegionalSettings regional_settings_from_locales(std::string_view numeric_locale,
                                                 std::string_view time_locale) {
   // An empty name keeps the default; Windows would read it as the user's.
   std::wstring numeric = wide_text(numeric_locale);
@@ -67,7 +67,7 @@ RegionalSettings RegionalSettings::from_locales(std::string_view numeric_locale,
   return settings;
 }
 
-RegionalSettings RegionalSettings::from_environment() {
+RegionalSettings regional_settings_from_environment() {
   return from_locale(LOCALE_NAME_USER_DEFAULT, LOCALE_NAME_USER_DEFAULT);
 }
 

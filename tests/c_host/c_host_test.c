@@ -391,7 +391,7 @@ int main(void) {
   pharmex_variant_clear(&copy);
   CHECK(copy.vt == PX_VT_EMPTY);
 
-  CHECK(strcmp(pharmex_version(), "0.1.0") == 0);
+  CHECK(strcmp(pharmex_version(), PHARMEX_VERSION) == 0);
   CHECK(strcmp(pharmex_last_error(), "") == 0);
   CHECK(pharmex_set_regional_settings("12", NULL) == -1);
   CHECK(pharmex_set_regional_settings(",", "dd.MM.yyyy") == 0);

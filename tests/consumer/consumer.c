@@ -7,7 +7,8 @@
 int main(void) {
   PxVariant value;
   pharmex_variant_init(&value);
-  if (strcmp(pharmex_version(), "0.1.0") != 0) return 1;
+  /* The installed header and the installed library are of one version. */
+  if (strcmp(pharmex_version(), PHARMEX_VERSION) != 0) return 1;
   printf("consumer: pharmex %s\n", pharmex_version());
   return value.vt == PX_VT_EMPTY ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 # Installs the library from BUILD_DIR into a scratch prefix, then configures,
-# builds and runs the consumer project against it (CMake package), and checks
-# the pkg-config file names the same library.
+# builds and runs the consumer project against it (CMake package, asking for
+# exactly VERSION), and checks that the pkg-config file names the same library
+# and version and that the generated version header is installed.
 set(prefix "${WORK_DIR}/prefix")
 file(REMOVE_RECURSE "${WORK_DIR}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
@@ -9,7 +10,8 @@ if(rc)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
 execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}/build"
-                        -DCMAKE_PREFIX_PATH=${prefix} RESULT_VARIABLE rc)
+                        -DCMAKE_PREFIX_PATH=${prefix} -DPHARMEX_EXPECTED_VERSION=${VERSION}
+                        RESULT_VARIABLE rc)
 if(rc)
   message(FATAL_ERROR "configure failed: ${rc}")
 endif()
@@ -28,4 +30,11 @@ endif()
 file(READ "${pc_files}" pc)
 if(NOT pc MATCHES "-lpharmex")
   message(FATAL_ERROR "pharmex.pc does not link -lpharmex")
+endif()
+if(NOT pc MATCHES "Version: ${VERSION}\n")
+  message(FATAL_ERROR "pharmex.pc does not state version ${VERSION}")
+endif()
+file(GLOB version_headers "${prefix}/include/pharmex/version.h")
+if(NOT version_headers)
+  message(FATAL_ERROR "no pharmex/version.h installed")
 endif()

@@ -15,7 +15,7 @@ TEST_P(AbiRoundTripTest, KeepsKindAndValue) {
   AbiVariant abi(original);
   Variant back = from_abi(abi.get());
   EXPECT_EQ(back.kind(), original.kind());
-  EXPECT_EQ(compare(back, original, platform::RegionalSettings{}), Ordering::Equal);
+  EXPECT_EQ(compare(back, original, RegionalSettings{}), Ordering::Equal);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, AbiRoundTripTest,

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
+
 #include "testing/test_support.h"
 
 namespace pharmex {
@@ -27,6 +31,24 @@ TEST(RaiseTest, ThrowsTheRequestedKind) {
   EXPECT_THROW_MSG(raise<DbfError>("File %s could not be found", {"/x.dbf"}), DbfError,
                    "File /x.dbf could not be found");
   EXPECT_THROW(raise<DatabaseError>("Table name missing"), Error);
+}
+
+// The message a failure shows wherever it is turned into text.
+std::string message_of(const std::function<void()>& fail) {
+  try {
+    fail();
+  } catch (...) {
+    return current_exception_message();
+  }
+  return "(nothing thrown)";
+}
+
+TEST(CurrentExceptionMessageTest, SaysEveryKindOfFailureOneWay) {
+  EXPECT_EQ(message_of([] { raise<DbfError>("Error writing to %s", {"/a.dbf"}); }),
+            "Error writing to /a.dbf");
+  EXPECT_EQ(message_of([] { throw std::bad_alloc(); }), "Out of memory");
+  EXPECT_EQ(message_of([] { throw std::length_error("vector"); }), "vector");
+  EXPECT_EQ(message_of([] { throw 42; }), "Unknown failure");
 }
 
 }  // namespace

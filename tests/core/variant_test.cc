@@ -321,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VariantCompareTest, OperatorsTreatNullAsNeitherGreaterNorEqual) {
-  platform::ScopedRegionalSettings settings(kComma);
+  Service<const RegionalSettings>::Scoped settings(kComma);
   Variant price = Variant::null();
   EXPECT_FALSE(price > Variant::integer(0));
   EXPECT_FALSE(price < Variant::integer(0));

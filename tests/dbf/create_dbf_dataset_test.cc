@@ -54,7 +54,7 @@ class CreatorTest : public ::testing::Test {
   TempDir dir_;
   std::string path_;
   platform::FixedClock clock_{DateParts{2031, 12, 24, 8, 0, 0, 0}};
-  platform::ScopedClock scoped_clock_{clock_};
+  Service<platform::Clock>::Scoped scoped_clock_{clock_};
   TDbfDataSet table_;
   TCreateDbfDataSet creator_;
 };

@@ -158,7 +158,7 @@ TEST_F(MemoFieldTest, ABadBlockNumberIsABadMemo) {
 
 TEST_F(MemoFieldTest, AMemoLockHeldElsewhereFailsTheAssignmentAfterTheRetries) {
   int pauses = 0;
-  data_.SetMemoLockRetry(
+  data_.SetLockRetry(
       {3, std::chrono::milliseconds(50), [&](std::chrono::milliseconds) { ++pauses; }});
   data_.Append();
   Note().SetValue(Variant::ascii("a"));  // opens the memo file (shared)

@@ -6,9 +6,9 @@
 
 #include "core/date_time.h"
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/dbf_dataset.h"
 #include "dbf/dbf_test_util.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
 
@@ -55,8 +55,8 @@ class FieldTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  platform::RegionalSettings settings_{',', "dd.MM.yyyy", "H:mm:ss"};
-  platform::ScopedRegionalSettings scoped_settings_{settings_};
+  RegionalSettings settings_{',', "dd.MM.yyyy", "H:mm:ss"};
+  Service<const RegionalSettings>::Scoped scoped_settings_{settings_};
   TDbfDataSet data_;
 };
 

@@ -47,7 +47,7 @@ class DbfTableTest : public ::testing::Test {
   TempDir dir_;
   std::string path_;
   platform::FixedClock clock_{DateParts{2024, 3, 5, 13, 45, 30, 250}};
-  platform::ScopedClock scoped_clock_{clock_};
+  Service<platform::Clock>::Scoped scoped_clock_{clock_};
 };
 
 TEST_F(DbfTableTest, OpensAFreshTableAndLaysOutItsFields) {

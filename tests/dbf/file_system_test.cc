@@ -7,13 +7,13 @@
 #include <span>
 #include <string>
 
-#include "platform/platform_defaults.h"
 #include "testing/test_support.h"
 
 namespace pharmex::platform {
 namespace {
 
 using pharmex::testing::read_file;
+using pharmex::testing::real_file_system;
 using pharmex::testing::TempDir;
 using pharmex::testing::write_file;
 
@@ -22,7 +22,7 @@ class FileSystemTest : public ::testing::Test {
   FileSystemTest() : path_(dir_.file("data.bin")) { write_file(path_, "0123456789"); }
 
   std::unique_ptr<File> Open(FileAccess access, FileSharing sharing) {
-    return native_file_system().open(path_, access, sharing);
+    return real_file_system().open(path_, access, sharing);
   }
 
   TempDir dir_;
@@ -80,7 +80,7 @@ TEST_F(FileSystemTest, ASharedClaimAdmitsSharedOpenersButNoCreate) {
   ASSERT_TRUE(writer->share());
   EXPECT_NE(Open(FileAccess::kReadWrite, FileSharing::kShared), nullptr);
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kExclusive), nullptr);
-  EXPECT_FALSE(native_file_system().create(path_));
+  EXPECT_FALSE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "0123456789");
 }
 
@@ -112,30 +112,29 @@ TEST_F(FileSystemTest, ReadOnlyFilesTakeReadLocksThatKeepWritersOut) {
 }
 
 TEST_F(FileSystemTest, CreateReplacesAFileNobodyHasOpen) {
-  EXPECT_TRUE(native_file_system().create(path_));
+  EXPECT_TRUE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "");
-  EXPECT_TRUE(native_file_system().create(dir_.file("new.bin")));
-  EXPECT_TRUE(native_file_system().exists(dir_.file("new.bin")));
+  EXPECT_TRUE(real_file_system().create(dir_.file("new.bin")));
+  EXPECT_TRUE(real_file_system().exists(dir_.file("new.bin")));
 }
 
 TEST_F(FileSystemTest, CreateNeverCutsAFileSomebodyHasOpen) {
   auto user = Open(FileAccess::kRead, FileSharing::kShared);
-  EXPECT_FALSE(native_file_system().create(path_));
+  EXPECT_FALSE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "0123456789");
 }
 
 TEST_F(FileSystemTest, FoldersAreNotFiles) {
-  EXPECT_FALSE(native_file_system().exists(dir_.path().string()));
-  EXPECT_EQ(
-      native_file_system().open(dir_.path().string(), FileAccess::kRead, FileSharing::kShared),
-      nullptr);
-  EXPECT_FALSE(native_file_system().exists(dir_.file("missing")));
+  EXPECT_FALSE(real_file_system().exists(dir_.path().string()));
+  EXPECT_EQ(real_file_system().open(dir_.path().string(), FileAccess::kRead, FileSharing::kShared),
+            nullptr);
+  EXPECT_FALSE(real_file_system().exists(dir_.file("missing")));
 }
 
 TEST_F(FileSystemTest, RenameMovesTheFile) {
-  EXPECT_TRUE(native_file_system().rename(path_, dir_.file("moved.bin")));
+  EXPECT_TRUE(real_file_system().rename(path_, dir_.file("moved.bin")));
   EXPECT_EQ(read_file(dir_.file("moved.bin")), "0123456789");
-  EXPECT_FALSE(native_file_system().rename(path_, dir_.file("again.bin")));
+  EXPECT_FALSE(real_file_system().rename(path_, dir_.file("again.bin")));
 }
 
 TEST_F(FileSystemTest, ClosedFileFailsEveryOperation) {

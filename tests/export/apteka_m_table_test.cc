@@ -12,6 +12,8 @@
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
+#include "platform/headless_toolkit.h"
+#include "platform/toolkit.h"
 #include "waybill_table_test.h"
 
 namespace pharmex::exporting {
@@ -222,10 +224,12 @@ TEST_F(AptekaMTest, TheDialogWritesTheTableAndLeavesTheRememberedFolder) {
   registry().write_string(platform::kHostSettingsKey, "waybill_export_path", "/earlier");
   auto headers = pharmex::testing::waybill_headers("1,A-17,2009-03-05,first\n");
   auto lines = pharmex::testing::waybill_lines(kLine);
+  auto toolkit = std::make_shared<platform::HeadlessToolkit>();
+  Service<platform::Toolkit>::Scoped toolkit_scope(toolkit);
   host::Callbacks callbacks = host::testing::recording_callbacks();
   waybill_export(kHost, headers.get(), lines.get(), callbacks.progress, callbacks.start,
                  callbacks.finish);
-  auto answer = platform::answer_dialog(toolkit(), root() + "/delivery", 5);
+  auto answer = platform::answer_dialog(*toolkit, root() + "/delivery", 5);
   ASSERT_EQ(answer.outcome, platform::DialogAnswer::Outcome::kClosed) << answer.message;
   std::string table = pharmex::testing::read_file(root() + "/delivery.dbf");
   ASSERT_EQ(table.size(), file_size(1));

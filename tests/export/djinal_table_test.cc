@@ -292,6 +292,14 @@ TEST_F(DjinalTest, AColumnTheHostLacksIsNamed) {
   EXPECT_THROW_MSG(run_on(djinal_routine, headers, pharmex::testing::waybill_lines(kLine1)), Error,
                    "The host data have no column 'date'");
   EXPECT_EQ(file().size(), file_size(0));
+  // DESCR, the last field, is filled after FIRM, before QNTPACK reads "box".
+  std::string columns = pharmex::testing::waybill_line_columns();
+  columns.replace(columns.find(",box:"), 5, ",pack:");
+  auto without_box = memhost::read_csv(columns + kLine1, "lines.csv");
+  auto without_descr =
+      memhost::read_csv("id:integer,native_id:string(20),date:date\n1,A-17,2009-03-05\n", "h.csv");
+  EXPECT_THROW_MSG(run_on(djinal_routine, without_descr, without_box), Error,
+                   "The host data have no column 'orderdescr'");
 }
 
 TEST_F(DjinalTest, ToPathWritesTheTableAndLeavesTheRememberedFolder) {

@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
+#include "app/dialog_test_support.h"
 #include "exported_table.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
@@ -33,7 +33,7 @@ std::string line(const std::string& waybill, const std::string& price, const std
          ",Аспирин,Байер,Германия,28,BTA1,2026-01-15,2029-01-15,,РОСС,2027-01-15,4008500121236\n";
 }
 
-class GenericWaybillTableTest : public host::testing::DialogTest {
+class GenericWaybillTableTest : public app::testing::DialogTest {
  protected:
   void TearDown() override {
     headers_ = {};

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
+#include "app/dialog_test_support.h"
 #include "exported_table.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
@@ -26,7 +26,7 @@ const char* kHeaders =
 const char* kLineColumns =
     "orderheads_id:integer,art_id:integer,art_name:string(40),qty:float,price:float\n";
 
-class OrderExportTest : public host::testing::DialogTest {
+class OrderExportTest : public app::testing::DialogTest {
  protected:
   void TearDown() override {
     headers_ = {};

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
@@ -36,7 +36,7 @@ inline std::string pad_left(const std::string& text, size_t width) {
   return std::string(width - text.size(), ' ') + text;
 }
 
-class PriceExportFixture : public host::testing::DialogTest {
+class PriceExportFixture : public app::testing::DialogTest {
  protected:
   void TearDown() override {
     prices_ = {};

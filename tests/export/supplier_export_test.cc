@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/dialog_test_support.h"
 #include "exported_table.h"
-#include "host/dialog_test_support.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
@@ -20,7 +20,7 @@ using host::testing::host_events;
 using pharmex::testing::ExportedTable;
 using Outcome = platform::DialogAnswer::Outcome;
 
-class SupplierExportTest : public host::testing::DialogTest {
+class SupplierExportTest : public app::testing::DialogTest {
  protected:
   void TearDown() override {
     suppliers_ = {};

@@ -4,31 +4,26 @@
 
 #include "core/error.h"
 #include "dbf/dbf_field.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
+#include "platform/memory_settings_store.h"
 
 namespace pharmex::exporting {
 namespace {
 
 using host::testing::host_events;
 
-class TableRoutineTest : public host::testing::DialogTest {
+class TableRoutineTest : public host::testing::RunTest {
  protected:
-  TableRoutineTest() : form_(host::TShellOpenSaveForm::create(toolkit())) {
-    holder().set_window(kHost);
-    holder().set_callbacks(host::testing::recording_callbacks());
-  }
-
-  host::TShellOpenSaveForm& holder() { return host::TShellOpenSaveForm::of(*form_); }
   std::string remembered() {
     return registry().read_string(platform::kHostSettingsKey, "test_export_path");
   }
 
-  std::unique_ptr<platform::ShellForm> form_;
+  host::RunContext context_ = context();
   std::string path_ = root() + "/t.dbf";
 };
 
 TEST_F(TableRoutineTest, StartsCreatesPostsThenReleasesRemembersAndFinishes) {
-  run_table_routine(holder(), path_, "test_export_path", [](TableRun& run) {
+  run_table_routine(context_, path_, "test_export_path", [](TableRun& run) {
     run.create({"NAME;C;10;0"});
     host::ProgressReporter progress = run.progress(1);
     run.table().Append();
@@ -50,7 +45,7 @@ TEST_F(TableRoutineTest, StartsCreatesPostsThenReleasesRemembersAndFinishes) {
 
 TEST_F(TableRoutineTest, AFailureStillReleasesRemembersAndFinishes) {
   EXPECT_THROW_MSG(
-      run_table_routine(holder(), path_, "test_export_path",
+      run_table_routine(context_, path_, "test_export_path",
                         [](TableRun& run) {
                           run.create({"QTY;N;3;0"});
                           run.table().Append();
@@ -67,11 +62,21 @@ TEST_F(TableRoutineTest, AFailureStillReleasesRemembersAndFinishes) {
 }
 
 TEST_F(TableRoutineTest, AnInvalidFieldListWritesNoFileButStillFinishes) {
-  EXPECT_THROW_MSG(run_table_routine(holder(), path_, "", [](TableRun& run) { run.create({}); }),
+  EXPECT_THROW_MSG(run_table_routine(context_, path_, "", [](TableRun& run) { run.create({}); }),
                    DatabaseError, "Field list is invalid");
   EXPECT_FALSE(std::filesystem::exists(path_));
   EXPECT_EQ(remembered(), "");  // this layout remembers no folder
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
+}
+
+TEST_F(TableRoutineTest, TheFolderGoesToTheStoreTheContextCarries) {
+  auto own = std::make_shared<platform::MemorySettingsStore>();
+  own->create_key(platform::kHostSettingsKey);
+  context_.set_folders(host::RememberedFolders(own));
+  run_table_routine(context_, path_, "test_export_path",
+                    [](TableRun& run) { run.create({"NAME;C;10;0"}); });
+  EXPECT_EQ(own->read_string(platform::kHostSettingsKey, "test_export_path"), root());
+  EXPECT_EQ(remembered(), "") << "the process's store is not touched";
 }
 
 }  // namespace

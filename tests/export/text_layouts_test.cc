@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "export/apteka_2000w.h"
 #include "export/efarma_sst.h"
 #include "export/waybill_lines.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
 #include "waybill_fixture.h"
@@ -49,7 +49,7 @@ class TextLayoutTest : public ::testing::Test {
 
   pharmex::testing::TempDir dir_;
   std::string path_ = dir_.file("waybill.txt");
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_F(TextLayoutTest, EfarmaWorkedExample) {
@@ -76,15 +76,15 @@ TEST_F(TextLayoutTest, EmptyLinesGiveThreeLines) {
 }
 
 TEST_F(TextLayoutTest, CommaSettingsStillWritePoints) {
-  platform::ScopedRegionalSettings comma{platform::RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"}};
+  Service<const RegionalSettings>::Scoped comma{RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"}};
   std::string file = run(Layout::EfarmaSst, kOneHeader, "1,12.5,3,18,7,A,B,,,,,,,,,\n");
   EXPECT_NE(file.find(";37.5000;"), std::string::npos) << file;
   EXPECT_NE(file.find("7;A;B;;3;12.5000;0;10.5932;"), std::string::npos) << file;
-  EXPECT_EQ(platform::regional_settings().decimal_separator, ',');
+  EXPECT_EQ(regional_settings().decimal_separator, ',');
 }
 
 TEST_F(TextLayoutTest, HeaderDateFollowsTheRegionalPatternAndBodyDatesDoNot) {
-  platform::ScopedRegionalSettings us{platform::RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
+  Service<const RegionalSettings>::Scoped us{RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
   std::string file = run(Layout::Apteka2000W, kOneHeader,
                          "1,15,10,10,501,Test,MAKER,,,,2009-03-05,2011-12-31,,,,\n");
   EXPECT_NE(file.find("123;3/5/2009;"), std::string::npos) << file;

@@ -97,14 +97,11 @@ struct PackSizeCase {
   int64_t expected;
 };
 
-class UnicoPackSizeTest : public ::testing::TestWithParam<PackSizeCase> {
- protected:
-  // Text is read with the regional decimal separator.
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
-};
+class UnicoPackSizeTest : public ::testing::TestWithParam<PackSizeCase> {};
 
 TEST_P(UnicoPackSizeTest, Converts) {
-  EXPECT_EQ(unico_pack_size(GetParam().box), GetParam().expected);
+  // Text is read with the settings' decimal separator, a comma in the Russian ones.
+  EXPECT_EQ(unico_pack_size(GetParam().box, RegionalSettings{}), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,9 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(UnicoPackSizeFailureTest, NullAndNonNumbersFail) {
-  EXPECT_THROW_MSG(unico_pack_size(Variant::null()), VariantError,
+  EXPECT_THROW_MSG(unico_pack_size(Variant::null(), RegionalSettings{}), VariantError,
                    "Could not convert variant of type (Null) into type (Int64)");
-  EXPECT_THROW_MSG(unico_pack_size(Variant::ascii("box")), VariantError,
+  EXPECT_THROW_MSG(unico_pack_size(Variant::ascii("box"), RegionalSettings{}), VariantError,
                    "Could not convert variant of type (String) into type (Int64)");
 }
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "host/dialog_test_support.h"
+#include "app/dialog_test_support.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
 #include "waybill_fixture.h"
@@ -21,7 +21,7 @@ using pharmex::testing::waybill_lines;
 const char* kHeader = "1,17,2009-03-05,first\n";
 const char* kLine = "1,15,10,10,501,Test,MAKER,,,,,,,,,\n";
 
-class WaybillExportTest : public host::testing::DialogTest {
+class WaybillExportTest : public app::testing::DialogTest {
  protected:
   void to_path(const std::string& folder, int index) {
     host::Callbacks callbacks = recording_callbacks();

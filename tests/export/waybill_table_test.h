@@ -1,5 +1,5 @@
 // What the Djinal and Apteka M table tests share: a fixture that runs a
-// waybill table routine on a dialog object holding CSV waybill data, and the
+// waybill table routine on a run context holding CSV waybill data, and the
 // bytes a record should hold, built field by field.
 #pragma once
 
@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/dialog_test_support.h"
-#include "host/document_kind.h"
-#include "platform/regional_settings.h"
+#include "core/regional_settings.h"
+#include "host/run_context.h"
+#include "host/run_test_support.h"
 #include "testing/test_support.h"
 #include "waybill_fixture.h"
 
@@ -70,25 +70,13 @@ inline std::optional<std::string> read_with_dbfread(const std::string& path,
   return out;
 }
 
-// Runs table routines on a never-shown dialog object with the host window
-// 0x1234 and the recording callbacks.
-class WaybillTableTest : public host::testing::DialogTest {
+// Runs table routines on a run context with the host window 0x1234, the
+// recording callbacks and the test's registry.
+class WaybillTableTest : public host::testing::RunTest {
  protected:
   // `header_length` and `record_length` locate the records in the file.
   WaybillTableTest(size_t header_length, size_t record_length)
-      : header_length_(header_length),
-        record_length_(record_length),
-        form_(host::TShellOpenSaveForm::create(toolkit())) {
-    holder().set_window(kHost);
-    holder().set_callbacks(host::testing::recording_callbacks());
-  }
-
-  void TearDown() override {
-    form_.reset();
-    DialogTest::TearDown();
-  }
-
-  host::TShellOpenSaveForm& holder() { return host::TShellOpenSaveForm::of(*form_); }
+      : header_length_(header_length), record_length_(record_length) {}
 
   // Runs `routine` on `path()` with waybill data in the fixture's CSV columns.
   void run(host::Routine routine, const std::string& headers, const std::string& lines) {
@@ -98,8 +86,9 @@ class WaybillTableTest : public host::testing::DialogTest {
   // The same with datasets of the test's own.
   void run_on(host::Routine routine, host::HostRef<IDataSet> headers,
               host::HostRef<IDataSet> lines) {
-    holder().set_datasets(nullptr, std::move(headers), std::move(lines));
-    routine(holder(), path_);
+    host::RunContext run = context();
+    run.set_datasets(nullptr, std::move(headers), std::move(lines));
+    routine(run, path_);
   }
 
   const std::string& path() const { return path_; }
@@ -129,8 +118,7 @@ class WaybillTableTest : public host::testing::DialogTest {
   size_t record_length_;
   // The Russian settings: a comma as decimal separator, which numbers in the
   // table never show.
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
-  std::unique_ptr<platform::ShellForm> form_;
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string path_ = root() + "/waybill.dbf";
 };
 

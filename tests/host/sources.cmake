@@ -1,12 +1,9 @@
 set(PHARMEX_TEST_host_SOURCES
-  dialog_lifecycle_test.cc
-  dialog_test_support.cc
-  dialogless_run_test.cc
-  entry_points_test.cc
+  field_name_rule_test.cc
   host_dataset_test.cc
   host_failure_test.cc
   host_ref_test.cc
-  layout_dispatcher_test.cc
   progress_reporter_test.cc
-  remembered_folder_test.cc
+  remembered_folders_test.cc
+  run_test_support.cc
 )

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 
 #include "import/order_reader_fixture.h"
 #include "pharmex/pharmex.h"
 #include "platform/headless_driver.h"
+#include "platform/headless_toolkit.h"
+#include "platform/toolkit.h"
 
 namespace pharmex::importing {
 namespace {
@@ -17,6 +21,14 @@ using testing::kOrderedLine;
 
 class OrderImportEntryTest : public testing::OrderReaderTest {
  protected:
+  platform::HeadlessToolkit& toolkit() { return *toolkit_; }
+  // The import dialog, while it is open.
+  platform::HeadlessShellForm& dialog() {
+    platform::HeadlessShellForm* form = toolkit_->active_form();
+    if (form == nullptr) throw std::logic_error("no dialog is open");
+    return *form;
+  }
+
   void open_dialog() {
     host::Callbacks callbacks = host::testing::recording_callbacks();
     order_import(kHost, prices_.get(), second_.get(), lines_.get(), callbacks.progress,
@@ -36,6 +48,9 @@ class OrderImportEntryTest : public testing::OrderReaderTest {
   }
 
   host::HostRef<memhost::MemoryDataSet> second_ = memhost::MemoryDataSet::create({});
+  std::shared_ptr<platform::HeadlessToolkit> toolkit_ =
+      std::make_shared<platform::HeadlessToolkit>();
+  Service<platform::Toolkit>::Scoped toolkit_scope_{toolkit_};
 };
 
 TEST_F(OrderImportEntryTest, TheDialogReadsANameWithoutExtensionWithTheSelectedReader) {

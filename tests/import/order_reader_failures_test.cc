@@ -153,7 +153,7 @@ TEST_F(OrderReaderTest, AFailingHostEndsTheRunWhereItHappened) {
 }
 
 TEST_F(OrderReaderTest, WithoutCallbacksNothingIsCalledAndTheRunStillCompletes) {
-  holder().set_callbacks({});
+  run_.set_callbacks({});
   write_dbf4(path_, {{4, 2001, 3}});
   run(dbf4_order_reader);
   EXPECT_TRUE(host_events().empty());

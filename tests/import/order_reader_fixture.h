@@ -1,5 +1,5 @@
-// The fixture of the reader tests: a dialog object with the host's price
-// list and order lines, as the import dialog hands them to a reader.
+// The fixture of the reader tests: a run context with the host's price list
+// and order lines, as the import dialog hands them to a reader.
 #pragma once
 
 #include <array>
@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/dialog_test_support.h"
+#include "host/run_context.h"
+#include "host/run_test_support.h"
 #include "import/import_fixture.h"
 #include "memhost/csv_writer.h"
 
@@ -21,26 +22,19 @@ inline void write_dbf4(const std::string& path, const std::vector<std::array<int
   write_order_file(path, testing::dbf4_fields(), rows);
 }
 
-class OrderReaderTest : public host::testing::DialogTest {
+class OrderReaderTest : public host::testing::RunTest {
  protected:
-  OrderReaderTest() : form_(host::TShellOpenSaveForm::create(toolkit())) {
-    holder().set_window(kHost);
-    holder().set_callbacks(host::testing::recording_callbacks());
-  }
-
   void TearDown() override {
-    form_.reset();
+    run_ = {};
     prices_ = {};
     lines_ = {};
-    DialogTest::TearDown();
+    RunTest::TearDown();
   }
 
-  host::TShellOpenSaveForm& holder() { return host::TShellOpenSaveForm::of(*form_); }
-
-  // Hands the current host data to the dialog object and runs a reader.
+  // Hands the current host data to the run context and runs a reader.
   void run(host::Routine reader) {
-    holder().set_datasets(prices_, memhost::MemoryDataSet::create({}), lines_);
-    reader(holder(), path_);
+    run_.set_datasets(prices_, memhost::MemoryDataSet::create({}), lines_);
+    reader(run_, path_);
   }
 
   // The order lines after the header, as CSV rows.
@@ -53,7 +47,7 @@ class OrderReaderTest : public host::testing::DialogTest {
     return registry().read_string(platform::kHostSettingsKey, "order_import_path");
   }
 
-  std::unique_ptr<platform::ShellForm> form_;
+  host::RunContext run_ = context();
   host::HostRef<memhost::MemoryDataSet> prices_ = testing::test_prices();
   host::HostRef<memhost::MemoryDataSet> lines_ = testing::test_lines();
   std::string path_ = root() + "/order.dbf";

@@ -1,4 +1,4 @@
-// The three order readers run on a dialog object as the import dialog runs
+// The three order readers run on a run context as the import dialog runs
 // them: how records merge into the order lines, which records are passed
 // over, how each layout ends (progress, rewinding, remembered folder, finish)
 // and what a failure leaves behind.

@@ -27,7 +27,7 @@ class MemoryDataSetTest : public ::testing::Test {
     EXPECT_EQ(MemoryField::live_count(), fields_before_);
   }
 
-  platform::ScopedRegionalSettings settings_{kComma};
+  Service<const RegionalSettings>::Scoped settings_{kComma};
   int64_t datasets_before_ = MemoryDataSet::live_count();
   int64_t fields_before_ = MemoryField::live_count();
 };

@@ -262,9 +262,9 @@ TEST_F(FileSettingsStoreTest, TheProcessWideStoreIsTheDefaultFileStoreUnlessRepl
   ScopedEnv registry("PHARMEX_REGISTRY", root().c_str());
   auto memory = std::make_shared<MemorySettingsStore>();
   {
-    ScopedSettingsStore scoped(memory);
+    Service<SettingsStore>::Scoped scoped(memory);
     EXPECT_EQ(settings_store(), memory);
-    set_settings_store(nullptr);  // back to the default, made anew from the environment
+    Service<SettingsStore>::set(nullptr);  // back to the default, made anew from the environment
     auto* file = dynamic_cast<FileSettingsStore*>(settings_store().get());
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->root(), root());
@@ -273,7 +273,7 @@ TEST_F(FileSettingsStoreTest, TheProcessWideStoreIsTheDefaultFileStoreUnlessRepl
     EXPECT_EQ(settings_store()->read_string(kKey, "waybill_export_path"), "/w");
   }
   EXPECT_NE(settings_store(), memory);
-  set_settings_store(nullptr);  // leave no store behind on the temporary folder
+  Service<SettingsStore>::set(nullptr);  // leave no store behind on the temporary folder
 }
 
 }  // namespace

@@ -352,16 +352,5 @@ TEST_F(HeadlessShellFormTest, NewFormsBelongToTheActiveWindowAnswer) {
   EXPECT_EQ(toolkit_.create_shell_form()->owner(), 0u);
 }
 
-TEST(ToolkitSlotTest, ScopedToolkitReplacesTheProcessWideOneAndRestoresIt) {
-  std::shared_ptr<Toolkit> before = toolkit();
-  ASSERT_NE(before, nullptr);
-  auto replacement = std::make_shared<HeadlessToolkit>();
-  {
-    ScopedToolkit scope(replacement);
-    EXPECT_EQ(toolkit(), replacement);
-  }
-  EXPECT_EQ(toolkit(), before);
-}
-
 }  // namespace
 }  // namespace pharmex::platform

@@ -152,10 +152,11 @@ TEST(TextCodecTest, UnknownCodePagesAreRefused) {
 TEST(TextCodecTest, TheProcessWideCodecCanBeReplaced) {
   EXPECT_EQ(text_codec().ansi().number(), 1251);
   EXPECT_EQ(text_codec().oem().number(), 866);
-  set_text_codec(TextCodec(1252, 850));
-  EXPECT_EQ(text_codec().ansi_to_utf8("\xE9"), "é");
-  EXPECT_EQ(text_codec().ansi_to_oem("\xE9"), "\x82");
-  set_text_codec(TextCodec());
+  {
+    Service<const TextCodec>::Scoped western(TextCodec(1252, 850));
+    EXPECT_EQ(text_codec().ansi_to_utf8("\xE9"), "é");
+    EXPECT_EQ(text_codec().ansi_to_oem("\xE9"), "\x82");
+  }
   EXPECT_EQ(text_codec().ansi_to_utf8("\xE9"), "й");
 }
 

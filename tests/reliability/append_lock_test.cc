@@ -52,7 +52,7 @@ class AppendLockTest : public ::testing::Test {
 
 TEST_F(AppendLockTest, WaitsForAnotherWritersAppend) {
   ASSERT_TRUE(other_.LockAppend());
-  table_.SetMemoLockRetry(retry([this](int pause) {
+  table_.SetLockRetry(retry([this](int pause) {
     if (pause == 2) other_.ReleaseLock();
   }));
   table_.BlankRecord();
@@ -67,7 +67,7 @@ TEST_F(AppendLockTest, WaitsForAnotherWritersAppend) {
 TEST_F(AppendLockTest, ALockThatNeverComesFailsWithNothingWritten) {
   ASSERT_TRUE(other_.LockAppend());
   const std::string before = read_file(path_);
-  table_.SetMemoLockRetry(retry([](int) {}));
+  table_.SetLockRetry(retry([](int) {}));
   table_.BlankRecord();
   EXPECT_THROW_MSG(table_.AppendRecord(), DbfError, "Can not Lock file " + path_);
   EXPECT_EQ(pauses_, 4);  // five attempts
@@ -81,7 +81,7 @@ TEST_F(AppendLockTest, ALockThatNeverComesFailsWithNothingWritten) {
 TEST_F(AppendLockTest, ARecordLockOfItsOwnDoesNotMakeItWait) {
   // The disk file holds one range at a time: with the record lock held the
   // append lock is refused by ourselves, and waiting could never end.
-  table_.SetMemoLockRetry(retry([](int) {}));
+  table_.SetLockRetry(retry([](int) {}));
   ASSERT_TRUE(table_.LockRecord(1));
   table_.BlankRecord();
   table_.AppendRecord();

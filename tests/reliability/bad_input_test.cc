@@ -17,17 +17,17 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
 #include "export/djinal_table.h"
 #include "export/price_export.h"
 #include "export/waybill_export.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
 #include "platform/paths.h"
-#include "platform/regional_settings.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
 
@@ -59,7 +59,7 @@ class ReadOnlyFiles : public platform::FileSystemWrapper {
   std::string suffix_;
 };
 
-class BadInputTest : public host::testing::DialogTest {
+class BadInputTest : public host::testing::RunTest {
  protected:
   // Runs a routine on fresh example data; the failure's message ("" when it
   // worked). Checks the callbacks and that no file stayed open.
@@ -67,18 +67,15 @@ class BadInputTest : public host::testing::DialogTest {
     host::testing::host_events().clear();
     std::string failure;
     {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      holder.set_window(kHost);
-      holder.set_callbacks(host::testing::recording_callbacks());
-      layout.give_data(holder);
+      host::RunContext run = context();
+      layout.give_data(run);
       try {
-        layout.routine(holder, path);
+        layout.routine(run, path);
       } catch (const Error& e) {
         failure = e.what();
       }
       if (layout.kind == LayoutKind::kReader) {
-        lines_ = memhost::write_csv(holder.lines_dataset().get());
+        lines_ = memhost::write_csv(run.lines_dataset().get());
       }
     }
     EXPECT_EQ(dbf::TOpenFileList::Instance().Count(), 0u) << "a file was left open";
@@ -109,13 +106,12 @@ class BadInputTest : public host::testing::DialogTest {
 
   // The order lines before any import.
   std::string initial_lines() {
-    auto form = host::TShellOpenSaveForm::create(toolkit());
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    layout("DBF 4 import").give_data(holder);
-    return memhost::write_csv(holder.lines_dataset().get());
+    host::RunContext run;
+    layout("DBF 4 import").give_data(run);
+    return memhost::write_csv(run.lines_dataset().get());
   }
 
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string lines_;
 };
 
@@ -288,7 +284,7 @@ TEST_P(BadPathTest, AReadOnlyTarget) {
   }
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   ReadOnlyFiles files("/" + subject().file_name);  // for root as well
-  platform::ScopedFileSystem scope(files);
+  Service<platform::FileSystem>::Scoped scope(files);
   const std::string failure = run(subject(), path);
   EXPECT_EQ(failure, expected(GetParam().read_only, path));
   if (exports()) {
@@ -354,7 +350,7 @@ TEST_F(BadInputTest, AFullDiskFailsTheExportAndKeepsWhatWasWritten) {
       files.faults.short_write_bytes = 5;
       std::string failure;
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         failure = run(subject, path);
       }
       if (files.faults.injected == 0) break;  // the disk never filled

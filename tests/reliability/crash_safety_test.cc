@@ -21,15 +21,15 @@
 #include <thread>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/create_dbf_dataset.h"
 #include "dbf/dbf_dataset.h"
 #include "export/generic_waybill_table.h"
 #include "export/waybill_export.h"
 #include "export/waybill_fixture.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "memhost/csv_reader.h"
 #include "platform/clock.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "reliability/child_process.h"
 #include "reliability/layouts.h"
@@ -106,7 +106,7 @@ void write_memo_table(const std::string& path, int records) {
   }
 }
 
-class CrashSafetyTest : public host::testing::DialogTest,
+class CrashSafetyTest : public host::testing::RunTest,
                         public ::testing::WithParamInterface<Writer> {
  protected:
   static constexpr int kLines = 300;
@@ -120,12 +120,11 @@ class CrashSafetyTest : public host::testing::DialogTest,
       write_memo_table(path(), kLines);
       return;
     }
-    auto form = host::TShellOpenSaveForm::create(toolkit());
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    holder.set_datasets(nullptr,
-                        memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
-                        pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
-    writer.routine(holder, path());
+    host::RunContext run;
+    run.set_datasets(nullptr,
+                     memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
+                     pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
+    writer.routine(run, path());
   }
 
   void remove_outputs() {
@@ -160,8 +159,8 @@ class CrashSafetyTest : public host::testing::DialogTest,
   }
 
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_P(CrashSafetyTest, AKilledWriterLeavesASoundTable) {

@@ -29,14 +29,14 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/fault_file_system.h"
 #include "dbf/open_file_list.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "memhost/csv_writer.h"
 #include "memhost/memory_dataset.h"
 #include "memhost/memory_field.h"
 #include "platform/clock.h"
-#include "platform/regional_settings.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
 
@@ -127,7 +127,7 @@ std::vector<std::string> rows_of(const std::string& csv) {
   return rows;
 }
 
-class FaultMatrixTest : public host::testing::DialogTest,
+class FaultMatrixTest : public host::testing::RunTest,
                         public ::testing::WithParamInterface<std::tuple<Layout, Fault>> {
  protected:
   const Layout& layout() const { return std::get<0>(GetParam()); }
@@ -153,11 +153,8 @@ class FaultMatrixTest : public host::testing::DialogTest,
     const int64_t datasets = memhost::MemoryDataSet::live_count();
     const int64_t fields = memhost::MemoryField::live_count();
     {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      holder.set_window(kHost);
-      holder.set_callbacks(host::testing::recording_callbacks());
-      layout().give_data(holder);
+      host::RunContext run = context();
+      layout().give_data(run);
       FaultyFileSystem files;
       if (fail_at > 0) {
         files.faults.fail_op = fault().op;
@@ -165,16 +162,16 @@ class FaultMatrixTest : public host::testing::DialogTest,
         files.faults.short_write_bytes = fault().short_write ? 3 : 0;
       }
       {
-        platform::ScopedFileSystem scope(files);
+        Service<platform::FileSystem>::Scoped scope(files);
         try {
-          layout().routine(holder, target());
+          layout().routine(run, target());
         } catch (const Error& e) {
           outcome.failure = e.what();
         }
       }
       outcome.faults = files.faults;
       if (layout().kind == LayoutKind::kReader) {
-        outcome.lines = memhost::write_csv(holder.lines_dataset().get());
+        outcome.lines = memhost::write_csv(run.lines_dataset().get());
       }
     }
     EXPECT_EQ(memhost::MemoryDataSet::live_count(), datasets) << "a host dataset was kept";
@@ -265,17 +262,16 @@ class FaultMatrixTest : public host::testing::DialogTest,
           static_cast<uint8_t>(clean_bytes_[8]) | static_cast<uint8_t>(clean_bytes_[9]) << 8;
     }
     if (layout().kind == LayoutKind::kReader) {
-      auto form = host::TShellOpenSaveForm::create(toolkit());
-      host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-      layout().give_data(holder);
-      initial_lines_ = memhost::write_csv(holder.lines_dataset().get());
+      host::RunContext run;
+      layout().give_data(run);
+      initial_lines_ = memhost::write_csv(run.lines_dataset().get());
     }
   }
 
   // The table's header as the engine writes it bears this moment.
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  platform::ScopedClock clock_scope_{clock_};
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<platform::Clock>::Scoped clock_scope_{clock_};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string clean_bytes_;
   TableImage clean_image_;
   size_t clean_image_header_ = 0;

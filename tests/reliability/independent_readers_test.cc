@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "core/date_time.h"
+#include "core/regional_settings.h"
 #include "dbf/dbf_dataset.h"
 #include "dbf/dbf_field_layer.h"
-#include "host/dialog_test_support.h"
+#include "host/run_test_support.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
 #include "memhost/csv_writer.h"
-#include "platform/regional_settings.h"
 #include "platform/text_codec.h"
 #include "reliability/layouts.h"
 
@@ -102,7 +102,7 @@ std::vector<std::string> own_reading(const std::string& path) {
   return records;
 }
 
-class PeerTest : public host::testing::DialogTest {
+class PeerTest : public host::testing::RunTest {
  protected:
   // What a peer reads ("dbfread" or "dbf"), one line per record after "count N";
   // text in `encoding`.
@@ -115,7 +115,7 @@ class PeerTest : public host::testing::DialogTest {
     return lines_of(read_file(out));
   }
 
-  platform::ScopedRegionalSettings settings_{platform::RegionalSettings{}};
+  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 class IndependentReadersTest : public PeerTest, public ::testing::WithParamInterface<Layout> {
@@ -123,10 +123,9 @@ class IndependentReadersTest : public PeerTest, public ::testing::WithParamInter
   std::string path() const { return root() + "/" + GetParam().file_name; }
 
   void export_layout() {
-    auto form = host::TShellOpenSaveForm::create(toolkit());
-    host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
-    GetParam().give_data(holder);
-    GetParam().routine(holder, path());
+    host::RunContext run;
+    GetParam().give_data(run);
+    GetParam().routine(run, path());
   }
 };
 
@@ -219,12 +218,11 @@ TEST_F(PeerWrittenTablesTest, ImportsAnOrderWithMemosAndCyrillicTextFromThePeer)
                  std::string(600, 'n') +
                  "')\n"
                  "(7, 70114, 'Лоратадин', 2, '')\n");
-  auto form = host::TShellOpenSaveForm::create(toolkit());
-  host::TShellOpenSaveForm& holder = host::TShellOpenSaveForm::of(*form);
   auto lines = memhost::read_csv(read_file(example_path("current_order_lines.csv")), "lines.csv");
-  holder.set_datasets(memhost::read_csv(read_file(example_path("order_prices.csv")), "prices.csv"),
-                      memhost::MemoryDataSet::create({}), lines);
-  importing::dbf4_order_reader(holder, path_);
+  host::RunContext run;
+  run.set_datasets(memhost::read_csv(read_file(example_path("order_prices.csv")), "prices.csv"),
+                   memhost::MemoryDataSet::create({}), lines);
+  importing::dbf4_order_reader(run, path_);
   // Supplier 7's Нурофен is raised by 3; the other two are new lines.
   EXPECT_EQ(memhost::write_csv(lines.get()),
             "RecId:integer,suppliers_id:integer,art_id:integer,art_name:string(80),"

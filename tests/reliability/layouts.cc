@@ -36,41 +36,43 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-void waybill_data(host::TShellOpenSaveForm& form) {
-  form.set_datasets(nullptr, example_csv("waybill_headers.csv"), example_csv("waybill_lines.csv"));
+void waybill_data(host::RunContext& context) {
+  context.set_datasets(nullptr, example_csv("waybill_headers.csv"),
+                       example_csv("waybill_lines.csv"));
 }
 
 // The example waybill with a description too long for a character field:
 // the generic table keeps it in a memo.
-void waybill_memo_data(host::TShellOpenSaveForm& form) {
+void waybill_memo_data(host::RunContext& context) {
   std::string headers = replaced(example_text("waybill_headers.csv"), "orderdescr:string(100)",
                                  "orderdescr:string(300)");
   headers = replaced(headers, ",Возврат", ",\"" + std::string(270, '#') + " Возврат\"");
-  form.set_datasets(nullptr, csv(headers, "waybill_headers.csv"), example_csv("waybill_lines.csv"));
+  context.set_datasets(nullptr, csv(headers, "waybill_headers.csv"),
+                       example_csv("waybill_lines.csv"));
 }
 
-void supplier_data(host::TShellOpenSaveForm& form) {
-  form.set_datasets(nullptr, example_csv("suppliers.csv"), nullptr);
+void supplier_data(host::RunContext& context) {
+  context.set_datasets(nullptr, example_csv("suppliers.csv"), nullptr);
 }
 
-void order_export_data(host::TShellOpenSaveForm& form) {
-  form.set_datasets(nullptr, example_csv("order_headers.csv"), example_csv("order_lines.csv"));
+void order_export_data(host::RunContext& context) {
+  context.set_datasets(nullptr, example_csv("order_headers.csv"), example_csv("order_lines.csv"));
 }
 
-void price_data(host::TShellOpenSaveForm& form) {
-  form.set_datasets(nullptr, example_csv("price_list.csv"), nullptr);
+void price_data(host::RunContext& context) {
+  context.set_datasets(nullptr, example_csv("price_list.csv"), nullptr);
 }
 
 // The example price list with article names long enough for a memo.
-void price_memo_data(host::TShellOpenSaveForm& form) {
+void price_memo_data(host::RunContext& context) {
   const std::string prices =
       replaced(example_text("price_list.csv"), "art_name:string(120)", "art_name:string(400)");
-  form.set_datasets(nullptr, csv(prices, "price_list.csv"), nullptr);
+  context.set_datasets(nullptr, csv(prices, "price_list.csv"), nullptr);
 }
 
-void order_data(host::TShellOpenSaveForm& form) {
-  form.set_datasets(example_csv("order_prices.csv"), memhost::MemoryDataSet::create({}),
-                    example_csv("current_order_lines.csv"));
+void order_data(host::RunContext& context) {
+  context.set_datasets(example_csv("order_prices.csv"), memhost::MemoryDataSet::create({}),
+                       example_csv("current_order_lines.csv"));
 }
 
 }  // namespace

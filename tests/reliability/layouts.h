@@ -1,7 +1,7 @@
 // Every layout the library writes or reads, as the reliability tests run
-// them: through its routine, on a never-shown dialog object holding the
-// example host data of examples/ (the waybill for the export layouts, the
-// price list and order lines for the import readers).
+// them: through its routine, on a run context holding the example host data
+// of examples/ (the waybill for the export layouts, the price list and order
+// lines for the import readers).
 #pragma once
 
 #include <ostream>
@@ -9,8 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/document_kind.h"
-#include "host/shell_open_save_form.h"
+#include "host/run_context.h"
 
 namespace pharmex::reliability {
 
@@ -28,8 +27,8 @@ struct Layout {
   std::string folder_value;  // the registry value it remembers its folder in; "" none
   // The example file a reader reads (under examples/); "" for the exports.
   std::string example_file;
-  // The host data in the form's datasets; fresh for every run.
-  void (*give_data)(host::TShellOpenSaveForm& form);
+  // The host data in the context's datasets; fresh for every run.
+  void (*give_data)(host::RunContext& context);
 };
 
 // gtest prints a layout parameter by its name.

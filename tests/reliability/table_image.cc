@@ -25,7 +25,7 @@ uint32_t header_count_of(const std::string& path) {
 // fixed Russian settings.
 std::string text_of(const Variant& value) {
   if (value.is_null()) return "<null>";
-  return platform::utf16_to_utf8(value.to_text(platform::RegionalSettings{}));
+  return platform::utf16_to_utf8(value.to_text(RegionalSettings{}));
 }
 
 }  // namespace

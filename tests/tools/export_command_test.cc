@@ -36,7 +36,7 @@ class ExportCommandTest : public ::testing::Test {
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedSettingsStore registry_scope_{registry_};
+  Service<platform::SettingsStore>::Scoped registry_scope_{registry_};
 };
 
 TEST_F(ExportCommandTest, ExportsTheExampleWaybillToAFolder) {
@@ -97,7 +97,20 @@ TEST_F(ExportCommandTest, AMissingFolderIsReported) {
 
 TEST_F(ExportCommandTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(run_cli(waybill({"--type", "9", "--dir", "/tmp"})).code, kUsage);
-  EXPECT_EQ(run_cli(waybill({"--layout", "nope", "--dir", "/tmp"})).code, kUsage);
+  // The names and the count come from the waybill kind's file types.
+  auto unknown = run_cli(waybill({"--layout", "nope", "--dir", "/tmp"}));
+  EXPECT_EQ(unknown.code, kUsage);
+  EXPECT_EQ(unknown.err.rfind("pharmex export: unknown layout 'nope' (one of dbf4, efarma-sst, "
+                              "apteka2000w, gornyvershini, djinal, apteka-m)\n",
+                              0),
+            0u)
+      << unknown.err;
+  for (const char* type : {"+1", "1x", "", "-0", "99999999999999999999"}) {
+    auto bad = run_cli(waybill({"--type", type, "--dir", "/tmp"}));
+    EXPECT_EQ(bad.code, kUsage) << type;
+    EXPECT_EQ(bad.err.rfind("pharmex export: --type must be a number from 0 to 5\n", 0), 0u)
+        << type << ": " << bad.err;
+  }
   EXPECT_EQ(run_cli(waybill({"--type", "1"})).code, kUsage);
   EXPECT_EQ(run_cli({"export"}).code, kUsage);
   EXPECT_EQ(run_cli({"export", "invoices"}).code, kUsage);

@@ -48,7 +48,7 @@ class ImportCommandTest : public ::testing::Test {
   std::string merged_ = dir_.file("merged.csv");
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedSettingsStore registry_scope_{registry_};
+  Service<platform::SettingsStore>::Scoped registry_scope_{registry_};
 };
 
 struct ExampleCase {
@@ -138,7 +138,14 @@ TEST_F(ImportCommandTest, AMissingOrderFileIsReportedWithoutTheDialog) {
 TEST_F(ImportCommandTest, UsageErrorsExitWithTwo) {
   std::string order = example("order_dbf4.dbf");
   EXPECT_EQ(run_cli(import(order, {"--type", "3"})).code, kUsage);
-  EXPECT_EQ(run_cli(import(order, {"--layout", "apteka"})).code, kUsage);
+  // One parser with the export command, over the import kind's file types.
+  auto unknown = run_cli(import(order, {"--layout", "apteka"}));
+  EXPECT_EQ(unknown.code, kUsage);
+  EXPECT_EQ(unknown.err.rfind("pharmex import: unknown layout 'apteka' (one of dbf4, khabarovsk, "
+                              "unico)\n",
+                              0),
+            0u)
+      << unknown.err;
   EXPECT_EQ(run_cli(import(order, {"--type", "1", "--layout", "unico"})).code, kUsage);
   EXPECT_EQ(run_cli(import(order, {"--layout", "unico", "--no-dialog"})).code, kUsage);
   EXPECT_EQ(run_cli({"import", "--price", "p.csv", "--lines", "l.csv", "--out", merged_}).code,

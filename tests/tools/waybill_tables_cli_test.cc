@@ -46,7 +46,7 @@ class WaybillTablesCliTest : public ::testing::Test {
   pharmex::testing::TempDir dir_;
   std::shared_ptr<platform::MemorySettingsStore> registry_ =
       std::make_shared<platform::MemorySettingsStore>();
-  platform::ScopedSettingsStore registry_scope_{registry_};
+  Service<platform::SettingsStore>::Scoped registry_scope_{registry_};
 };
 
 // The example has seven lines: one of price 0 and one of a waybill the

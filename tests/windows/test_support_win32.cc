@@ -1,5 +1,5 @@
 // The test helpers of testing/test_support.h on Windows: temporary folders
-// under the user's temporary folder.
+// under the user's temporary folder, the Win32 backend's real files.
 #include <windows.h>
 
 #include <fstream>
@@ -39,6 +39,10 @@ std::string read_file(const std::string& path) {
 void write_file(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+platform::FileSystem& real_file_system() {
+  return platform::win32_file_system();
 }
 
 }  // namespace pharmex::testing

@@ -1,21 +1,28 @@
 // The Windows backends' own rules: paths with drives, UNC roots and both
 // separators, long and Cyrillic paths at the file system, the system's code
-// pages and regional settings, local time, and the operations on windows.
+// pages and regional settings, local time, the operations on windows, and
+// the services' Windows defaults.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
-#include "host/remembered_folder.h"
+#include "core/regional_settings.h"
+#include "core/service.h"
+#include "host/remembered_folders.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/headless_toolkit.h"
+#include "platform/locale_settings.h"
 #include "platform/paths.h"
-#include "platform/platform_defaults.h"
-#include "platform/regional_settings.h"
+#include "platform/settings_store.h"
 #include "platform/text_codec.h"
+#include "platform/toolkit.h"
 #include "platform/toolkit_file_name.h"
+#include "platform/win32_registry_store.h"
 #include "platform/win32_window_operations.h"
 #include "testing/test_support.h"
 
@@ -117,7 +124,7 @@ TEST(Win32FilesTest, AnsiPathsBecomeUtf16) {
   std::string folder = dir.path().string() + "\\\xCF\xE0\xEF\xEA\xE0";  // "Папка"
   ASSERT_TRUE(::CreateDirectoryW((dir.path() / L"Папка").c_str(), nullptr));
   std::string file = folder + "\\\xC7\xE0\xEA\xE0\xE7.dbf";  // "Заказ.dbf"
-  ASSERT_TRUE(native_file_system().create(file));
+  ASSERT_TRUE(win32_file_system().create(file));
   EXPECT_NE(::GetFileAttributesW((dir.path() / L"Папка" / L"Заказ.dbf").c_str()),
             INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(file_exists(file));
@@ -138,34 +145,29 @@ TEST(Win32FilesTest, LongPathsWork) {
         << path.size();
   }
   std::string file = path + "\\table.dbf";
-  ASSERT_TRUE(native_file_system().create(file));
-  auto opened = native_file_system().open(file, FileAccess::kReadWrite, FileSharing::kShared);
+  ASSERT_TRUE(win32_file_system().create(file));
+  auto opened = win32_file_system().open(file, FileAccess::kReadWrite, FileSharing::kShared);
   ASSERT_NE(opened, nullptr);
   std::string data = "long";
   EXPECT_EQ(opened->write_at(0, std::span<const char>(data)), 4u);
   opened->close();
   EXPECT_TRUE(file_exists(file));
-  EXPECT_TRUE(native_file_system().rename(file, path + "\\renamed.dbf"));
-  EXPECT_TRUE(native_file_system().remove(path + "\\renamed.dbf"));
+  EXPECT_TRUE(win32_file_system().rename(file, path + "\\renamed.dbf"));
+  EXPECT_TRUE(win32_file_system().remove(path + "\\renamed.dbf"));
 }
 
 TEST(Win32FilesTest, RenameReplacesAnExistingTarget) {
   testing::TempDir dir;
   testing::write_file(dir.file("new.txt"), "new");
   testing::write_file(dir.file("old.txt"), "old");
-  EXPECT_TRUE(native_file_system().rename(dir.file("new.txt"), dir.file("old.txt")));
+  EXPECT_TRUE(win32_file_system().rename(dir.file("new.txt"), dir.file("old.txt")));
   EXPECT_EQ(testing::read_file(dir.file("old.txt")), "new");
   EXPECT_FALSE(file_exists(dir.file("new.txt")));
 }
 
 TEST(Win32FilesTest, DevicesAreNoFiles) {
-  EXPECT_EQ(native_file_system().open("CON", FileAccess::kRead, FileSharing::kShared), nullptr);
-  EXPECT_EQ(native_file_system().open("NUL", FileAccess::kRead, FileSharing::kShared), nullptr);
-}
-
-TEST(Win32CodePagesTest, TheLibraryUsesTheSystemsCodePages) {
-  EXPECT_EQ(text_codec().ansi().number(), static_cast<int>(::GetACP()));
-  EXPECT_EQ(text_codec().oem().number(), static_cast<int>(::GetOEMCP()));
+  EXPECT_EQ(win32_file_system().open("CON", FileAccess::kRead, FileSharing::kShared), nullptr);
+  EXPECT_EQ(win32_file_system().open("NUL", FileAccess::kRead, FileSharing::kShared), nullptr);
 }
 
 TEST(Win32CodePagesTest, PagesTheLibraryLacksComeFromTheSystem) {
@@ -181,22 +183,22 @@ TEST(Win32CodePagesTest, PagesTheLibraryLacksComeFromTheSystem) {
 }
 
 TEST(Win32RegionalSettingsTest, ComeFromTheLocale) {
-  RegionalSettings russian = RegionalSettings::from_locales("ru-RU", "ru-RU");
+  RegionalSettings russian = regional_settings_from_locales("ru-RU", "ru-RU");
   EXPECT_EQ(russian.decimal_separator, ',');
   EXPECT_EQ(russian.short_date_pattern, "dd.MM.yyyy");
-  RegionalSettings american = RegionalSettings::from_locales("en-US", "en-US");
+  RegionalSettings american = regional_settings_from_locales("en-US", "en-US");
   EXPECT_EQ(american.decimal_separator, '.');
   EXPECT_EQ(american.short_date_pattern, "M/d/yyyy");
-  RegionalSettings mixed = RegionalSettings::from_locales("en-US", "ru-RU");
+  RegionalSettings mixed = regional_settings_from_locales("en-US", "ru-RU");
   EXPECT_EQ(mixed.decimal_separator, '.');
   EXPECT_EQ(mixed.short_date_pattern, "dd.MM.yyyy");
-  EXPECT_EQ(RegionalSettings::from_locales("xx-XX", ""), RegionalSettings{});
+  EXPECT_EQ(regional_settings_from_locales("xx-XX", ""), RegionalSettings{});
 }
 
 TEST(Win32RegionalSettingsTest, TheUsersSettingsAreTheSystemsAnswer) {
   wchar_t separator[8] = {};
   ASSERT_GT(::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8), 0);
-  RegionalSettings user = RegionalSettings::from_environment();
+  RegionalSettings user = regional_settings_from_environment();
   EXPECT_EQ(static_cast<wchar_t>(user.decimal_separator), separator[0]);
 }
 
@@ -209,6 +211,25 @@ TEST(Win32ClockTest, ShowsTheLocalTime) {
   EXPECT_TRUE(now.year == before.wYear || now.year == after.wYear);
   EXPECT_TRUE(now.day == before.wDay || now.day == after.wDay);
   EXPECT_TRUE(now.hour == before.wHour || now.hour == after.wHour);
+}
+
+// The default a service makes when its slot is empty; the slot gets back
+// what it held after.
+template <class T>
+std::shared_ptr<T> fresh_default() {
+  typename Service<T>::Scoped empty(nullptr);
+  return Service<T>::current();
+}
+
+TEST(Win32DefaultsTest, EachServiceStartsWithItsWindowsBackend) {
+  EXPECT_EQ(fresh_default<FileSystem>().get(), &win32_file_system());
+  EXPECT_EQ(fresh_default<Clock>().get(), &system_clock());
+  EXPECT_NE(std::dynamic_pointer_cast<Win32RegistryStore>(fresh_default<SettingsStore>()), nullptr);
+  EXPECT_NE(std::dynamic_pointer_cast<HeadlessToolkit>(fresh_default<Toolkit>()), nullptr);
+  EXPECT_EQ(*fresh_default<const RegionalSettings>(), regional_settings_from_environment());
+  std::shared_ptr<const TextCodec> codec = fresh_default<const TextCodec>();
+  EXPECT_EQ(codec->ansi().number(), static_cast<int>(::GetACP()));
+  EXPECT_EQ(codec->oem().number(), static_cast<int>(::GetOEMCP()));
 }
 
 // A window of this thread, destroyed with the object.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/shell_open_save_form.h"
 #include "memhost/csv_reader.h"
 #include "pharmex/pharmex.h"
 #include "platform/file_settings_store.h"
@@ -89,11 +90,19 @@ int report_last_error(Io& io, std::string_view context) {
   return kFailed;
 }
 
-int answer_open_dialog(Io& io, const std::string& path, std::optional<int> file_type) {
+int answer_open_dialog(Io& io, const std::string& path, std::optional<int> file_type,
+                       std::string* ran_on) {
   auto* headless = dynamic_cast<platform::HeadlessToolkit*>(platform::toolkit().get());
   if (headless == nullptr) {
     io.err << "pharmex: the tool needs the headless toolkit to answer dialogs\n";
     return kFailed;
+  }
+  if (ran_on != nullptr) {
+    ran_on->clear();
+    if (platform::HeadlessShellForm* form = headless->active_form()) {
+      app::TShellOpenSaveForm::of(*form).set_run_observer(
+          [ran_on](const std::string& ran) { *ran_on = ran; });
+    }
   }
   platform::DialogAnswer answer = platform::answer_dialog(*headless, path, file_type);
   using Outcome = platform::DialogAnswer::Outcome;

@@ -52,7 +52,10 @@ int report_last_error(Io& io, std::string_view context);
 
 // Answers the open dialog with an ANSI path and a file-type index, as a user
 // would (the folder is opened, the name typed, the type picked, Enter).
-// Prints a failure or refusal on stderr and returns the exit code.
-int answer_open_dialog(Io& io, const std::string& path, std::optional<int> file_type);
+// Prints a failure or refusal on stderr and returns the exit code. With
+// `ran_on`, it receives the path the dialog's run used, as the library
+// reports it ("" when nothing ran).
+int answer_open_dialog(Io& io, const std::string& path, std::optional<int> file_type,
+                       std::string* ran_on = nullptr);
 
 }  // namespace pharmex::cli

@@ -2,62 +2,19 @@
 
 #include <ostream>
 
+#include "app/dialogless_run.h"
+#include "app/document_kinds.h"
 #include "cli_host.h"
 #include "core/error.h"
-#include "host/dialog_preparation.h"
-#include "host/dialogless_run.h"
-#include "host/document_kinds.h"
-#include "host/layout_dispatcher.h"
+#include "dbf/dbf_table.h"
+#include "host/run_context.h"
+#include "layout_option.h"
 #include "pharmex/pharmex.h"
 #include "platform/paths.h"
-#include "platform/toolkit.h"
 
 namespace pharmex::cli {
 
 namespace {
-
-struct LayoutName {
-  const char* name;
-  int index;
-};
-
-// The layouts by the names the tool accepts, in file-type order.
-constexpr LayoutName kWaybillLayouts[] = {{"dbf4", 0},        {"efarma-sst", 1},
-                                          {"apteka2000w", 2}, {"gornyvershini", 3},
-                                          {"djinal", 4},      {"apteka-m", 5}};
-constexpr LayoutName kPriceLayouts[] = {{"dbf4", 0}, {"khabarovsk", 1}, {"unico", 2}};
-
-template <size_t N>
-int layout_index(Arguments& args, const LayoutName (&names)[N]) {
-  std::optional<std::string> type = args.option("type");
-  std::optional<std::string> layout = args.option("layout");
-  if (type && layout) throw UsageError("give --type or --layout, not both");
-  if (layout) {
-    for (const LayoutName& known : names) {
-      if (*layout == known.name) return known.index;
-    }
-    std::string list;
-    for (const LayoutName& known : names)
-      list += std::string(list.empty() ? "" : ", ") + known.name;
-    throw UsageError("unknown layout '" + *layout + "' (one of " + list + ")");
-  }
-  if (!type) return 0;
-  size_t used = 0;
-  int index = -1;
-  try {
-    index = std::stoi(*type, &used);
-  } catch (const std::exception&) {
-  }
-  if (used != type->size() || index < 0 || static_cast<size_t>(index) >= N) {
-    throw UsageError("--type must be a number from 0 to " + std::to_string(N - 1));
-  }
-  return index;
-}
-
-// The file-type mask of a kind's entry ("*.dbf").
-std::string type_mask(const host::DocumentKind& kind, int index) {
-  return platform::FileType::parse(kind.file_types[static_cast<size_t>(index)]).mask;
-}
 
 // The host's side of every run: its registry key, and fresh callbacks (a
 // progress bar when stderr is a terminal).
@@ -67,13 +24,12 @@ void prepare_run(Io& io) {
 }
 
 // Answers the dialog an entry point opened with `out` and the file type, and
-// prints the file written (the dialog adds the type's extension to a name
-// without one).
-int answer_and_report(Io& io, const host::DocumentKind& kind, const std::string& out, int index) {
-  std::string target = platform::expand_file_name(ansi_path(out));
-  int code = answer_open_dialog(io, target, index);
-  if (code == kDone)
-    io.out << utf8_text(host::with_type_extension(target, type_mask(kind, index))) << '\n';
+// prints the file the library wrote, as the dialog reports it (a name without
+// extension gets the type's).
+int answer_and_report(Io& io, const std::string& out, int index) {
+  std::string written;
+  int code = answer_open_dialog(io, platform::expand_file_name(ansi_path(out)), index, &written);
+  if (code == kDone && !written.empty()) io.out << utf8_text(written) << '\n';
   return code;
 }
 
@@ -85,7 +41,7 @@ int export_supplier(Arguments& args, Io& io) {
   prepare_run(io);
   supplier_export(kToolWindow, suppliers.get(), RunCallbacks::progress, RunCallbacks::start,
                   RunCallbacks::finish);
-  return answer_and_report(io, host::supplier_kind(), out, 0);
+  return answer_and_report(io, out, 0);
 }
 
 int export_order(Arguments& args, Io& io) {
@@ -98,18 +54,18 @@ int export_order(Arguments& args, Io& io) {
   prepare_run(io);
   order_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress, RunCallbacks::start,
                RunCallbacks::finish);
-  return answer_and_report(io, host::order_kind(), out, 0);
+  return answer_and_report(io, out, 0);
 }
 
-// price_export_to_file: the generic layout, on the path as given (the table
-// engine adds ".DBF" to a name without extension), no callbacks.
+// price_export_to_file: the generic layout, on the path as given, no
+// callbacks. The file written is the table engine's name for the path (it
+// adds ".DBF" to a name without extension).
 int export_price_without_dialog(Io& io, const host::HostRef<memhost::MemoryDataSet>& prices,
                                 const std::string& out) {
   std::string path = ansi_path(out);
   price_export_to_file(prices.get(), path.c_str());
   int code = report_last_error(io, "export");
-  if (code == kDone)
-    io.out << utf8_text(platform::has_extension(path) ? path : path + ".DBF") << '\n';
+  if (code == kDone) io.out << utf8_text(dbf::TDbfTable::TablePath(path)) << '\n';
   return code;
 }
 
@@ -117,22 +73,26 @@ int export_price(Arguments& args, Io& io) {
   std::string data_csv = args.required("data");
   std::string out = args.required("out");
   bool no_dialog = args.flag("no-dialog");
-  int index = layout_index(args, kPriceLayouts);
+  const app::DocumentKind kind = app::price_kind();
+  int index = layout_index(args, kind);
   args.expect_all_used();
-  if (no_dialog && index != 0) throw UsageError("--no-dialog writes the dbf4 layout only");
+  // price_export_to_file writes the kind's first layout.
+  if (no_dialog && index != 0) {
+    throw UsageError("--no-dialog writes the " + kind.file_types[0].short_name + " layout only");
+  }
 
   auto prices = load_host_data(data_csv);
   prepare_run(io);
   if (no_dialog) return export_price_without_dialog(io, prices, out);
   price_export(kToolWindow, prices.get(), RunCallbacks::progress, RunCallbacks::start,
                RunCallbacks::finish);
-  return answer_and_report(io, host::price_kind(), out, index);
+  return answer_and_report(io, out, index);
 }
 
 int export_waybill(Arguments& args, Io& io) {
   std::string header_csv = args.required("header");
   std::string lines_csv = args.required("lines");
-  int index = layout_index(args, kWaybillLayouts);
+  int index = layout_index(args, app::waybill_kind());
   std::optional<std::string> dir = args.option("dir");
   std::optional<std::string> out = args.option("out");
   if (dir.has_value() == out.has_value()) throw UsageError("give --dir or --out");
@@ -144,7 +104,7 @@ int export_waybill(Arguments& args, Io& io) {
   if (out) {
     waybill_export(kToolWindow, headers.get(), lines.get(), RunCallbacks::progress,
                    RunCallbacks::start, RunCallbacks::finish);
-    return answer_and_report(io, host::waybill_kind(), *out, index);
+    return answer_and_report(io, *out, index);
   }
   std::string folder = ansi_path(*dir);
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
@@ -155,10 +115,10 @@ int export_waybill(Arguments& args, Io& io) {
   // The run behind waybill_export_ToPath, which tells the path it wrote: the
   // tool prints the library's name for the file rather than building its own.
   // A failure is raised, and run_export reports it.
-  host::DialogData data{
-      0, nullptr, host::HostRef<IDataSet>(headers), host::HostRef<IDataSet>(lines),
-      host::Callbacks{RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish}};
-  std::string target = host::run_in_folder(host::waybill_kind(), std::move(data), folder, index);
+  host::RunContext context;
+  context.set_callbacks({RunCallbacks::progress, RunCallbacks::start, RunCallbacks::finish});
+  context.set_datasets(nullptr, headers, lines);
+  std::string target = app::run_in_folder(app::waybill_kind(), context, folder, index);
   io.out << utf8_text(target) << '\n';
   return kDone;
 }

@@ -1,53 +1,24 @@
 #include "import_command.h"
 
 #include <filesystem>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/document_kinds.h"
 #include "cli_host.h"
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "core/variant.h"
+#include "layout_option.h"
 #include "memhost/csv_writer.h"
 #include "pharmex/pharmex.h"
 #include "platform/paths.h"
-#include "platform/regional_settings.h"
 
 namespace pharmex::cli {
 
 namespace {
-
-struct LayoutName {
-  const char* name;
-  int index;
-};
-
-// The order layouts by the names the tool accepts, in file-type order.
-constexpr LayoutName kOrderLayouts[] = {{"dbf4", 0}, {"khabarovsk", 1}, {"unico", 2}};
-constexpr int kLayoutCount = static_cast<int>(std::size(kOrderLayouts));
-
-int layout_by_name(const std::string& name) {
-  std::string known;
-  for (const LayoutName& layout : kOrderLayouts) {
-    if (name == layout.name) return layout.index;
-    known += std::string(known.empty() ? "" : ", ") + layout.name;
-  }
-  throw UsageError("unknown layout '" + name + "' (one of " + known + ")");
-}
-
-int layout_index(Arguments& args) {
-  std::optional<std::string> type = args.option("type");
-  std::optional<std::string> layout = args.option("layout");
-  if (type && layout) throw UsageError("give --type or --layout, not both");
-  if (layout) return layout_by_name(*layout);
-  if (!type) return 0;
-  if (type->size() != 1 || (*type)[0] < '0' || (*type)[0] >= '0' + kLayoutCount) {
-    throw UsageError("--type must be a number from 0 to " + std::to_string(kLayoutCount - 1));
-  }
-  return (*type)[0] - '0';
-}
 
 // What the import did to the order lines: the lines that were there before
 // and now hold another quantity, and the lines appended.
@@ -62,7 +33,7 @@ class LineChanges {
   size_t raised(const memhost::MemoryDataSet& lines) const {
     size_t count = 0;
     for (size_t row = 0; row < before_.size(); ++row) {
-      if (compare(before_[row], lines.value(row, *quantity_), platform::regional_settings()) !=
+      if (compare(before_[row], lines.value(row, *quantity_), regional_settings()) !=
           Ordering::Equal) {
         ++count;
       }
@@ -105,7 +76,8 @@ ImportRequest parse(const std::vector<std::string>& raw) {
   ImportRequest request;
   request.price_csv = args.required("price");
   request.lines_csv = args.required("lines");
-  request.layout = layout_index(args);
+  const app::DocumentKind kind = app::order_import_kind();
+  request.layout = layout_index(args, kind);
   // Taken now: answering the dialog changes the current directory.
   request.out = std::filesystem::absolute(args.required("out")).string();
   request.no_dialog = args.flag("no-dialog");
@@ -113,8 +85,9 @@ ImportRequest parse(const std::vector<std::string>& raw) {
   if (!file) throw UsageError("which order file?");
   request.order_file = *file;
   args.expect_all_used();
+  // order_import_from_file reads the kind's first layout.
   if (request.no_dialog && request.layout != 0) {
-    throw UsageError("--no-dialog reads the dbf4 layout only");
+    throw UsageError("--no-dialog reads the " + kind.file_types[0].short_name + " layout only");
   }
   return request;
 }
@@ -159,8 +132,8 @@ int run_import(const std::vector<std::string>& raw, Io& io) {
 const Command& import_command() {
   static const Command kCommand = {
       "import",
-      "--price P.csv --lines L.csv FILE.dbf [--type N | --layout dbf4|khabarovsk|unico] --out "
-      "MERGED.csv [--no-dialog]",
+      "--price P.csv --lines L.csv FILE.dbf [--type N | --layout NAME] --out MERGED.csv "
+      "[--no-dialog]",
       "merge an order file into order lines (CSV) through the library's import dialog, or "
       "order_import_from_file with --no-dialog, and write the merged lines",
       run_import};

@@ -1,0 +1,12 @@
+set(PHARMEX_app_SOURCES
+  c_boundary.cc
+  dialog_preparation.cc
+  dialog_script.cc
+  dialogless_run.cc
+  document_kind.cc
+  document_kinds.cc
+  host_regional_settings.cc
+  last_error.cc
+  layout_dispatcher.cc
+  shell_open_save_form.cc
+)

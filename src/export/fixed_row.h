@@ -1,0 +1,68 @@
+// FixedRow: what a fixed table layout's own conversions see of the host's
+// current rows while a record is filled (or the run's totals are summed): the
+// walked dataset's columns by name, the header dataset's columns by name (the
+// waybill header row the line filter positioned), the run's totals and the
+// settings host values are combined by.
+//
+// Each column is looked up once per run, when it is first asked for, and its
+// value read once per row: two fields computed from "price" read it once. A
+// column the host lacks fails when its value is first read ("The host data
+// have no column '%s'").
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/variant.h"
+#include "host/host_dataset.h"
+#include "host/host_field.h"
+
+namespace pharmex::exporting {
+
+class FixedRow {
+ public:
+  // `headers` may be null: the layout reads no header column. The names a
+  // row is asked for must outlive it (they come from the layouts' tables).
+  FixedRow(const host::HostDataSet& walked, const host::HostDataSet* headers,
+           const RegionalSettings& settings, size_t total_count)
+      : walked_(walked), headers_(headers), settings_(settings), totals_(total_count, 0.0) {}
+
+  // The value of a column in the walked dataset's current row.
+  Variant column(std::string_view name) { return value(column_slot(name)); }
+  // The value of a column in the header dataset's current row.
+  Variant header(std::string_view name) { return value(header_slot(name)); }
+
+  // A run total, 0 until the layout's sums add to it.
+  double& total(size_t index) { return totals_.at(index); }
+
+  const RegionalSettings& settings() const { return settings_; }
+
+  // A column's place among those looked up, for a caller that reads it on
+  // every row (the layout's plain column fields), and its value by that place.
+  size_t column_slot(std::string_view name) { return slot(&walked_, name); }
+  size_t header_slot(std::string_view name) { return slot(headers_, name); }
+  Variant value(size_t slot);
+
+  // The cursors have moved on: values read before are forgotten.
+  void next_row();
+
+ private:
+  struct Slot {
+    const host::HostDataSet* dataset;
+    std::string_view name;
+    host::HostField field;
+    std::optional<Variant> value;
+  };
+
+  size_t slot(const host::HostDataSet* dataset, std::string_view name);
+
+  const host::HostDataSet& walked_;
+  const host::HostDataSet* headers_;
+  RegionalSettings settings_;
+  std::vector<double> totals_;
+  std::vector<Slot> slots_;
+};
+
+}  // namespace pharmex::exporting
