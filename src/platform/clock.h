@@ -17,7 +17,7 @@ class Clock {
   virtual DateParts now() const = 0;
 };
 
-// The system's clock in the local time zone.
+// The system's clock in the local time zone (posix_clock.cc, win32_clock.cc).
 Clock& system_clock();
 
 // The clock the library uses: Service<Clock>'s current one (the platform's

@@ -94,8 +94,10 @@ class FileSystem {
   virtual bool remove(std::string_view path) = 0;
 };
 
-// The real files of this system.
+// The real files of a POSIX system (posix_file_system.cc, POSIX builds only).
 FileSystem& posix_file_system();
+// The real files of Windows (win32_file_system.cc, Windows builds only).
+FileSystem& win32_file_system();
 
 // The file system the engine uses: Service<FileSystem>'s current one (the
 // platform's real files unless replaced). The reference is good while the

@@ -29,4 +29,8 @@ void write_file(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+platform::FileSystem& real_file_system() {
+  return platform::posix_file_system();
+}
+
 }  // namespace pharmex::testing

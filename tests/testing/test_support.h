@@ -1,10 +1,13 @@
-// Helpers shared by the tests: exact-message assertions and temporary folders.
+// Helpers shared by the tests: exact-message assertions, temporary folders and
+// the platform's real files.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+
+#include "platform/file_system.h"
 
 // Expects `statement` to throw an exception of `type` whose what() is exactly `message`.
 #define EXPECT_THROW_MSG(statement, type, message)                                   \
@@ -39,5 +42,10 @@ class TempDir {
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// The platform's real files, whatever the process-wide file system is now:
+// posix_file_system() here, win32_file_system() in the Windows tests
+// (test_support_win32.cc).
+platform::FileSystem& real_file_system();
 
 }  // namespace pharmex::testing
