@@ -57,10 +57,10 @@ struct Table {
 Table make_table(dbf::TDbfTypes type, bool with_memo) {
   MemoryFileSystem files;
   {
-    dbf::TDbfDataSet table(files);
+    dbf::TDbfDataSet table(options_on(files));
     table.SetTableName("/s/T.DBF");
     table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-    dbf::TCreateDbfDataSet creator(files);
+    dbf::TCreateDbfDataSet creator(options_on(files));
     creator.SetDBFTable(&table);
     creator.SetDBFType(type);
     creator.SetAutoOverwrite(true);

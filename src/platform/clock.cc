@@ -35,8 +35,4 @@ Clock& system_clock() {
   return instance;
 }
 
-const Clock& clock() {
-  return Service<Clock>::current_ref();
-}
-
 }  // namespace pharmex::platform

@@ -4,7 +4,6 @@ set(PHARMEX_platform_SOURCES
   code_page_tables.cc
   file_settings_store.cc
   file_settings_store_format.cc
-  file_system.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc

@@ -29,4 +29,8 @@ void write_file(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+bool same_value(const Variant& a, const Variant& b) {
+  return compare(a, b, RegionalSettings{}) == Ordering::Equal;
+}
+
 }  // namespace pharmex::testing
