@@ -226,13 +226,13 @@ void waybill_seeds() {
   registry->create_key(platform::kHostSettingsKey);
   Service<platform::SettingsStore>::Scoped registry_scope(registry);
   MemoryFileSystem files;
-  Service<platform::FileSystem>::Scoped files_scope(files);
   const struct {
     const char* name;
     host::Routine routine;
   } layouts[] = {{"djinal", exporting::djinal_routine}, {"apteka_m", exporting::apteka_m_routine}};
   for (const auto& layout : layouts) {
     host::RunContext context;
+    context.set_file_system(Service<platform::FileSystem>::borrow(files));
     context.set_datasets(nullptr,
                          memhost::read_csv(read("examples/waybill_headers.csv"), "headers.csv"),
                          memhost::read_csv(read("examples/waybill_lines.csv"), "lines.csv"));
