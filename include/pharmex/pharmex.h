@@ -18,8 +18,8 @@
  * order_import_from_file) run one export or import on the path given and
  * return when it is done.
  *
- * Paths are zero-terminated 8-bit strings in the ANSI code page the library is
- * configured with (Windows-1251 by default).
+ * Paths are zero-terminated 8-bit strings in the ANSI code page: the system's
+ * on Windows, Windows-1251 elsewhere.
  *
  * Errors. No entry point returns a result and no C++ exception ever leaves the
  * library. A failure that is passed on to the host (a dialog-less run that
@@ -62,7 +62,8 @@ PX_EXTERN_C PX_API void PX_STDCALL waybill_export(PxWindow window, IDataSet* hea
                                                   PxFinishCallback finish) PX_NOEXCEPT;
 
 /* `folder` is joined to the proposed file name without a separator, so pass
- * it with its trailing "/". `file_type` is the layout index 0..5. */
+ * it with its trailing separator ("\" on Windows, "/" elsewhere).
+ * `file_type` is the layout index 0..5. */
 PX_EXTERN_C PX_API void PX_STDCALL
 waybill_export_ToPath(PxWindow window, IDataSet* headers, IDataSet* lines,
                       PxProgressCallback progress, PxStartCallback start, PxFinishCallback finish,
@@ -89,8 +90,9 @@ PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) PX_NOEXCEPT;
 /* Regional settings used when values become text: the decimal separator (one
  * character, UTF-8) and the short date pattern (for example "dd.MM.yyyy":
  * day d or dd, month M or MM, year yy or yyyy, once each, between blanks or
- * ASCII punctuation). By default both come from the user's locale (LC_ALL,
- * LC_NUMERIC / LC_TIME, LANG), falling back to "," and "dd.MM.yyyy". A null
+ * ASCII punctuation). By default both come from the user's regional settings
+ * on Windows, from the locale (LC_ALL, LC_NUMERIC / LC_TIME, LANG) elsewhere,
+ * falling back to "," and "dd.MM.yyyy". A null
  * argument keeps the current value. Returns 0, or -1 when an argument is not
  * acceptable (nothing is changed then). */
 PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(

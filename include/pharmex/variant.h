@@ -1,11 +1,12 @@
-/* pharmex: the 16-byte variant in which host and library exchange values.
+/* pharmex: the variant in which host and library exchange values.
  *
  * The layout is that of the platform's OLE variant, so a Windows host can pass
  * its own VARIANTs unchanged:
  *
  *   offset 0  2 bytes  type tag (PX_VT_*)
  *   offset 2  6 bytes  reserved, zero
- *   offset 8  8 bytes  payload
+ *   offset 8  8 bytes  payload (16 on 64-bit Windows, whose VARIANT is 24
+ *                      bytes long: it also holds a record's two pointers)
  *
  * Payloads by tag:
  *   PX_VT_EMPTY, PX_VT_NULL   none
@@ -19,10 +20,20 @@
  *   PX_VT_BOOL                int16_t, 0 for false and -1 for true
  *   PX_VT_ARRAY_VARIANT       PxVariantArray* (one-dimensional array of variants)
  *
- * Ownership. Strings and arrays live on the library's allocator: create them
- * only with pharmex_string_alloc / pharmex_array_create and free them only with
- * pharmex_string_free / pharmex_variant_clear, so host and library never free
- * each other's memory with a foreign allocator.
+ * On Windows these are the system's own: a PxString is a BSTR, a
+ * PxVariantArray a SAFEARRAY of VARIANT, and the functions below are those of
+ * OLE automation (oleaut32: SysAllocStringLen, VariantClear, ...). A Windows
+ * host may therefore use its own OLE variants (an OleVariant, a _variant_t,
+ * C with oleaut32) and free what the library hands it with VariantClear. An
+ * OLE host's other numeric types (VT_UI1, VT_R4, VT_DECIMAL, ...) and
+ * references (VT_BYREF) are read as the nearest type above.
+ *
+ * Ownership. Strings and arrays live on one allocator, the system's on
+ * Windows and the library's elsewhere: create them only with
+ * pharmex_string_alloc / pharmex_array_create (or the system's functions on
+ * Windows) and free them only with pharmex_string_free /
+ * pharmex_variant_clear (or theirs), so host and library never free each
+ * other's memory with a foreign allocator.
  *   - A variant returned through a result address (IField.Value) belongs to the
  *     caller, who releases it with pharmex_variant_clear.
  *   - A variant passed by value (IField.SetValue) or by address (IDataSet.Locate)
@@ -75,11 +86,21 @@ typedef struct PxVariant {
     int16_t boolean;
     PxString bstr;
     PxVariantArray* array;
+#if defined(_WIN64)
+    void* record[2]; /* never used: gives the union the width of 64-bit Windows' */
+#endif
   } value;
 } PxVariant;
 
+/* The size of the platform's OLE VARIANT. */
+#if defined(_WIN64)
+#define PX_VARIANT_SIZE 24
+#else
+#define PX_VARIANT_SIZE 16
+#endif
+
 #ifdef __cplusplus
-static_assert(sizeof(PxVariant) == 16, "PxVariant must keep the OLE variant's 16 bytes");
+static_assert(sizeof(PxVariant) == PX_VARIANT_SIZE, "PxVariant must keep the OLE variant's size");
 #endif
 
 /* Allocates a string holding `length` code units copied from `text` (which may

@@ -1,5 +1,5 @@
 // Every function the library exports (pharmex/pharmex.h, pharmex/host.h,
-// pharmex/variant.h), and nothing else. Each is a few lines: it turns C
+// pharmex/variant.h, pharmex/dialog_script.h), and nothing else. Each is a few lines: it turns C
 // arguments into C++ ones (a counted reference on every dataset given, a
 // missing path as an empty one) and calls the C++ work, which lives in its
 // own files. No exception leaves: an entry point runs inside run_at_boundary,
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/dialog_preparation.h"
+#include "app/dialog_script.h"
 #include "app/dialogless_run.h"
 #include "app/document_kinds.h"
 #include "app/host_regional_settings.h"
@@ -18,6 +19,7 @@
 #include "host/host_failure.h"
 #include "host/host_ref.h"
 #include "host/run_context.h"
+#include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
 #include "pharmex/version.h"
 
@@ -155,6 +157,25 @@ PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_regional_settings(
   } catch (...) {
     return -1;
   }
+}
+
+// A program answering the headless dialog.
+
+PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_dialog_answer(const char* path,
+                                                            int32_t file_type) noexcept {
+  int32_t result = -1;
+  run_at_boundary([&] {
+    std::optional<int> type;
+    if (file_type >= 0) type = file_type;
+    result = app::answer_dialog(text_of(path), type);
+  });
+  return result;
+}
+
+PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_dialog_cancel(void) noexcept {
+  int32_t result = -1;
+  run_at_boundary([&] { result = app::cancel_dialog(); });
+  return result;
 }
 
 // The host's side of a call into it.

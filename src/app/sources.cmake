@@ -1,6 +1,7 @@
 set(PHARMEX_app_SOURCES
   c_boundary.cc
   dialog_preparation.cc
+  dialog_script.cc
   dialogless_run.cc
   document_kind.cc
   document_kinds.cc

@@ -1,13 +1,17 @@
 // The memory behind the host's variants (pharmex/variant.h): strings and
 // arrays of variants that the library allocates and frees, whichever side
 // made them. The exported pharmex_string_*, pharmex_variant_* and
-// pharmex_array_* functions are these, seen from C; the library's own code
-// calls these directly.
+// pharmex_array_* functions are these, seen from C (app/c_boundary.cc); the
+// library's own code calls these directly.
 //
-// Strings carry a 4-byte byte count before their first code unit and a zero
-// code unit after the last, as OLE's BSTR does. Arrays are a count followed
-// by the elements. None of these functions throws; an allocation that fails
-// gives null (or -1).
+// One backend per platform. Where the system has no OLE automation
+// (heap_abi_memory.cc) they live on the library's heap in OLE's layout:
+// strings carry a 4-byte byte count before their first code unit and a zero
+// code unit after the last, as OLE's BSTR does, and arrays are a count
+// followed by the elements. On Windows (win32_abi_memory.cc) they are the
+// system's own: BSTRs and SAFEARRAYs of VARIANT made and freed by oleaut32,
+// so that a host's OLE variants cross unchanged. None of these functions
+// throws; an allocation that fails gives null (or -1).
 #pragma once
 
 #include <cstdint>
@@ -30,5 +34,12 @@ int32_t variant_copy(PxVariant* target, const PxVariant* source) noexcept;
 PxVariantArray* array_create(uint32_t count) noexcept;
 uint32_t array_count(const PxVariantArray* array) noexcept;
 PxVariant* array_item(PxVariantArray* array, uint32_t index) noexcept;
+
+// Brings a variant whose tag is none of PX_VT_* to one that is, in `target`
+// (which the caller owns and has cleared), where the platform's variants have
+// more types than the library reads: on Windows an OLE host's VT_UI1, VT_R4,
+// VT_DECIMAL, ... and VT_BYREF references. False when there is nothing to
+// bring it to (always, where the library's own variants are all there is).
+bool variant_normalize(PxVariant* target, const PxVariant* source) noexcept;
 
 }  // namespace pharmex::abi

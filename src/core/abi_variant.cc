@@ -49,9 +49,12 @@ Variant from_abi(const PxVariant& value) {
       }
       return Variant::array(std::move(items));
     }
-    default:
+    default: {
+      AbiVariant normal;
+      if (abi::variant_normalize(normal.out(), &value)) return from_abi(normal.get());
       raise<VariantError>("Could not convert variant of type (%s) into type (%s)",
                           {"Unknown", "Variant"});
+    }
   }
 }
 

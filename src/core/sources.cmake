@@ -1,5 +1,4 @@
 set(PHARMEX_core_SOURCES
-  abi_memory.cc
   abi_variant.cc
   date_time.cc
   error.cc
@@ -7,3 +6,10 @@ set(PHARMEX_core_SOURCES
   regional_settings.cc
   variant.cc
 )
+# The variant ABI's strings and arrays (core/abi_memory.h): the system's OLE
+# automation on Windows, the library's own heap elsewhere.
+if(WIN32)
+  list(APPEND PHARMEX_core_SOURCES win32_abi_memory.cc)
+else()
+  list(APPEND PHARMEX_core_SOURCES heap_abi_memory.cc)
+endif()

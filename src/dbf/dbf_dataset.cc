@@ -104,7 +104,9 @@ void TDbfDataSet::SetLockRetry(TLockRetry retry) {
 
 std::string TDbfDataSet::TablePath() const {
   std::string path = database_name_;
-  if (!path.empty() && path.back() != '/') path.push_back('/');
+  if (!path.empty() && !platform::is_path_separator(path.back())) {
+    path.push_back(platform::path_separator());
+  }
   return path.append(table_name_);
 }
 

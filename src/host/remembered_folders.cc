@@ -6,9 +6,7 @@
 namespace pharmex::host {
 
 std::string folder_of(std::string_view path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return std::string();
-  return std::string(path.substr(0, slash == 0 ? 1 : slash));
+  return platform::extract_file_dir(path);
 }
 
 std::string folder_with_separator(std::string_view path) {

@@ -4,10 +4,12 @@
 // opens it and never creates it.
 //
 // Folder forms. A routine remembers the folder of the path it used: the path
-// up to its last "/", without that "/" unless it is the path's first
-// character ("/out/a.dbf" gives "/out", "/a.dbf" gives "/", "a.dbf" gives "").
-// The order dialog remembers the chosen path up to and including its last "/"
-// ("/out/" for "/out/a.dbf") just before its routine runs.
+// up to its last separator, without it unless it ends the path's root
+// ("/out/a.dbf" gives "/out", "/a.dbf" gives "/", "a.dbf" gives "";
+// platform::extract_file_dir, which on Windows makes "C:\dir" of
+// "C:\dir\a.dbf" and "C:\" of "C:\a.dbf"). The order dialog remembers the
+// chosen path up to and including its last separator ("/out/" for
+// "/out/a.dbf") just before its routine runs.
 #pragma once
 
 #include <memory>

@@ -19,7 +19,7 @@ class Clock {
   virtual DateParts now() const = 0;
 };
 
-// The system's clock in the local time zone.
+// The system's clock in the local time zone (posix_clock.cc, win32_clock.cc).
 Clock& system_clock();
 
 // A clock that always shows the same moment.

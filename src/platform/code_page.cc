@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/code_page_tables.h"
+#include "platform/system_code_page.h"
 
 namespace pharmex::platform {
 
@@ -24,6 +25,8 @@ CodePage::CodePage(int number, const char16_t* upper_half, const unsigned char* 
 const CodePage* CodePage::find(int number) {
   static std::mutex mutex;
   static std::map<int, std::unique_ptr<CodePage>> pages;
+  // Tables the system gave; a page keeps pointing into its table.
+  static std::map<int, std::unique_ptr<SystemCodePageTable>> system_tables;
   std::lock_guard<std::mutex> lock(mutex);
   auto it = pages.find(number);
   if (it != pages.end()) return it->second.get();
@@ -34,7 +37,13 @@ const CodePage* CodePage::find(int number) {
       return pages.emplace(number, std::move(page)).first->second.get();
     }
   }
-  return nullptr;
+  std::optional<SystemCodePageTable> system = system_code_page_table(number);
+  if (!system) return nullptr;
+  const SystemCodePageTable& table =
+      *system_tables.emplace(number, std::make_unique<SystemCodePageTable>(*system)).first->second;
+  auto page = std::unique_ptr<CodePage>(
+      new CodePage(number, table.upper_half.data(), table.to_upper.data()));
+  return pages.emplace(number, std::move(page)).first->second.get();
 }
 
 }  // namespace pharmex::platform

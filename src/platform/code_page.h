@@ -11,8 +11,9 @@ namespace pharmex::platform {
 
 class CodePage {
  public:
-  // The code page with this number, or null when the library has no table for
-  // it. Known: 437, 850, 852, 866, 1250, 1251, 1252. Pages live for the process.
+  // The code page with this number, or null when neither the library nor the
+  // system (system_code_page.h) has a table for it. The library's own: 437,
+  // 850, 852, 866, 1250, 1251, 1252. Pages live for the process.
   static const CodePage* find(int number);
 
   int number() const { return number_; }

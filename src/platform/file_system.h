@@ -95,8 +95,10 @@ class FileSystem {
   virtual bool remove(std::string_view path) = 0;
 };
 
-// The real files of this system.
+// The real files of a POSIX system (posix_file_system.cc, POSIX builds only).
 FileSystem& posix_file_system();
+// The real files of Windows (win32_file_system.cc, Windows builds only).
+FileSystem& win32_file_system();
 
 // Delegates every call to a wrapped file; override what a test double changes.
 class FileWrapper : public File {

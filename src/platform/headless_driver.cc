@@ -10,7 +10,7 @@ DialogAnswer answer_dialog(HeadlessToolkit& toolkit, std::string_view path,
   if (form == nullptr) return {};
   if (file_type) form->select_file_type(*file_type);
   std::string_view name = path;
-  if (!path.empty() && path.front() == '/') {
+  if (is_absolute_path(path)) {
     std::string_view folder = extract_file_path(path);
     if (form->open_folder(folder)) name = extract_file_name(path);
   }

@@ -1,7 +1,5 @@
 #include "platform/headless_folder_view.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -13,10 +11,6 @@
 namespace pharmex::platform {
 
 namespace {
-
-bool can_enter(const std::string& ansi_folder) {
-  return directory_exists(ansi_folder) && ::access(native_path(ansi_folder).c_str(), X_OK) == 0;
-}
 
 // Folders before files; then by name without regard to case, then by bytes,
 // so names differing only in case keep a stable order.
@@ -40,13 +34,14 @@ bool listed_before(const FolderItem& a, const FolderItem& b) {
 
 bool HeadlessFolderView::open(std::string_view path) {
   std::string target = resolve_in_folder(folder_, path);
-  if (!can_enter(target)) return false;
+  if (!can_enter_directory(target)) return false;
   folder_ = std::move(target);
   return true;
 }
 
 bool HeadlessFolderView::go_up() {
-  if (folder_.empty() || folder_ == "/") return false;
+  // At a root ".." names the root itself: there is nothing above.
+  if (folder_.empty() || resolve_in_folder(folder_, "..") == folder_) return false;
   return open("..");
 }
 
@@ -55,9 +50,9 @@ std::vector<FolderItem> HeadlessFolderView::items() const {
   std::vector<FolderItem> items;
   if (folder_.empty()) return items;
   std::error_code error;
-  fs::directory_iterator it(fs::path(native_path(folder_)), error);
+  fs::directory_iterator it(filesystem_path(folder_), error);
   for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-    std::string name = ansi_path(it->path().filename().string());
+    std::string name = ansi_file_name(it->path().filename());
     if (name.empty() || name.front() == '.') continue;
     std::error_code ignored;
     bool folder = it->is_directory(ignored);

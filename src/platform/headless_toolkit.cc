@@ -1,9 +1,5 @@
 #include "platform/headless_toolkit.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <stdexcept>
 
 #include "core/error.h"
@@ -13,18 +9,11 @@ namespace pharmex::platform {
 
 namespace {
 
-std::string home_folder() {
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] != '/') {
-    const passwd* entry = ::getpwuid(::getuid());
-    home = entry != nullptr ? entry->pw_dir : "/";
-  }
-  return ansi_path(home);
-}
-
 HeadlessPlaces default_places() {
-  std::string home = home_folder();
-  std::string desktop = home == "/" ? "/Desktop" : home + "/Desktop";
+  std::string home = user_home_folder();
+  std::string desktop = home;
+  if (desktop.empty() || !is_path_separator(desktop.back())) desktop.push_back(path_separator());
+  desktop += "Desktop";
   return {home, directory_exists(desktop) ? desktop : home};
 }
 

@@ -1,61 +1,34 @@
 #include "platform/paths.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <vector>
-
-#include "platform/text_codec.h"
-
 namespace pharmex::platform {
 
-std::string native_path(std::string_view ansi_path) {
-  return text_codec().ansi_to_utf8(ansi_path);
+namespace {
+
+// Where the last component starts: after the last separator, or after the
+// root (on Windows a bare drive "C:" is a root without a separator).
+size_t name_start(std::string_view path) {
+  size_t root = root_length(path);
+  for (size_t i = path.size(); i > root; --i) {
+    if (is_path_separator(path[i - 1])) return i;
+  }
+  return root;
 }
 
-std::string ansi_path(std::string_view native) {
-  return text_codec().utf8_to_ansi(native);
-}
-
-std::string expand_file_name(std::string_view path) {
-  std::string full;
-  if (path.empty() || path[0] != '/') {
-    full = current_directory();
-    if (full.empty() || full.back() != '/') full.push_back('/');
-  }
-  full.append(path);
-  std::vector<std::string_view> parts;
-  std::string_view rest(full);
-  while (!rest.empty()) {
-    size_t slash = rest.find('/');
-    std::string_view part = rest.substr(0, slash);
-    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    parts.push_back(part);
-  }
-  std::string out;
-  for (std::string_view part : parts) {
-    out.push_back('/');
-    out.append(part);
-  }
-  bool trailing = !path.empty() && path.back() == '/' && !out.empty();
-  if (out.empty() || trailing) out.push_back('/');
-  return out;
-}
+}  // namespace
 
 std::string_view extract_file_path(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+  return path.substr(0, name_start(path));
+}
+
+std::string extract_file_dir(std::string_view path) {
+  size_t start = name_start(path);
+  size_t root = root_length(path);
+  if (start > root) return std::string(path.substr(0, start - 1));
+  return std::string(path.substr(0, root));
 }
 
 std::string_view extract_file_name(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return path.substr(name_start(path));
 }
 
 std::string_view extract_file_ext(std::string_view path) {
@@ -89,29 +62,6 @@ std::string file_name_component(std::string_view name) {
     }
   }
   return out;
-}
-
-bool file_exists(std::string_view path) {
-  struct stat info {};
-  return ::stat(native_path(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool directory_exists(std::string_view path) {
-  struct stat info {};
-  return ::stat(native_path(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string current_directory() {
-  std::vector<char> buffer(4096);
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return "/";
-    buffer.resize(buffer.size() * 2);
-  }
-  return ansi_path(buffer.data());
-}
-
-bool set_current_directory(std::string_view path) {
-  return ::chdir(native_path(path).c_str()) == 0;
 }
 
 }  // namespace pharmex::platform

@@ -143,7 +143,8 @@ std::shared_ptr<SettingsStore> settings_store();
 namespace pharmex {
 
 // The platform's store of the current user, created when first used: the
-// file store under FileSettingsStore::default_root().
+// file store under FileSettingsStore::default_root() on POSIX systems, the
+// registry's current-user hive on Windows (Win32RegistryStore).
 template <>
 std::shared_ptr<platform::SettingsStore> Service<platform::SettingsStore>::make_default();
 

@@ -1,9 +1,6 @@
 set(PHARMEX_platform_SOURCES
-  clock.cc
   code_page.cc
   code_page_tables.cc
-  file_settings_store.cc
-  file_settings_store_format.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc
@@ -16,10 +13,30 @@ set(PHARMEX_platform_SOURCES
   toolkit.cc
   toolkit_file_name.cc
 )
-# The POSIX backend: the services' defaults, the real files and the locale's
-# regional settings. A port lists its own backend instead.
-list(APPEND PHARMEX_platform_SOURCES
-  locale_settings.cc
-  posix_defaults.cc
-  posix_file_system.cc
-)
+# One backend file per platform and service; the build lists the platform's
+# set: the services' defaults, the clock, the code pages, the real files, the
+# paths' rules, the regional settings and the settings store.
+if(WIN32)
+  list(APPEND PHARMEX_platform_SOURCES
+    win32_clock.cc
+    win32_code_pages.cc
+    win32_defaults.cc
+    win32_file_system.cc
+    win32_paths.cc
+    win32_regional_settings.cc
+    win32_registry_store.cc
+    win32_text.cc
+    win32_window_operations.cc
+  )
+else()
+  list(APPEND PHARMEX_platform_SOURCES
+    file_settings_store.cc
+    file_settings_store_format.cc
+    locale_settings.cc
+    posix_clock.cc
+    posix_code_pages.cc
+    posix_defaults.cc
+    posix_file_system.cc
+    posix_paths.cc
+  )
+endif()

@@ -79,7 +79,8 @@ const TextCodec& text_codec();
 
 namespace pharmex {
 
-// The platform's pair: 1251 and 866 here.
+// The platform's pair: 1251 and 866 on POSIX systems, the system's ANSI and
+// OEM code pages on Windows.
 template <>
 std::shared_ptr<const platform::TextCodec> Service<const platform::TextCodec>::make_default();
 

@@ -55,15 +55,7 @@ bool is_valid_path(std::string_view ansi_path) {
   for (char c : ansi_path) {
     if (is_control(static_cast<unsigned char>(c))) return false;
   }
-  std::string native = native_path(ansi_path);
-  if (native.size() > kMaxPathBytes) return false;
-  std::string_view rest(native);
-  while (true) {
-    size_t slash = rest.find('/');
-    if (rest.substr(0, slash).size() > kMaxNameBytes) return false;
-    if (slash == std::string_view::npos) return true;
-    rest.remove_prefix(slash + 1);
-  }
+  return is_valid_system_path(ansi_path);
 }
 
 bool is_valid_file_name(std::string_view ansi_name) {
@@ -85,13 +77,15 @@ bool matches_mask(std::string_view name, std::string_view mask) {
 
 std::string resolve_in_folder(std::string_view folder, std::string_view name) {
   std::string path;
-  if (name.empty() || name.front() != '/') {
+  // A name with a root of its own (on Windows also "\x" or "C:x", which
+  // the current drive and folder complete) is not taken in the folder.
+  if (root_length(name) == 0) {
     path.assign(folder.empty() ? current_directory() : std::string(folder));
-    path.push_back('/');
+    path.push_back(path_separator());
   }
   path.append(name);
   path = expand_file_name(path);
-  if (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.size() > root_length(path) && is_path_separator(path.back())) path.pop_back();
   return path;
 }
 

@@ -1,6 +1,6 @@
 // The rules by which the file dialog reads what the user typed into its
-// file-name box, on this platform (Linux file names, ANSI inside the library,
-// UTF-8 at the file system):
+// file-name box. On Linux (ANSI inside the library, UTF-8 at the file
+// system):
 //
 //   - "*" and "?" are wildcards: a name holding one is a mask for the folder
 //     view, never a file name.
@@ -12,6 +12,11 @@
 //     component is a name: not empty (a trailing "/"), not "." or "..".
 //   - Masks match without regard to case by the ANSI code page's rules, as
 //     on the system the layouts come from: "*.SST" shows "day.sst" too.
+//
+// On Windows the same, except that the limits are the system's (255 UTF-16
+// units per component, long paths as far as the system allows) and that the
+// characters and device names Windows reserves make a name invalid
+// (platform::is_valid_system_path).
 #pragma once
 
 #include <string>

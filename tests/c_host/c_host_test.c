@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
 
 static int failures = 0;
@@ -338,6 +339,24 @@ static void exercise_dataset(void) {
   CHECK(live_objects == 0);
 }
 
+/* The dialog answered from C: a mask keeps it open, a failed run reports
+ * its message and keeps it open, Esc closes it; with none open nothing
+ * happens. */
+static void script_dialog(void) {
+  IDataSet* data = new_dataset();
+  CHECK(pharmex_dialog_answer("x", 0) == -1);
+  CHECK(pharmex_dialog_cancel() == -1);
+  supplier_export(0, data, NULL, NULL, NULL);
+  CHECK(strcmp(pharmex_last_error(), "") == 0);
+  CHECK(pharmex_dialog_answer("*.txt", -1) == 2);
+  CHECK(pharmex_dialog_answer("x", 7) == -1); /* no such file type */
+  CHECK(pharmex_dialog_answer("/nonexistent-folder/s", 0) == 1);
+  CHECK(strcmp(pharmex_last_error(), "Could not create file /nonexistent-folder/s.dbf") == 0);
+  CHECK(pharmex_dialog_cancel() == 0);
+  CHECK(pharmex_dialog_cancel() == -1);
+  CHECK(data->lpVtbl->Release(data) == 0); /* the closed dialog let go of it */
+}
+
 int main(void) {
   static const PxChar16 text[] = {'a', 'b', 'c'};
   PxVariant value;
@@ -378,6 +397,7 @@ int main(void) {
   CHECK(pharmex_set_regional_settings(",", "dd.MM.yyyy") == 0);
 
   exercise_dataset();
+  script_dialog();
   /* A report made outside any library call is forgotten before the next one. */
   pharmex_report_host_failure("nothing is running");
 

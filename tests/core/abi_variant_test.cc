@@ -73,7 +73,7 @@ TEST(AbiVariantTest, CopyIsDeep) {
 TEST(AbiVariantTest, UnknownTagIsRefused) {
   PxVariant odd;
   pharmex_variant_init(&odd);
-  odd.vt = 17;  // a byte: not one the host interfaces use
+  odd.vt = 10;  // an error code: no value of any host's columns
   EXPECT_THROW_MSG(from_abi(odd), VariantError,
                    "Could not convert variant of type (Unknown) into type (Variant)");
 }

@@ -1,9 +1,8 @@
-// The POSIX backend: sharing claims, byte-range locks between open files and
-// between processes, and what a short read or a refused create looks like.
+// The platform's real files (the POSIX backend on Linux, the Win32 backend on
+// Windows): sharing claims, byte-range locks between open files, and what a
+// short read or a refused create looks like. Locks between processes:
+// posix_file_lock_test.cc here, the Windows test host under Wine.
 #include "platform/file_system.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <span>
 #include <string>
@@ -14,22 +13,23 @@ namespace pharmex::platform {
 namespace {
 
 using pharmex::testing::read_file;
+using pharmex::testing::real_file_system;
 using pharmex::testing::TempDir;
 using pharmex::testing::write_file;
 
-class PosixFileSystemTest : public ::testing::Test {
+class FileSystemTest : public ::testing::Test {
  protected:
-  PosixFileSystemTest() : path_(dir_.file("data.bin")) { write_file(path_, "0123456789"); }
+  FileSystemTest() : path_(dir_.file("data.bin")) { write_file(path_, "0123456789"); }
 
   std::unique_ptr<File> Open(FileAccess access, FileSharing sharing) {
-    return posix_file_system().open(path_, access, sharing);
+    return real_file_system().open(path_, access, sharing);
   }
 
   TempDir dir_;
   std::string path_;
 };
 
-TEST_F(PosixFileSystemTest, ReadsShortAtTheEndOfTheFile) {
+TEST_F(FileSystemTest, ReadsShortAtTheEndOfTheFile) {
   auto file = Open(FileAccess::kRead, FileSharing::kShared);
   ASSERT_NE(file, nullptr);
   char buffer[8];
@@ -38,7 +38,7 @@ TEST_F(PosixFileSystemTest, ReadsShortAtTheEndOfTheFile) {
   EXPECT_EQ(file->read_at(100, buffer), 0u);
 }
 
-TEST_F(PosixFileSystemTest, WritesAtAnOffsetAndExtends) {
+TEST_F(FileSystemTest, WritesAtAnOffsetAndExtends) {
   auto file = Open(FileAccess::kReadWrite, FileSharing::kExclusive);
   ASSERT_NE(file, nullptr);
   std::string data = "AB";
@@ -50,13 +50,13 @@ TEST_F(PosixFileSystemTest, WritesAtAnOffsetAndExtends) {
   EXPECT_EQ(read_file(path_), "012");
 }
 
-TEST_F(PosixFileSystemTest, ReadOnlyFileRefusesWrites) {
+TEST_F(FileSystemTest, ReadOnlyFileRefusesWrites) {
   auto file = Open(FileAccess::kRead, FileSharing::kShared);
   std::string data = "X";
   EXPECT_EQ(file->write_at(0, std::span<const char>(data)), std::nullopt);
 }
 
-TEST_F(PosixFileSystemTest, ExclusiveOpenersRefuseEveryoneElse) {
+TEST_F(FileSystemTest, ExclusiveOpenersRefuseEveryoneElse) {
   auto first = Open(FileAccess::kReadWrite, FileSharing::kExclusive);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kShared), nullptr);
@@ -65,7 +65,7 @@ TEST_F(PosixFileSystemTest, ExclusiveOpenersRefuseEveryoneElse) {
   EXPECT_NE(Open(FileAccess::kRead, FileSharing::kShared), nullptr);
 }
 
-TEST_F(PosixFileSystemTest, SharedOpenersAdmitEachOtherButNotAnExclusiveOne) {
+TEST_F(FileSystemTest, SharedOpenersAdmitEachOtherButNotAnExclusiveOne) {
   auto first = Open(FileAccess::kReadWrite, FileSharing::kShared);
   auto second = Open(FileAccess::kReadWrite, FileSharing::kShared);
   EXPECT_NE(first, nullptr);
@@ -73,18 +73,18 @@ TEST_F(PosixFileSystemTest, SharedOpenersAdmitEachOtherButNotAnExclusiveOne) {
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kExclusive), nullptr);
 }
 
-TEST_F(PosixFileSystemTest, ASharedClaimAdmitsSharedOpenersButNoCreate) {
+TEST_F(FileSystemTest, ASharedClaimAdmitsSharedOpenersButNoCreate) {
   auto writer = Open(FileAccess::kReadWrite, FileSharing::kExclusive);
   ASSERT_NE(writer, nullptr);
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kShared), nullptr);
   ASSERT_TRUE(writer->share());
   EXPECT_NE(Open(FileAccess::kReadWrite, FileSharing::kShared), nullptr);
   EXPECT_EQ(Open(FileAccess::kRead, FileSharing::kExclusive), nullptr);
-  EXPECT_FALSE(posix_file_system().create(path_));
+  EXPECT_FALSE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "0123456789");
 }
 
-TEST_F(PosixFileSystemTest, RangeLocksConflictBetweenTwoOpenFilesOfOneProcess) {
+TEST_F(FileSystemTest, RangeLocksConflictBetweenTwoOpenFilesOfOneProcess) {
   auto first = Open(FileAccess::kReadWrite, FileSharing::kShared);
   auto second = Open(FileAccess::kReadWrite, FileSharing::kShared);
   ASSERT_TRUE(first->try_lock(0x7FFFFFFE, 1));
@@ -94,7 +94,7 @@ TEST_F(PosixFileSystemTest, RangeLocksConflictBetweenTwoOpenFilesOfOneProcess) {
   EXPECT_TRUE(second->try_lock(0x7FFFFFFE, 1));
 }
 
-TEST_F(PosixFileSystemTest, ClosingOneFileKeepsTheLocksOfAnother) {
+TEST_F(FileSystemTest, ClosingOneFileKeepsTheLocksOfAnother) {
   auto holder = Open(FileAccess::kReadWrite, FileSharing::kShared);
   ASSERT_TRUE(holder->try_lock(0x40000000, 0xB0000000));  // beyond 32 bits of end
   Open(FileAccess::kReadWrite, FileSharing::kShared)->close();
@@ -102,7 +102,7 @@ TEST_F(PosixFileSystemTest, ClosingOneFileKeepsTheLocksOfAnother) {
   EXPECT_FALSE(other->try_lock(0xEFFFFFFF, 1));
 }
 
-TEST_F(PosixFileSystemTest, ReadOnlyFilesTakeReadLocksThatKeepWritersOut) {
+TEST_F(FileSystemTest, ReadOnlyFilesTakeReadLocksThatKeepWritersOut) {
   auto reader = Open(FileAccess::kRead, FileSharing::kShared);
   auto other_reader = Open(FileAccess::kRead, FileSharing::kShared);
   auto writer = Open(FileAccess::kReadWrite, FileSharing::kShared);
@@ -111,63 +111,33 @@ TEST_F(PosixFileSystemTest, ReadOnlyFilesTakeReadLocksThatKeepWritersOut) {
   EXPECT_FALSE(writer->try_lock(100, 1));
 }
 
-TEST_F(PosixFileSystemTest, LockHeldByAnotherProcessIsRefusedWithoutWaiting) {
-  int ready[2];
-  int done[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(done), 0);
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    auto file = Open(FileAccess::kReadWrite, FileSharing::kShared);
-    char status = file != nullptr && file->try_lock(1000000000, 1) ? 'L' : 'F';
-    (void)!write(ready[1], &status, 1);
-    char ignored;
-    (void)!read(done[0], &ignored, 1);  // hold the lock until the parent has tried
-    _exit(0);
-  }
-  char status = 0;
-  ASSERT_EQ(read(ready[0], &status, 1), 1);
-  ASSERT_EQ(status, 'L');
-  auto file = Open(FileAccess::kReadWrite, FileSharing::kShared);
-  ASSERT_NE(file, nullptr);
-  EXPECT_FALSE(file->try_lock(1000000000, 1));
-  EXPECT_TRUE(file->try_lock(1000000001, 1));
-  ASSERT_EQ(write(done[1], "x", 1), 1);
-  int exit_status = 0;
-  waitpid(child, &exit_status, 0);
-  EXPECT_TRUE(file->try_lock(1000000000, 1));  // the child's exit released it
-  for (int fd : {ready[0], ready[1], done[0], done[1]})
-    close(fd);
-}
-
-TEST_F(PosixFileSystemTest, CreateReplacesAFileNobodyHasOpen) {
-  EXPECT_TRUE(posix_file_system().create(path_));
+TEST_F(FileSystemTest, CreateReplacesAFileNobodyHasOpen) {
+  EXPECT_TRUE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "");
-  EXPECT_TRUE(posix_file_system().create(dir_.file("new.bin")));
-  EXPECT_TRUE(posix_file_system().exists(dir_.file("new.bin")));
+  EXPECT_TRUE(real_file_system().create(dir_.file("new.bin")));
+  EXPECT_TRUE(real_file_system().exists(dir_.file("new.bin")));
 }
 
-TEST_F(PosixFileSystemTest, CreateNeverCutsAFileSomebodyHasOpen) {
+TEST_F(FileSystemTest, CreateNeverCutsAFileSomebodyHasOpen) {
   auto user = Open(FileAccess::kRead, FileSharing::kShared);
-  EXPECT_FALSE(posix_file_system().create(path_));
+  EXPECT_FALSE(real_file_system().create(path_));
   EXPECT_EQ(read_file(path_), "0123456789");
 }
 
-TEST_F(PosixFileSystemTest, FoldersAreNotFiles) {
-  EXPECT_FALSE(posix_file_system().exists(dir_.path().string()));
-  EXPECT_EQ(posix_file_system().open(dir_.path().string(), FileAccess::kRead, FileSharing::kShared),
+TEST_F(FileSystemTest, FoldersAreNotFiles) {
+  EXPECT_FALSE(real_file_system().exists(dir_.path().string()));
+  EXPECT_EQ(real_file_system().open(dir_.path().string(), FileAccess::kRead, FileSharing::kShared),
             nullptr);
-  EXPECT_FALSE(posix_file_system().exists(dir_.file("missing")));
+  EXPECT_FALSE(real_file_system().exists(dir_.file("missing")));
 }
 
-TEST_F(PosixFileSystemTest, RenameMovesTheFile) {
-  EXPECT_TRUE(posix_file_system().rename(path_, dir_.file("moved.bin")));
+TEST_F(FileSystemTest, RenameMovesTheFile) {
+  EXPECT_TRUE(real_file_system().rename(path_, dir_.file("moved.bin")));
   EXPECT_EQ(read_file(dir_.file("moved.bin")), "0123456789");
-  EXPECT_FALSE(posix_file_system().rename(path_, dir_.file("again.bin")));
+  EXPECT_FALSE(real_file_system().rename(path_, dir_.file("again.bin")));
 }
 
-TEST_F(PosixFileSystemTest, ClosedFileFailsEveryOperation) {
+TEST_F(FileSystemTest, ClosedFileFailsEveryOperation) {
   auto file = Open(FileAccess::kReadWrite, FileSharing::kShared);
   file->close();
   file->close();

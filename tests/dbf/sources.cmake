@@ -14,4 +14,5 @@ set(PHARMEX_TEST_dbf_SOURCES
   memo_file_test.cc
   memo_peer_test.cc
   peer_files_test.cc
+  posix_file_lock_test.cc
 )

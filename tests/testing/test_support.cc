@@ -29,6 +29,10 @@ void write_file(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+platform::FileSystem& real_file_system() {
+  return platform::posix_file_system();
+}
+
 bool same_value(const Variant& a, const Variant& b) {
   return compare(a, b, RegionalSettings{}) == Ordering::Equal;
 }

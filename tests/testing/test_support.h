@@ -1,5 +1,5 @@
 // Helpers shared by the tests: exact-message assertions, temporary folders and
-// the comparison of values.
+// the platform's real files and the comparison of values.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/variant.h"
+#include "platform/file_system.h"
 
 // Expects `statement` to throw an exception of `type` whose what() is exactly `message`.
 #define EXPECT_THROW_MSG(statement, type, message)                                   \
@@ -48,5 +49,10 @@ bool same_value(const Variant& a, const Variant& b);
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// The platform's real files, whatever the process-wide file system is now:
+// posix_file_system() here, win32_file_system() in the Windows tests
+// (test_support_win32.cc).
+platform::FileSystem& real_file_system();
 
 }  // namespace pharmex::testing

@@ -1,8 +1,9 @@
-#include "platform/clock.h"
-
+// The system's clock on Linux: the local time of gettimeofday.
 #include <sys/time.h>
 
 #include <ctime>
+
+#include "platform/clock.h"
 
 namespace pharmex::platform {
 

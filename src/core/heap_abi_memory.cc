@@ -1,7 +1,10 @@
-#include "core/abi_memory.h"
-
+// The variant ABI's memory where the system has no OLE automation: strings
+// and arrays on the library's own heap, in the layout OLE gives them.
+// Windows builds use the system's instead (win32_abi_memory.cc).
 #include <cstdlib>
 #include <cstring>
+
+#include "core/abi_memory.h"
 
 struct PxVariantArray {
   uint32_t count;
@@ -120,6 +123,10 @@ int32_t variant_copy(PxVariant* target, const PxVariant* source) noexcept {
   }
   *target = *source;
   return 0;
+}
+
+bool variant_normalize(PxVariant* /*target*/, const PxVariant* /*source*/) noexcept {
+  return false;
 }
 
 }  // namespace pharmex::abi

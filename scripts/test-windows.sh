@@ -1,0 +1,23 @@
+#!/bin/sh
+# Builds pharmex.dll for 32- and 64-bit Windows with mingw-w64 (Release, in
+# build-win32/ and build-win64/, which scripts/package-windows.sh packs) and
+# runs the Windows tests (installs what it needs first): the static checks of
+# both DLLs, and under wine64 the platform suites, the C hosts and the
+# comparison of the Windows output with the Linux build's (whose export host
+# it builds in build/, the folder of scripts/test.sh).
+# Usage: scripts/test-windows.sh
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-packages.sh cmake ninja-build g++ libgtest-dev libgmock-dev googletest \
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 locales
+jobs="$(nproc)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPHARMEX_BUILD_TESTS=ON
+cmake --build build --target pharmex_export_host -j "$jobs"
+for target in i686:build-win32 x86_64:build-win64; do
+  triplet="${target%%:*}"
+  folder="${target#*:}"
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$triplet.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DPHARMEX_BUILD_TESTS=ON -DPHARMEX_LINUX_BUILD="$PWD/build"
+  cmake --build "$folder" -j "$jobs"
+  ctest --test-dir "$folder" --output-on-failure
+done
