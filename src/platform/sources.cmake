@@ -1,8 +1,6 @@
 set(PHARMEX_platform_SOURCES
-  clock.cc
   code_page.cc
   code_page_tables.cc
-  file_system.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc
