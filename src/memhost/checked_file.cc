@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/error.h"
+#include "core/service.h"
 
 namespace pharmex::memhost {
 
@@ -33,9 +34,9 @@ uint32_t block_checksum(const char* data, size_t length) {
 
 }  // namespace
 
-CheckedFile::CheckedFile(std::string path) : path_(std::move(path)) {
-  file_ = platform::file_system().open(path_, platform::FileAccess::kRead,
-                                       platform::FileSharing::kShared);
+CheckedFile::CheckedFile(std::string path)
+    : path_(std::move(path)), files_(Service<platform::FileSystem>::current()) {
+  file_ = files_->open(path_, platform::FileAccess::kRead, platform::FileSharing::kShared);
   if (!file_) raise<Error>("Cannot open %s", {path_});
   std::optional<uint64_t> size = file_->size();
   if (!size) raise<Error>("Cannot read %s", {path_});

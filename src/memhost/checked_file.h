@@ -57,6 +57,8 @@ class CheckedFile : public CsvSource {
   void add_to_checksums(std::span<const char> bytes);
 
   std::string path_;
+  // The file system the file was opened through, kept while the file is.
+  std::shared_ptr<platform::FileSystem> files_;
   std::unique_ptr<platform::File> file_;
   uint64_t size_ = 0;
   std::vector<uint32_t> checksums_;  // one per block

@@ -1,15 +1,18 @@
 #include "memhost/csv_writer.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/error.h"
 #include "core/regional_settings.h"
+#include "core/service.h"
 #include "export/atomic_text_file.h"
 #include "host/host_dataset.h"
 #include "memhost/column.h"
 #include "memhost/csv_column_type.h"
 #include "memhost/csv_value.h"
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::memhost {
@@ -113,8 +116,9 @@ void write_csv_file(IDataSet* dataset, const std::string& path) {
       raise<Error>("Cannot write %s", {target});
     }
   };
+  const std::shared_ptr<platform::FileSystem> files = Service<platform::FileSystem>::current();
   std::optional<exporting::AtomicTextFile> file;
-  file_step([&] { file.emplace(target); });
+  file_step([&] { file.emplace(target, *files); });
   std::string out;
   auto flush = [&](std::string& text) {
     file_step([&] { file->write(text); });
