@@ -17,24 +17,6 @@ namespace pharmex::platform {
 
 namespace {
 
-// Control identifiers. btnOpen and btnCancel carry the identifiers the
-// dialog manager sends for Enter and Esc.
-enum ControlId : int {
-  kOpenId = IDOK,
-  kCancelId = IDCANCEL,
-  kPlace0Id = 100,
-  kPlace1Id,
-  kShowDesktopId,
-  kFileNameId,
-  kFileTypesId,
-  kListId,
-  kFolderBoxId,
-  kUpId,
-  kFolderLabelId,
-  kNameLabelId,
-  kTypeLabelId,
-};
-
 // Sizes in pixels at 96 DPI; scaled to the screen's.
 constexpr int kMargin = 8;
 constexpr int kGap = 6;

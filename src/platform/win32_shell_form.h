@@ -44,6 +44,24 @@ class Win32ShellForm final : public ShellForm {
  public:
   // The window's class, by which a test or an accessibility tool finds it.
   static constexpr const wchar_t* kClassName = L"PharmexShellForm";
+  // The controls' identifiers, which stay as they are for such tools.
+  // btnOpen and btnCancel carry the identifiers the dialog manager sends for
+  // Enter and Esc.
+  enum ControlId : int {
+    kOpenId = IDOK,
+    kCancelId = IDCANCEL,
+    kPlace0Id = 100,
+    kPlace1Id = 101,
+    kShowDesktopId = 102,
+    kFileNameId = 103,
+    kFileTypesId = 104,
+    kListId = 105,
+    kFolderBoxId = 106,
+    kUpId = 107,
+    kFolderLabelId = 108,
+    kNameLabelId = 109,
+    kTypeLabelId = 110,
+  };
 
   // Made (hidden) by Win32Toolkit::create_shell_form.
   Win32ShellForm(Win32Toolkit& toolkit, WindowHandle owner, int id);
