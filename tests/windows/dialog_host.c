@@ -14,10 +14,13 @@
  *                                        test script) before closing it
  *
  * Exit status 0 when every check held. */
+/* windows.h comes before commctrl.h */
+/* clang-format off */
+#include <windows.h>
 #include <commctrl.h>
+/* clang-format on */
 #include <stdio.h>
 #include <string.h>
-#include <windows.h>
 
 #include "csv_dataset.h"
 #include "pharmex/pharmex.h"
