@@ -17,11 +17,6 @@ if [ ! -f "$prefix/system.reg" ]; then
   rm -rf "$prefix"
   cp -a "$seed" "$prefix"
 fi
-# The X11 driver, and Wine drawing the windows' frames itself: Xvfb has no
-# window manager to draw captions.
-"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
-
 # A display of our own: Xvfb picks a free number and writes it to a pipe.
 rm -rf "$out"
 mkdir -p "$out"
@@ -36,6 +31,17 @@ stop() {
   kill "$xvfb" 2>/dev/null || true
 }
 trap stop EXIT
+
+# The X11 driver, and Wine drawing the windows' frames itself: Xvfb has no
+# window manager to draw captions. (Wine starts on the display set above: a
+# Wine started without one keeps a desktop that cannot draw.)
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
+"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
 
 windows_path() { echo "Z:$1" | sed 's|/|\\|g'; }
 
