@@ -20,8 +20,8 @@
 // double-click on it, opens the folder; on a file it chooses the file; Enter
 // in the folder box opens what it names; "Вверх" opens the parent folder.
 //
-// Its close query, FormCloseQuery, is the one ShellForm::close describes, with
-// the rules of platform/toolkit_file_name.h; the headless form keeps the same.
+// Its close query, FormCloseQuery, is the one ShellForm::close describes
+// (platform/file_name_query.h, shared with the headless form).
 // Every notification of the window is one event of the toolkit
 // (Win32Toolkit::dispatch): a failure escaping a handler is shown in the
 // toolkit's error box, owned by this window.
@@ -133,8 +133,6 @@ class Win32ShellForm final : public ShellForm {
   void show();
   bool FormCloseQuery(CloseMode mode);
   bool accept_file_name();
-  bool apply_wildcards(std::string_view name);
-  void report_invalid_name(std::string_view name);
 
   Win32Toolkit& toolkit_;
   WindowHandle owner_;
