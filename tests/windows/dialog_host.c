@@ -33,6 +33,8 @@ static const wchar_t kFormClass[] = L"PharmexShellForm";
 enum {
   kOpen = IDOK,
   kCancel = IDCANCEL,
+  kPlace0 = 100,
+  kShowDesktop = 102,
   kFileName = 103,
   kFileTypes = 104,
   kList = 105,
@@ -258,13 +260,43 @@ static int registry_folder(const wchar_t* value, wchar_t* folder) {
                       &size) == ERROR_SUCCESS;
 }
 
+/* The hint the dialog's tooltip holds for a control. */
+static void hint_of(HWND dialog, int id, wchar_t* text) {
+  HWND tips = NULL;
+  text[0] = 0;
+  while ((tips = FindWindowExW(NULL, tips, TOOLTIPS_CLASSW, NULL)) != NULL) {
+    if (GetWindow(tips, GW_OWNER) != dialog) continue;
+    TOOLINFOW tool;
+    memset(&tool, 0, sizeof tool);
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog;
+    tool.uId = (UINT_PTR)GetDlgItem(dialog, id);
+    tool.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, kPath, (LPARAM)&tool);
+    return;
+  }
+}
+
 /* Confirm: folder by the folder box, a name without extension, Enter. */
 static void confirm_driver(void) {
+  wchar_t text[kPath];
   HWND dialog = find_dialog(L"Save As");
   if (dialog == NULL) return;
   CHECK(!IsWindowEnabled(host));
   CHECK(GetWindow(dialog, GW_OWNER) == host);
   CHECK(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) != 0); /* MAINICON */
+  /* The places as the preparation captions them, Cyrillic intact. */
+  get_text(dialog, kPlace0, text);
+  CHECK(wcscmp(text,
+               L"\x041C\x043E\x0438 \x043F\x043E\x0441\x043B\x0435\x0434\x043D\x0438\x0435 "
+               L"\x0434\x043E\x043A\x0443\x043C\x0435\x043D\x0442\x044B") == 0);
+  hint_of(dialog, kShowDesktop, text); /* "Показать " + btnPlace1's caption */
+  CHECK(wcscmp(text,
+               L"\x041F\x043E\x043A\x0430\x0437\x0430\x0442\x044C "
+               L"\x0420\x0430\x0431\x043E\x0447\x0438\x0439 \x0441\x0442\x043E\x043B") == 0);
+  /* btnOpen follows the name box: disabled while it holds only blanks. */
+  set_text(dialog, kFileName, L"   ");
+  CHECK(!IsWindowEnabled(GetDlgItem(dialog, kOpen)));
   open_folder(dialog, work);
   set_text(dialog, kFileName, L"supplier");
   press_key(dialog, kFileName, VK_RETURN);
