@@ -38,7 +38,7 @@ void append_and_read(MemoryFileSystem& files, dbf::TDbfDataSet& table) {
   }
   table.Post();
   table.Close();
-  dbf::TDbfDataSet again(files);
+  dbf::TDbfDataSet again(options_on(files));
   again.SetTableName(kTable);
   again.SetReadOnly(true);
   again.Open();
@@ -59,9 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pharmex::dbf::ParseFieldList(lines);
   MemoryFileSystem files;
   {
-    pharmex::dbf::TDbfDataSet table(files);
+    pharmex::dbf::TDbfDataSet table(options_on(files));
     table.SetTableName(kTable);
-    pharmex::dbf::TCreateDbfDataSet creator(files);
+    pharmex::dbf::TCreateDbfDataSet creator(options_on(files));
     creator.SetDBFTable(&table);
     creator.SetDBFType(static_cast<TDbfTypes>(data[0] % 4));
     creator.SetAutoOverwrite(true);

@@ -10,7 +10,10 @@
 #include <string_view>
 
 #include "core/error.h"
+#include "core/service.h"
+#include "dbf/engine_options.h"
 #include "dbf/open_file_list.h"
+#include "platform/file_system.h"
 
 namespace pharmex::fuzzing {
 
@@ -28,6 +31,14 @@ bool refused(Step&& step) {
 [[noreturn]] inline void finding(const char* what) {
   std::fprintf(stderr, "finding: %s\n", what);
   std::abort();
+}
+
+// The engine's options with the target's in-memory files lent as its file
+// system (which must outlive what is made with them).
+inline dbf::EngineOptions options_on(platform::FileSystem& files) {
+  dbf::EngineOptions options = dbf::EngineOptions::process_defaults();
+  options.file_system = Service<platform::FileSystem>::borrow(files);
+  return options;
 }
 
 // Every disk file the engine opened is closed again.

@@ -57,10 +57,10 @@ struct Table {
 Table make_table(dbf::TDbfTypes type, bool with_memo) {
   MemoryFileSystem files;
   {
-    dbf::TDbfDataSet table(files);
+    dbf::TDbfDataSet table(options_on(files));
     table.SetTableName("/s/T.DBF");
     table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
-    dbf::TCreateDbfDataSet creator(files);
+    dbf::TCreateDbfDataSet creator(options_on(files));
     creator.SetDBFTable(&table);
     creator.SetDBFType(type);
     creator.SetAutoOverwrite(true);
@@ -226,13 +226,13 @@ void waybill_seeds() {
   registry->create_key(platform::kHostSettingsKey);
   Service<platform::SettingsStore>::Scoped registry_scope(registry);
   MemoryFileSystem files;
-  Service<platform::FileSystem>::Scoped files_scope(files);
   const struct {
     const char* name;
     host::Routine routine;
   } layouts[] = {{"djinal", exporting::djinal_routine}, {"apteka_m", exporting::apteka_m_routine}};
   for (const auto& layout : layouts) {
     host::RunContext context;
+    context.set_file_system(Service<platform::FileSystem>::borrow(files));
     context.set_datasets(nullptr,
                          memhost::read_csv(read("examples/waybill_headers.csv"), "headers.csv"),
                          memhost::read_csv(read("examples/waybill_lines.csv"), "lines.csv"));

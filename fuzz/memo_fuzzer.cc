@@ -34,9 +34,9 @@ constexpr std::array<Flavour, 3> kFlavours = {{{dbf::TDbfTypes::DBaseIII, "/fuzz
 // A table of four records with memos, made once per flavour by the engine.
 std::string make_table(dbf::TDbfTypes type) {
   MemoryFileSystem files;
-  dbf::TDbfDataSet table(files);
+  dbf::TDbfDataSet table(options_on(files));
   table.SetTableName(kTable);
-  dbf::TCreateDbfDataSet creator(files);
+  dbf::TCreateDbfDataSet creator(options_on(files));
   creator.SetDBFTable(&table);
   creator.SetDBFType(type);
   creator.SetAutoOverwrite(true);
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   files.add(kTable, with_blocks(table_of(flavour), data + 1));
   files.add(kFlavours[flavour].memo_path, as_text(data + 9, size - 9));
   {
-    pharmex::dbf::TDbfDataSet table(files);
+    pharmex::dbf::TDbfDataSet table(options_on(files));
     table.SetTableName(kTable);
     // A memo lock is never refused in memory; no waiting between attempts.
     pharmex::dbf::TLockRetry retry;

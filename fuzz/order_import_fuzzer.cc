@@ -60,9 +60,9 @@ constexpr host::Routine kReaders[] = {importing::dbf4_order_reader,
 void import(size_t reader, std::string_view order_file) {
   MemoryFileSystem files;
   files.add("/fuzz/ORDER.DBF", order_file);
-  Service<platform::FileSystem>::Scoped scope(files);
   const bool unico = reader == 2;
   host::RunContext context;
+  context.set_file_system(Service<platform::FileSystem>::borrow(files));
   context.set_window(7);
   context.set_callbacks({on_progress, on_start, on_finish});
   context.set_datasets(memhost::read_csv(unico ? kUnicoPrices : kPrices, "prices.csv"),

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       files.add("/fuzz/T.FPT", memo_bytes);
     }
     {
-      pharmex::dbf::TDbfDataSet table(files);
+      pharmex::dbf::TDbfDataSet table(options_on(files));
       table.SetTableName(kTable);
       table.SetReadOnly(read_only);
       table.SetUseDeleted(read_only);

@@ -34,7 +34,8 @@ namespace abi = pharmex::abi;
 namespace app = pharmex::app;
 
 // The run context of an entry call, holding the entry's own reference on
-// each dataset given.
+// each dataset given, with the process's regional settings, file system and
+// clock of this moment (a dialog takes them again when its run starts).
 RunContext context_for(PxWindow window, IDataSet* first, IDataSet* main, IDataSet* lines,
                        const Callbacks& callbacks) {
   RunContext context;

@@ -93,6 +93,9 @@ void TShellOpenSaveForm::run(const DocumentKind& kind) {
   if (kind.stores_folder_before_run) {
     context_.folders().remember(kind.folder_value, host::folder_with_separator(form_.file_name()));
   }
+  // The dialog may have been open a while: the run takes the settings (and
+  // file system and clock) the process has now.
+  context_.take_process_services();
   std::string path =
       dispatch_layout(kind, form_.cbxFileTypes().item_index(), form_.file_name(), context_);
   if (run_observer_ && !path.empty()) run_observer_(path);

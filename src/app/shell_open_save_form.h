@@ -2,7 +2,10 @@
 // is the library's part of a toolkit shell open/save form (attached to it as
 // its extension, so the two live and die together) and owns the run context
 // its routines get (host/run_context.h): the host window handle, the three
-// callbacks, up to three datasets and the remembered folders.
+// callbacks, up to three datasets and the remembered folders. The regional
+// settings, file system and clock of a run are the process's when the run
+// starts, not when the dialog opened: a host that changes its settings while
+// the dialog is open has its new settings honoured.
 //
 // Lifecycle of a shown dialog (app/dialog_preparation.h shows it):
 //

@@ -3,8 +3,9 @@
 // current copy (Service<const RegionalSettings>), read from the user's locale
 // when first used and replaced only by an explicit call (the host's
 // pharmex_set_regional_settings, or a test). Nothing in the library changes it
-// on its own: layouts that need "." whatever the user chose pass their own
-// settings object.
+// on its own, nor reads it deep inside: a run takes a copy when it starts
+// (host::RunContext) and hands it down to the layouts and the table engine,
+// and layouts that need "." whatever the user chose derive their own from it.
 #pragma once
 
 #include <memory>

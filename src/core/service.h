@@ -1,16 +1,17 @@
 // Service<T>: the process's current T, for the few things the library keeps
 // once per process (the clock, the file system, the toolkit, the settings
 // store, the regional settings and the text codec), and a scoped override for
-// tests and tools.
+// tests and tools. The library reads the clock, the file system and the
+// regional settings only where a run or a table begins (host::RunContext,
+// dbf::EngineOptions::process_defaults) and hands them down from there.
 //
 // Every service is held by a shared pointer in one slot per T:
 //   - current() returns the slot's service, making the default when the slot
 //     is empty; a caller's copy of the pointer keeps its service alive even
 //     when the slot is replaced meanwhile.
 //   - current_ref() is the same service by reference, read without a lock for
-//     the paths that ask for it once per value (the text codec, the settings
-//     behind a conversion): the reference is good while the service stays in
-//     place.
+//     the paths that ask for it once per value (the text codec): the
+//     reference is good while the service stays in place.
 //   - set() replaces it; null empties the slot, so that the default is made
 //     anew when next asked for.
 //   - Scoped replaces it for one scope and puts the previous one back after,

@@ -16,9 +16,10 @@
 //     "Could not convert variant of type (%s) into type (%s)".
 //
 // Strings are UTF-16, as the host's are; callers convert to the ANSI code page
-// where they need bytes. Functions that read or render text use regional
-// settings: the explicit overloads take them as an argument, the others use
-// the process's current settings (core/regional_settings.h).
+// where they need bytes. Functions that read or render text (and so every
+// conversion, operation and comparison, which may read a string as a number)
+// take the regional settings as an argument: whoever converts says with which
+// settings, and nothing here reads the process's.
 #pragma once
 
 #include <cstdint>
@@ -82,22 +83,16 @@ class Variant {
   const std::vector<Variant>& array_value() const;              // Array
 
   // Conversions; each throws VariantError when the value cannot be converted.
-  int64_t to_int64() const { return to_int64(Service<const RegionalSettings>::current_ref()); }
   int64_t to_int64(const RegionalSettings& settings) const;
-  int32_t to_int32() const { return to_int32(Service<const RegionalSettings>::current_ref()); }
   int32_t to_int32(const RegionalSettings& settings) const;
-  double to_double() const { return to_double(Service<const RegionalSettings>::current_ref()); }
   double to_double(const RegionalSettings& settings) const;
   // Days since 1899-12-30, as the Date kind holds them.
-  double to_date() const { return to_date(Service<const RegionalSettings>::current_ref()); }
   double to_date(const RegionalSettings& settings) const;
-  bool to_bool() const { return to_bool(Service<const RegionalSettings>::current_ref()); }
   bool to_bool(const RegionalSettings& settings) const;
   // Text rendering: whole numbers in plain decimal, other numbers in general
   // format (15 significant digits, the settings' decimal separator), dates
   // with the short date pattern (and the long time pattern when there is a
   // time of day), Booleans as "True" / "False", Empty as "".
-  std::u16string to_text() const { return to_text(Service<const RegionalSettings>::current_ref()); }
   std::u16string to_text(const RegionalSettings& settings) const;
 
   // "Null", "Integer", "String", ...: the names conversion messages use.
@@ -119,32 +114,9 @@ Variant subtract(const Variant& a, const Variant& b, const RegionalSettings& set
 Variant multiply(const Variant& a, const Variant& b, const RegionalSettings& settings);
 Variant divide(const Variant& a, const Variant& b, const RegionalSettings& settings);
 
-inline Variant operator+(const Variant& a, const Variant& b) {
-  return add(a, b, Service<const RegionalSettings>::current_ref());
-}
-inline Variant operator-(const Variant& a, const Variant& b) {
-  return subtract(a, b, Service<const RegionalSettings>::current_ref());
-}
-inline Variant operator*(const Variant& a, const Variant& b) {
-  return multiply(a, b, Service<const RegionalSettings>::current_ref());
-}
-inline Variant operator/(const Variant& a, const Variant& b) {
-  return divide(a, b, Service<const RegionalSettings>::current_ref());
-}
-
 enum class Ordering { Less, Equal, Greater, Unordered };
 
 // Unordered when exactly one side is null (null equals null).
 Ordering compare(const Variant& a, const Variant& b, const RegionalSettings& settings);
-
-inline bool operator==(const Variant& a, const Variant& b) {
-  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Equal;
-}
-inline bool operator<(const Variant& a, const Variant& b) {
-  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Less;
-}
-inline bool operator>(const Variant& a, const Variant& b) {
-  return compare(a, b, Service<const RegionalSettings>::current_ref()) == Ordering::Greater;
-}
 
 }  // namespace pharmex

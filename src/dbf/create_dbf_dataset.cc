@@ -1,5 +1,7 @@
 #include "dbf/create_dbf_dataset.h"
 
+#include <utility>
+
 #include "core/error.h"
 #include "dbf/dbf4_builder.h"
 #include "dbf/dbf_dataset.h"
@@ -9,20 +11,21 @@
 
 namespace pharmex::dbf {
 
-TCreateDbfDataSet::TCreateDbfDataSet(platform::FileSystem& file_system) : fs_(file_system) {}
+TCreateDbfDataSet::TCreateDbfDataSet(EngineOptions options) : options_(std::move(options)) {}
 
 std::unique_ptr<TDbfBuilder> TCreateDbfDataSet::NewBuilder(TDbfTypes type, std::string_view path,
-                                                           platform::FileSystem& file_system) {
+                                                           platform::FileSystem& file_system,
+                                                           const platform::Clock& clock) {
   switch (type) {
     case TDbfTypes::DBaseIV:
-      return std::make_unique<TDbf4Builder>(path, file_system);
+      return std::make_unique<TDbf4Builder>(path, file_system, clock);
     case TDbfTypes::FoxPro2:
-      return std::make_unique<TFoxBuilder>(path, file_system);
+      return std::make_unique<TFoxBuilder>(path, file_system, clock);
     case TDbfTypes::Clipper:
     case TDbfTypes::DBaseIII:
       break;
   }
-  return std::make_unique<TDbfBuilder>(path, file_system);
+  return std::make_unique<TDbfBuilder>(path, file_system, clock);
 }
 
 bool TCreateDbfDataSet::CreateTable() {
@@ -31,13 +34,14 @@ bool TCreateDbfDataSet::CreateTable() {
   // The file that will be written, and opened afterwards: the dataset adds
   // ".DBF" the same way.
   const std::string path = TDbfTable::TablePath(table_->TablePath());
-  if (!auto_overwrite_ && fs_.exists(TDiskFile::FullPath(path))) {
+  if (!auto_overwrite_ && options_.file_system->exists(TDiskFile::FullPath(path))) {
     if (!ask_ || !ask_(path)) return false;
   }
   std::optional<std::vector<TFieldSpec>> specs = ParseFieldList(create_fields_);
   if (!specs) raise<DatabaseError>("Field list is invalid");
 
-  std::unique_ptr<TDbfBuilder> builder = NewBuilder(type_, path, fs_);
+  std::unique_ptr<TDbfBuilder> builder =
+      NewBuilder(type_, path, *options_.file_system, *options_.clock);
   for (const TFieldSpec& spec : *specs)
     builder->AddField(spec.name, spec.type, spec.length, spec.decimals);
   builder->CreateFiles();

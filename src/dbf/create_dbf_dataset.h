@@ -33,6 +33,11 @@
 // exclusively takes the files over by closing and opening them, which leaves
 // a moment between the two.)
 //
+// The files are written through the file system of the creator's options
+// and the new header is dated by their clock (EngineOptions; by default the
+// process's at the moment the creator is made). The dataset opens the table
+// with its own options: a caller gives both the same.
+//
 // One object is used by one thread.
 #pragma once
 
@@ -43,6 +48,8 @@
 #include <vector>
 
 #include "dbf/dbf_builder.h"
+#include "dbf/engine_options.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace pharmex::dbf {
@@ -57,7 +64,10 @@ class TCreateDbfDataSet {
   // Gets the path of the existing table; true replaces it.
   using TOverwriteQuestion = std::function<bool(std::string_view path)>;
 
-  explicit TCreateDbfDataSet(platform::FileSystem& file_system = platform::file_system());
+  // REQUIRES: options with a file system and a clock.
+  explicit TCreateDbfDataSet(EngineOptions options = EngineOptions::process_defaults());
+
+  const EngineOptions& Options() const { return options_; }
 
   // One field specification per line, in field order.
   const std::vector<std::string>& CreateFields() const { return create_fields_; }
@@ -79,10 +89,11 @@ class TCreateDbfDataSet {
   // The builder of a flavour: TDbf4Builder for DBaseIV, TFoxBuilder for
   // FoxPro2, TDbfBuilder for the others.
   static std::unique_ptr<TDbfBuilder> NewBuilder(TDbfTypes type, std::string_view path,
-                                                 platform::FileSystem& file_system);
+                                                 platform::FileSystem& file_system,
+                                                 const platform::Clock& clock);
 
  private:
-  platform::FileSystem& fs_;
+  EngineOptions options_;
   std::vector<std::string> create_fields_;
   TDbfDataSet* table_ = nullptr;
   TDbfTypes type_ = TDbfTypes::Clipper;

@@ -18,8 +18,9 @@ constexpr size_t kStoredNameLength = 10;
 
 }  // namespace
 
-TDbfBuilder::TDbfBuilder(std::string_view path, platform::FileSystem& file_system)
-    : fs_(file_system), path_(TDbfTable::TablePath(path)) {}
+TDbfBuilder::TDbfBuilder(std::string_view path, platform::FileSystem& file_system,
+                         const platform::Clock& clock)
+    : fs_(file_system), clock_(clock), path_(TDbfTable::TablePath(path)) {}
 
 TDbfBuilder::~TDbfBuilder() = default;
 
@@ -72,7 +73,7 @@ void TDbfBuilder::AddField(std::string_view name, char type, int32_t length, int
 std::string TDbfBuilder::TableImage() const {
   const size_t fields = descriptors_.size();
   std::string image(format::kHeaderSize * (fields + 1) + 2, '\0');
-  const DateParts today = platform::clock().now();
+  const DateParts today = clock_.now();
   image[format::kVersionOffset] =
       static_cast<char>(has_memo_ ? MemoVersion() : format::kVersionPlain);
   image[format::kDateOffset] = static_cast<char>(today.year % 100);

@@ -34,15 +34,18 @@
 
 #include "dbf/dbf_format.h"
 #include "dbf/disk_file.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace pharmex::dbf {
 
 class TDbfBuilder {
  public:
-  // `path` gets ".DBF" when it has no extension.
-  explicit TDbfBuilder(std::string_view path,
-                       platform::FileSystem& file_system = platform::file_system());
+  // `path` gets ".DBF" when it has no extension. The files are written
+  // through `file_system`, the header dated by `clock`; both must outlive the
+  // builder.
+  TDbfBuilder(std::string_view path, platform::FileSystem& file_system,
+              const platform::Clock& clock);
   TDbfBuilder(const TDbfBuilder&) = delete;
   TDbfBuilder& operator=(const TDbfBuilder&) = delete;
   virtual ~TDbfBuilder();
@@ -81,6 +84,7 @@ class TDbfBuilder {
   std::unique_ptr<TDiskFile> WriteFile(const std::string& path, const std::string& bytes);
 
   platform::FileSystem& fs_;
+  const platform::Clock& clock_;
   // The files written, held open.
   std::unique_ptr<TDiskFile> table_file_;
   std::unique_ptr<TDiskFile> memo_file_;

@@ -1,6 +1,7 @@
 #include "dbf/dbf_dataset.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/error.h"
 #include "dbf/dbf_format.h"
@@ -15,7 +16,7 @@ constexpr size_t kCountChunk = 32768;
 
 }  // namespace
 
-TDbfDataSet::TDbfDataSet(platform::FileSystem& file_system) : fs_(file_system) {}
+TDbfDataSet::TDbfDataSet(EngineOptions options) : options_(std::move(options)) {}
 
 TDbfDataSet::~TDbfDataSet() {
   try {
@@ -114,12 +115,14 @@ void TDbfDataSet::Open() {
   if (table_name_.empty()) raise<DatabaseError>("Table name missing");
   if (!platform::has_extension(table_name_)) {
     // ".DBF", or ".dbf" when only that file exists (TDbfTable::FindTablePath).
-    table_name_.append(platform::extract_file_ext(TDbfTable::FindTablePath(TablePath(), fs_)));
+    table_name_.append(platform::extract_file_ext(TDbfTable::FindTablePath(TablePath(), Files())));
   }
   const std::string path = TablePath();
-  if (!fs_.exists(TDiskFile::FullPath(path))) raise<DatabaseError>("Cannot find file %s", {path});
+  if (!Files().exists(TDiskFile::FullPath(path)))
+    raise<DatabaseError>("Cannot find file %s", {path});
 
-  auto table = std::make_unique<TDbfFieldLayer>(path, !exclusive_, !read_only_, fs_);
+  auto table =
+      std::make_unique<TDbfFieldLayer>(path, !exclusive_, !read_only_, Files(), *options_.clock);
   table->OpenTable();
   table->SetAutoFlush(auto_flush_);
   table->SetUseDeleted(use_deleted_);

@@ -31,6 +31,12 @@
 // state with the record buffer intact, to be corrected, posted again or
 // cancelled.
 //
+// What the dataset takes from its surroundings (EngineOptions: the regional
+// settings its fields convert values with, the file system, the clock that
+// dates the header) it is given when it is made, by default the process's
+// current ones at that moment; the table and field objects it opens use
+// those alone.
+//
 // One object is used by one thread.
 #pragma once
 
@@ -44,10 +50,10 @@
 #include "dbf/dbf_field.h"
 #include "dbf/dbf_field_def.h"
 #include "dbf/dbf_field_layer.h"
+#include "dbf/engine_options.h"
 #include "dbf/field_name_index.h"
 #include "dbf/lock_protocol.h"
 #include "dbf/memo_file.h"
-#include "platform/file_system.h"
 
 namespace pharmex::dbf {
 
@@ -55,8 +61,9 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 class TDbfDataSet {
  public:
-  // Every setting at its default.
-  explicit TDbfDataSet(platform::FileSystem& file_system = platform::file_system());
+  // Every setting at its default. REQUIRES: options with a file system and
+  // a clock.
+  explicit TDbfDataSet(EngineOptions options = EngineOptions::process_defaults());
   TDbfDataSet(const TDbfDataSet&) = delete;
   TDbfDataSet& operator=(const TDbfDataSet&) = delete;
   // Closes, swallowing failures (call Close to see them).
@@ -96,6 +103,11 @@ class TDbfDataSet {
   // How memo writes wait for the memo lock and appends for the append lock.
   const TLockRetry& LockRetry() const { return lock_retry_; }
   void SetLockRetry(TLockRetry retry);
+
+  // The settings, file system and clock the dataset was made with.
+  const EngineOptions& Options() const { return options_; }
+  // The regional settings the fields convert assigned values with.
+  const RegionalSettings& Settings() const { return options_.settings; }
 
   // The folder (DatabaseName, with a "/" added when it lacks one) followed by
   // TableName, as written.
@@ -188,7 +200,9 @@ class TDbfDataSet {
   void FreeReplacedMemos(const std::vector<std::pair<int, int64_t>>& replaced);
   int32_t CountVisible();
 
-  platform::FileSystem& fs_;
+  platform::FileSystem& Files() const { return *options_.file_system; }
+
+  EngineOptions options_;
   std::string table_name_;
   std::string database_name_;
   std::string encryption_key_;

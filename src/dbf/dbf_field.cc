@@ -148,10 +148,11 @@ void TDbfField::AssignNull() {
 
 void TDbfField::Assign(const Variant& value) {
   TDbfFieldLayer& table = Table();
+  const RegionalSettings& settings = dataset_.Settings();
   try {
     switch (type_) {
       case TFieldType::ftString:
-        TextOf(value, ansi_);
+        TextOf(value, settings, ansi_);
         table.PutString(index_, ansi_, transliterate_);  // cut to the field, then translated
         return;
       case TFieldType::ftSmallint:
@@ -159,18 +160,18 @@ void TDbfField::Assign(const Variant& value) {
       case TFieldType::ftInteger:
         return AssignWhole(value, kIntegerMin, kIntegerMax);
       case TFieldType::ftLargeint:
-        return table.PutInteger(index_, value.to_int64());
+        return table.PutInteger(index_, value.to_int64(settings));
       case TFieldType::ftFloat:
-        return table.PutNumber(index_, value.to_double());
+        return table.PutNumber(index_, value.to_double(settings));
       case TFieldType::ftDateTime:
-        return table.PutNumber(index_, value.to_date());
+        return table.PutNumber(index_, value.to_date(settings));
       case TFieldType::ftDate:
-        return table.PutDate(index_, value.to_date());
+        return table.PutDate(index_, value.to_date(settings));
       case TFieldType::ftBoolean:
-        return table.PutLogical(index_, value.to_bool());
+        return table.PutLogical(index_, value.to_bool(settings));
       case TFieldType::ftMemo:
       case TFieldType::ftBlob:
-        TextOf(value, ansi_);
+        TextOf(value, settings, ansi_);
         return AssignBlob(ansi_);
       case TFieldType::ftCurrency:
       case TFieldType::ftUnknown:
@@ -181,20 +182,21 @@ void TDbfField::Assign(const Variant& value) {
   }
 }
 
-void TDbfField::TextOf(const Variant& value, std::string& ansi) {
+void TDbfField::TextOf(const Variant& value, const RegionalSettings& settings, std::string& ansi) {
   ansi.clear();
   // A string is encoded where it lies; anything else is rendered first.
   if (value.is_string()) {
     platform::text_codec().append_utf16_as_ansi(ansi, value.string_value());
   } else {
-    platform::text_codec().append_utf16_as_ansi(ansi, value.to_text());
+    platform::text_codec().append_utf16_as_ansi(ansi, value.to_text(settings));
   }
 }
 
 void TDbfField::AssignWhole(const Variant& value, int64_t min, int64_t max) {
+  const RegionalSettings& settings = dataset_.Settings();
   double shown = 0;
   try {
-    const int64_t whole = value.to_int64();
+    const int64_t whole = value.to_int64(settings);
     if (whole >= min && whole <= max) {
       Table().PutInteger(index_, whole);
       return;
@@ -202,7 +204,7 @@ void TDbfField::AssignWhole(const Variant& value, int64_t min, int64_t max) {
     shown = static_cast<double>(whole);
   } catch (const VariantError&) {
     // Beyond even 64 bits, or not a number at all.
-    const double number = value.to_double();  // throws for what is not a number
+    const double number = value.to_double(settings);  // throws for what is not a number
     if (std::isnan(number)) throw;
     shown = round_half_even(number);
   }

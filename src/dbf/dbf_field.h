@@ -5,14 +5,14 @@
 // Assignment converts the value to the field's kind and stores it in the
 // record buffer (a memo field writes its memo file at once and stores the
 // block number):
-//   ftString    the value's text (process-wide regional settings), cut to the
+//   ftString    the value's text (the dataset's regional settings), cut to the
 //               field size, translated to OEM when Transliterate is on
 //   ftSmallint, ftInteger
 //               the value rounded to a whole number (halves to even), which
 //               must lie in the kind's range ("%g is not a valid value for
 //               field '%s'. The allowed range is %g to %g")
 //   ftLargeint  the value rounded to a 64-bit whole number
-//   ftFloat     the value as a number (text read with the locale's separator)
+//   ftFloat     the value as a number (text read with the settings' separator)
 //   ftDate, ftDateTime
 //               the value as a date-time; ftDate keeps the day
 //   ftBoolean   the value as true / false
@@ -86,7 +86,7 @@ class TDbfField {
   void AssignWhole(const Variant& value, int64_t min, int64_t max);
   void AssignBlob(std::string_view bytes);
   // The value's text in the ANSI code page, into `ansi` (contents replaced).
-  static void TextOf(const Variant& value, std::string& ansi);
+  static void TextOf(const Variant& value, const RegionalSettings& settings, std::string& ansi);
   [[noreturn]] void RaiseInvalid() const;
 
   TDbfDataSet& dataset_;

@@ -60,8 +60,9 @@ TDbfFieldDef ParseDescriptor(const char* d, uint32_t offset, int number) {
 }  // namespace
 
 TDbfTable::TDbfTable(std::string_view path, bool shared, bool read_write,
-                     platform::FileSystem& file_system)
+                     platform::FileSystem& file_system, const platform::Clock& clock)
     : TDiskFile(FindTablePath(path, file_system), shared, read_write, file_system),
+      clock_(clock),
       record_(1, ' ') {}
 
 TDbfTable::~TDbfTable() {
@@ -315,7 +316,7 @@ void TDbfTable::AfterWrite() {
 
 void TDbfTable::WriteHeader() {
   if (!ReadWrite() || !header_pending_ || wholly_locked_) return;
-  const DateParts now = platform::clock().now();
+  const DateParts now = clock_.now();
   header_[format::kDateOffset] = static_cast<char>(now.year % 100);
   header_[format::kDateOffset + 1] = static_cast<char>(now.month);
   header_[format::kDateOffset + 2] = static_cast<char>(now.day);

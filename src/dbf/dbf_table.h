@@ -30,6 +30,7 @@
 #include "dbf/disk_file.h"
 #include "dbf/lock_protocol.h"
 #include "dbf/memo_file.h"
+#include "platform/clock.h"
 
 namespace pharmex::dbf {
 
@@ -45,9 +46,11 @@ enum TRecordPosition : int32_t {
 class TDbfTable : public TDiskFile {
  public:
   // Builds the object for a table path (FindTablePath); nothing is read
-  // until OpenTable.
-  TDbfTable(std::string_view path, bool shared, bool read_write,
-            platform::FileSystem& file_system = platform::file_system());
+  // until OpenTable. The table and its memo file go through `file_system`;
+  // every header written bears the date and time of `clock`. Both must
+  // outlive the object.
+  TDbfTable(std::string_view path, bool shared, bool read_write, platform::FileSystem& file_system,
+            const platform::Clock& clock);
   // Writes a pending header and closes, swallowing failures (call CloseTable
   // to see them).
   ~TDbfTable() override;
@@ -181,6 +184,7 @@ class TDbfTable : public TDiskFile {
   void CloseMemo();
   void SetDeletedFlag(char flag);
 
+  const platform::Clock& clock_;
   std::array<char, format::kHeaderSize> header_{};
   int32_t record_count_ = 0;
   uint32_t header_length_ = 0;

@@ -30,9 +30,9 @@ namespace pharmex::dbf {
 class TDiskFile {
  public:
   // Builds the object; the only file access is the test whether it exists.
-  // The path becomes absolute (see FullPath).
-  TDiskFile(std::string_view path, bool shared, bool read_write,
-            platform::FileSystem& file_system = platform::file_system());
+  // The path becomes absolute (see FullPath). Every access goes through
+  // `file_system`, which must outlive the object.
+  TDiskFile(std::string_view path, bool shared, bool read_write, platform::FileSystem& file_system);
   TDiskFile(const TDiskFile&) = delete;
   TDiskFile& operator=(const TDiskFile&) = delete;
   // Closes the file, releasing its lock. Never throws.

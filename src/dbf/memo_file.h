@@ -38,8 +38,7 @@ namespace pharmex::dbf {
 
 class TMemoFile : public TDiskFile {
  public:
-  TMemoFile(std::string_view path, bool shared, bool read_write,
-            platform::FileSystem& file_system = platform::file_system());
+  TMemoFile(std::string_view path, bool shared, bool read_write, platform::FileSystem& file_system);
   ~TMemoFile() override;
 
   // The memo path of a table: its extension replaced by `extension` (given in

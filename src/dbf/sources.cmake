@@ -9,6 +9,7 @@ set(PHARMEX_dbf_SOURCES
   dbf_field_layer.cc
   dbf_table.cc
   disk_file.cc
+  engine_options.cc
   field_name_index.cc
   field_spec.cc
   fox_builder.cc

@@ -27,8 +27,9 @@ constexpr WaybillTextLayout kLayout = {net_total,          "1.00",  TextBody::ap
 
 }  // namespace
 
-void write_apteka_2000w(WaybillLines& waybill, AtomicTextFile& file) {
-  write_waybill_text(waybill, file, kLayout);
+void write_apteka_2000w(WaybillLines& waybill, AtomicTextFile& file,
+                        const RegionalSettings& settings) {
+  write_waybill_text(waybill, file, kLayout, settings);
 }
 
 }  // namespace pharmex::exporting

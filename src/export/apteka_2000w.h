@@ -3,12 +3,14 @@
 // body record.
 #pragma once
 
+#include "core/regional_settings.h"
 #include "export/atomic_text_file.h"
 #include "export/waybill_lines.h"
 
 namespace pharmex::exporting {
 
 // Writes the whole file (see write_efarma_sst for what the sections cover).
-void write_apteka_2000w(WaybillLines& waybill, AtomicTextFile& file);
+void write_apteka_2000w(WaybillLines& waybill, AtomicTextFile& file,
+                        const RegionalSettings& settings);
 
 }  // namespace pharmex::exporting

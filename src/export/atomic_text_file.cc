@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <span>
+#include <utility>
 
 #include "core/error.h"
 #include "platform/paths.h"
@@ -27,8 +28,9 @@ std::string temporary_name(std::string_view target) {
 
 }  // namespace
 
-AtomicTextFile::AtomicTextFile(std::string target) : target_(std::move(target)) {
-  platform::FileSystem& files = platform::file_system();
+AtomicTextFile::AtomicTextFile(std::string target, platform::FileSystem& file_system)
+    : files_(file_system), target_(std::move(target)) {
+  platform::FileSystem& files = files_;
   // The rename would replace a target that may not be written (read-only,
   // or held exclusively by its reader) as if it were free: refuse it as
   // writing it in place would.
@@ -51,7 +53,7 @@ AtomicTextFile::AtomicTextFile(std::string target) : target_(std::move(target)) 
 AtomicTextFile::~AtomicTextFile() {
   if (committed_) return;
   if (file_) file_->close();
-  platform::file_system().remove(temporary_);
+  files_.remove(temporary_);
 }
 
 void AtomicTextFile::write(std::string_view bytes) {
@@ -83,7 +85,7 @@ void AtomicTextFile::commit() {
   flush_buffer();
   if (!file_->sync()) raise<Error>("Error writing to %s", {target_});
   file_->close();
-  if (!platform::file_system().rename(temporary_, target_)) {
+  if (!files_.rename(temporary_, target_)) {
     raise<Error>("Cannot create file %s", {target_});
   }
   committed_ = true;

@@ -16,10 +16,11 @@ namespace pharmex::exporting {
 
 class AtomicTextFile {
  public:
-  // Starts the temporary file for `target` (an ANSI path). Throws Error
-  // "Cannot create file %s" (the target) when it cannot be made, or when the
-  // target exists and may not be written.
-  explicit AtomicTextFile(std::string target);
+  // Starts the temporary file for `target` (an ANSI path) on `file_system`,
+  // which every later step uses too and which must outlive the object.
+  // Throws Error "Cannot create file %s" (the target) when it cannot be made,
+  // or when the target exists and may not be written.
+  AtomicTextFile(std::string target, platform::FileSystem& file_system);
   // Removes the temporary file unless commit() succeeded. Never throws.
   ~AtomicTextFile();
   AtomicTextFile(const AtomicTextFile&) = delete;
@@ -35,6 +36,7 @@ class AtomicTextFile {
  private:
   void flush_buffer();
 
+  platform::FileSystem& files_;
   std::string target_;
   std::string temporary_;
   std::unique_ptr<platform::File> file_;

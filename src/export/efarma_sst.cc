@@ -27,8 +27,9 @@ constexpr WaybillTextLayout kLayout = {
 
 }  // namespace
 
-void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file) {
-  write_waybill_text(waybill, file, kLayout);
+void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file,
+                      const RegionalSettings& settings) {
+  write_waybill_text(waybill, file, kLayout, settings);
 }
 
 }  // namespace pharmex::exporting

@@ -4,6 +4,7 @@
 // CR LF after every line.
 #pragma once
 
+#include "core/regional_settings.h"
 #include "export/atomic_text_file.h"
 #include "export/waybill_lines.h"
 
@@ -11,7 +12,9 @@ namespace pharmex::exporting {
 
 // Writes the whole file. The header record describes the header dataset's
 // current row as it is when the export starts; the totals cover every line;
-// the body holds the lines that pass the waybill line filter.
-void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file);
+// the body holds the lines that pass the waybill line filter. Values are
+// read and written with the run's `settings`, "." as decimal separator.
+void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file,
+                      const RegionalSettings& settings);
 
 }  // namespace pharmex::exporting

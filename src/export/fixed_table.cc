@@ -94,7 +94,7 @@ void write_fixed_table(TableRun& run, const FixedLayout& layout, const FixedInpu
 }
 
 void write_fixed_waybill_table(TableRun& run, WaybillLines& waybill, const FixedLayout& layout) {
-  const RegionalSettings settings = regional_settings();
+  const RegionalSettings& settings = run.settings();
   write_fixed_table(run, layout,
                     {waybill.lines(), &waybill.headers(), settings,
                      [&waybill, &settings] { return waybill.current_line_passes(settings); }});

@@ -119,7 +119,7 @@ void write_fixed_table(TableRun& run, const FixedLayout& layout, const FixedInpu
 // A waybill layout: a record per line of the lines dataset that passes the
 // waybill line filter (export/waybill_lines.h), header columns read from the
 // line's own waybill. Host values are combined, and the price filter reads a
-// price given as text, by the process-wide settings.
+// price given as text, by the run's settings.
 void write_fixed_waybill_table(TableRun& run, WaybillLines& waybill, const FixedLayout& layout);
 
 }  // namespace pharmex::exporting

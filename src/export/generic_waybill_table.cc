@@ -3,7 +3,6 @@
 #include <array>
 #include <string_view>
 
-#include "core/regional_settings.h"
 #include "export/generic_table_export.h"
 #include "export/waybill_lines.h"
 
@@ -52,7 +51,7 @@ void generic_waybill_routine(host::RunContext& context, const std::string& path)
     table.describe(waybill.headers());
     table.describe(waybill.lines());
     table.write(run, waybill.lines(),
-                [&waybill] { return waybill.current_line_passes(regional_settings()); });
+                [&waybill, &run] { return waybill.current_line_passes(run.settings()); });
   });
 }
 

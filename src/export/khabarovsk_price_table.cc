@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/regional_settings.h"
 #include "export/fixed_table.h"
 
 namespace pharmex::exporting {
@@ -28,7 +27,7 @@ static_assert(fill_order_is_complete(kFields));
 void khabarovsk_price_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "", [&context](TableRun& run) {
     host::HostDataSet prices(context.main_dataset());
-    write_fixed_table(run, {kFields}, {prices, nullptr, regional_settings(), {}});
+    write_fixed_table(run, {kFields}, {prices, nullptr, run.settings(), {}});
   });
 }
 

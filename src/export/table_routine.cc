@@ -6,7 +6,7 @@
 namespace pharmex::exporting {
 
 void TableRun::create(std::vector<std::string> field_specifications) {
-  dbf::TCreateDbfDataSet creator;
+  dbf::TCreateDbfDataSet creator(table_.Options());
   creator.SetAutoOverwrite(true);
   creator.SetDBFTable(&table_);
   creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
@@ -18,7 +18,8 @@ void run_table_routine(host::RunContext& context, const std::string& path,
                        std::string_view folder_value,
                        const std::function<void(TableRun& run)>& body) {
   context.notify_start();
-  dbf::TDbfDataSet table;
+  dbf::TDbfDataSet table(
+      dbf::EngineOptions{context.settings(), context.file_system(), context.clock()});
   run_then_clean_up(
       [&] {
         table.SetTableName(path);

@@ -3,8 +3,9 @@
 //
 //   1. the start callback;
 //   2. the table dataset for the target path, large integers as 64-bit
-//      integer fields; the routine's body creates the table, appends, fills
-//      and posts its records and reports progress;
+//      integer fields, with the run context's settings, file system and
+//      clock; the routine's body creates the table, appends, fills and posts
+//      its records and reports progress;
 //   3. always, also after a failure: the table is released (its file
 //      closed), the folder of the path is remembered where the layout does
 //      so, and the finish callback is called.
@@ -31,9 +32,12 @@ class TableRun {
 
   host::RunContext& context() { return context_; }
   dbf::TDbfDataSet& table() { return table_; }
+  // The settings host values are converted and combined with: the context's.
+  const RegionalSettings& settings() const { return context_.settings(); }
 
   // Creates the table at the path (an existing file is replaced, dBase IV
-  // form) with these field specifications, in order, and opens it.
+  // form) with these field specifications, in order, and opens it; the
+  // files are written as the table reads them, with its options.
   void create(std::vector<std::string> field_specifications);
 
   // The progress rule for `count` rows (the walked dataset's RecordCount,

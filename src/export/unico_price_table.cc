@@ -52,7 +52,7 @@ int64_t unico_pack_size(const Variant& box, const RegionalSettings& settings) {
 void unico_price_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "price_export_path", [&context](TableRun& run) {
     host::HostDataSet prices(context.main_dataset());
-    write_fixed_table(run, {kFields}, {prices, nullptr, regional_settings(), {}});
+    write_fixed_table(run, {kFields}, {prices, nullptr, run.settings(), {}});
   });
 }
 

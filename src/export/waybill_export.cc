@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::string_view kWaybillFolder = "waybill_export_path";
 
-using TextWriter = void (*)(WaybillLines& waybill, AtomicTextFile& file);
+using TextWriter = void (*)(WaybillLines& waybill, AtomicTextFile& file,
+                            const RegionalSettings& settings);
 
 // The text layouts call only the start callback; the file replaces the target
 // only when the whole export succeeded, and only then is its folder remembered.
@@ -22,8 +23,8 @@ void run_text_layout(host::RunContext& context, const std::string& path, TextWri
   context.notify_start();
   WaybillLines waybill(host::HostDataSet(context.main_dataset()),
                        host::HostDataSet(context.lines_dataset()));
-  AtomicTextFile file(path);
-  write(waybill, file);
+  AtomicTextFile file(path, *context.file_system());
+  write(waybill, file, context.settings());
   file.commit();
   context.folders().remember_folder_of(kWaybillFolder, path);
 }

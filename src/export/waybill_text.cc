@@ -162,8 +162,8 @@ WaybillTextColumns::WaybillTextColumns(const WaybillLines& waybill)
       ean13(waybill.line_column("ean13")) {}
 
 void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
-                        const WaybillTextLayout& layout) {
-  const RegionalSettings settings = text_layout_settings();
+                        const WaybillTextLayout& layout, const RegionalSettings& run_settings) {
+  const RegionalSettings settings = text_layout_settings(run_settings);
   const WaybillTextColumns columns(waybill);
   const WaybillSums sums = sum_waybill_lines(waybill, columns, settings);
   TextRecord record(settings);
@@ -183,8 +183,8 @@ void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
   }
 }
 
-RegionalSettings text_layout_settings() {
-  RegionalSettings settings = regional_settings();
+RegionalSettings text_layout_settings(const RegionalSettings& run_settings) {
+  RegionalSettings settings = run_settings;
   settings.decimal_separator = '.';
   return settings;
 }

@@ -74,11 +74,12 @@ struct WaybillTextLayout {
 // dataset's current row as it is when the export starts: its "native_id" as a
 // number in general form, its "date" with the short date pattern, the total
 // with four decimals, "ПОСТАВКА", the two VAT fields, "РУБЛЬ" and the rate.
+// Host values are read and written with text_layout_settings(`settings`).
 void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
-                        const WaybillTextLayout& layout);
+                        const WaybillTextLayout& layout, const RegionalSettings& settings);
 
-// The regional settings of a text layout: the user's, with "." as decimal
+// The regional settings of a text layout: the run's, with "." as decimal
 // separator, so that numbers read from strings and written the same way.
-RegionalSettings text_layout_settings();
+RegionalSettings text_layout_settings(const RegionalSettings& settings);
 
 }  // namespace pharmex::exporting

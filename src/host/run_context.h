@@ -1,22 +1,37 @@
 // RunContext: what one run of a routine works with, and all it may use of the
 // entry point that started it: the host window handle, the host's three
-// callbacks, up to three datasets and the store the remembered folders go to.
+// callbacks, up to three datasets, the store the remembered folders go to,
+// and the services of the run: the regional settings host values are
+// converted and combined with, the file system every file of the run goes
+// through and the clock that dates a table's header.
 //
 // The caller owns it. A dialog keeps one and hands it to the routine of the
 // confirmed file type; the dialog-less entry points build one (window 0)
 // and run the routine on it directly. A context is a plain value: copies
 // share the host's datasets (each copy holds its own references, released
-// when it goes away). The regional settings are not part of it: the layouts
-// still read the process's (core/regional_settings.h).
+// when it goes away) and the file system and clock.
+//
+// Services. A new context holds the process's current settings, file system
+// and clock (core/service.h): what a run that starts now uses.
+// take_process_services() takes them again, for a context made earlier
+// than its run (a dialog's, made when the dialog opens, takes them when its
+// run starts, so that the host may change its settings while the dialog is
+// open). A test or tool that means to steer a run sets them on its context.
+// Routines read them here and nowhere else: the table layouts convert with
+// settings(), the text layouts with their own derived from them.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "core/regional_settings.h"
 #include "host/host_ref.h"
 #include "host/progress_reporter.h"
 #include "host/remembered_folders.h"
 #include "pharmex/host.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace pharmex::host {
 
@@ -29,6 +44,9 @@ struct Callbacks {
 
 class RunContext {
  public:
+  // No window, callbacks, datasets or folders yet; the process's services.
+  RunContext();
+
   // The host window, passed to every callback; 0 without a dialog.
   PxWindow window() const { return window_; }
   void set_window(PxWindow window) { window_ = window; }
@@ -57,6 +75,19 @@ class RunContext {
   const RememberedFolders& folders() const { return folders_; }
   void set_folders(RememberedFolders folders) { folders_ = std::move(folders); }
 
+  // The regional settings host values are converted and combined with.
+  const RegionalSettings& settings() const { return settings_; }
+  void set_settings(const RegionalSettings& settings) { settings_ = settings; }
+  // The file system every file of the run goes through; never null.
+  const std::shared_ptr<platform::FileSystem>& file_system() const { return file_system_; }
+  void set_file_system(std::shared_ptr<platform::FileSystem> file_system);
+  // The clock that dates the tables the run writes; never null.
+  const std::shared_ptr<const platform::Clock>& clock() const { return clock_; }
+  void set_clock(std::shared_ptr<const platform::Clock> clock);
+  // The process's current settings, file system and clock, replacing those
+  // held.
+  void take_process_services();
+
  private:
   PxWindow window_ = 0;
   Callbacks callbacks_;
@@ -64,6 +95,9 @@ class RunContext {
   HostRef<IDataSet> main_;
   HostRef<IDataSet> lines_;
   RememberedFolders folders_;
+  RegionalSettings settings_;
+  std::shared_ptr<platform::FileSystem> file_system_;
+  std::shared_ptr<const platform::Clock> clock_;
 };
 
 // One layout's export or import: the run context and the full target or

@@ -2,8 +2,7 @@
 
 #include <string>
 #include <string_view>
-
-#include "core/regional_settings.h"
+#include <utility>
 
 namespace pharmex::importing {
 
@@ -15,8 +14,12 @@ constexpr std::u16string_view kQuantityColumn = u"qty";
 
 }  // namespace
 
-OrderMerger::OrderMerger(host::HostDataSet prices, host::HostDataSet lines)
-    : prices_(std::move(prices)), lines_(std::move(lines)), quantity_({}, "qty") {
+OrderMerger::OrderMerger(host::HostDataSet prices, host::HostDataSet lines,
+                         const RegionalSettings& settings)
+    : settings_(settings),
+      prices_(std::move(prices)),
+      lines_(std::move(lines)),
+      quantity_({}, "qty") {
   int32_t count = lines_.field_count();
   for (int32_t index = 0; index < count; ++index) {
     host::HostField column = lines_.field(index);
@@ -49,7 +52,7 @@ void OrderMerger::merge_offered(const Variant& key, const Variant& quantity) {
 
 void OrderMerger::raise_quantity(const Variant& quantity) {
   lines_.edit();
-  quantity_.set_value(add(quantity_.value(), quantity, regional_settings()));
+  quantity_.set_value(add(quantity_.value(), quantity, settings_));
   lines_.post();
 }
 

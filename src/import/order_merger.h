@@ -6,8 +6,8 @@
 //   - not in the price list: nothing changes (the supplier does not offer
 //     the article), and the record's quantity is not needed;
 //   - in the order lines: that line is edited, its quantity raised by the
-//     record's quantity by variant addition (a null on either side makes the
-//     quantity null), and posted;
+//     record's quantity by variant addition with the run's settings (a null
+//     on either side makes the quantity null), and posted;
 //   - otherwise a line is appended: for each lines column in the host's
 //     order, "RecId" is left to the host, "qty" gets the record's quantity,
 //     and any other column gets the value of the price-list column of the
@@ -21,6 +21,7 @@
 
 #include <vector>
 
+#include "core/regional_settings.h"
 #include "core/variant.h"
 #include "host/host_dataset.h"
 #include "host/host_field.h"
@@ -32,8 +33,8 @@ class OrderMerger {
   // Resolves the columns once for the run. Raises Error("The host data have
   // no column 'qty'") when no lines column is named exactly "qty", before
   // anything is merged, and Error("No dataset was given") for a missing
-  // dataset.
-  OrderMerger(host::HostDataSet prices, host::HostDataSet lines);
+  // dataset. Quantities are added with `settings`.
+  OrderMerger(host::HostDataSet prices, host::HostDataSet lines, const RegionalSettings& settings);
 
   // Locates a record's key in the price list; false when the price list has
   // no row for it, and the record then changes nothing.
@@ -54,6 +55,7 @@ class OrderMerger {
   void raise_quantity(const Variant& quantity);
   void append_line(const Variant& quantity);
 
+  RegionalSettings settings_;
   host::HostDataSet prices_;
   host::HostDataSet lines_;
   host::HostField quantity_;

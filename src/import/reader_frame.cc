@@ -12,8 +12,10 @@ namespace {
 
 constexpr std::string_view kFolderValue = "order_import_path";
 
-std::unique_ptr<dbf::TDbfDataSet> table_for(const std::string& path) {
-  auto table = std::make_unique<dbf::TDbfDataSet>();
+std::unique_ptr<dbf::TDbfDataSet> table_for(const host::RunContext& context,
+                                            const std::string& path) {
+  auto table = std::make_unique<dbf::TDbfDataSet>(
+      dbf::EngineOptions{context.settings(), context.file_system(), context.clock()});
   table->SetTableName(path);
   table->SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
   // The order file is only read: a partner's file that is read-only (a
@@ -40,19 +42,20 @@ void run_reader_frame(host::RunContext& context, const std::string& path, const 
   context.notify_start();
   std::unique_ptr<dbf::TDbfDataSet> table;
   // Before its promise a failure leaves at once, without the finish call.
-  if (!layout.finish_promised_from_start) table = table_for(path);
+  if (!layout.finish_promised_from_start) table = table_for(context, path);
   // The release of the table and the storing of the folder are promised only
   // once the table dataset exists.
   run_then_clean_up(
       [&] {
-        if (!table) table = table_for(path);
+        if (!table) table = table_for(context, path);
         open_and_walk(context, *table, layout, walk);
       },
       [&] {
         if (table) table->Close();
       },
       [&] {
-        if (table && layout.remembers_folder) context.folders().remember_folder_of(kFolderValue, path);
+        if (table && layout.remembers_folder)
+          context.folders().remember_folder_of(kFolderValue, path);
       },
       [&] { context.notify_finish(); });
 }

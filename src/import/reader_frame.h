@@ -4,8 +4,9 @@
 //   1. the start callback; from here on the finish callback is promised
 //      (a layout with a late promise: from step 2 on);
 //   2. the table dataset for the path, large integers as 64-bit integer
-//      fields; from here on its release, and the storing of the folder where
-//      the layout does so, are promised;
+//      fields, with the run context's settings, file system and clock; from
+//      here on its release, and the storing of the folder where the layout
+//      does so, are promised;
 //   3. Open: the table stands on its first visible record;
 //   4. the progress rule over the table's record count (deleted records
 //      included, so skipped ones keep the percentage below 100);

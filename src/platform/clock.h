@@ -1,6 +1,8 @@
 // The local date and time, behind an interface so that tests can fix it: the
 // table engine stamps every header it writes with the local date and time of
-// day, and a test must be able to predict those bytes.
+// day, and a test must be able to predict those bytes. The process's clock is
+// Service<Clock> (the system clock unless replaced); the engine is handed
+// one (dbf::EngineOptions) rather than asking.
 #pragma once
 
 #include <memory>
@@ -19,11 +21,6 @@ class Clock {
 
 // The system's clock in the local time zone (posix_clock.cc, win32_clock.cc).
 Clock& system_clock();
-
-// The clock the library uses: Service<Clock>'s current one (the platform's
-// system clock unless replaced). The reference is good while the clock stays
-// in place.
-const Clock& clock();
 
 // A clock that always shows the same moment.
 class FixedClock : public Clock {

@@ -12,7 +12,8 @@
 //
 // Not thread-safe per file: one File is used by one thread. The process-wide
 // file system is Service<FileSystem> (core/service.h): any thread may read it;
-// tests replace it.
+// tests replace it. The library reads it only where a run or a table begins
+// (host::RunContext, dbf::EngineOptions) and hands it down from there.
 #pragma once
 
 #include <cstddef>
@@ -98,11 +99,6 @@ class FileSystem {
 FileSystem& posix_file_system();
 // The real files of Windows (win32_file_system.cc, Windows builds only).
 FileSystem& win32_file_system();
-
-// The file system the engine uses: Service<FileSystem>'s current one (the
-// platform's real files unless replaced). The reference is good while the
-// file system stays in place.
-FileSystem& file_system();
 
 // Delegates every call to a wrapped file; override what a test double changes.
 class FileWrapper : public File {

@@ -1,9 +1,7 @@
 set(PHARMEX_platform_SOURCES
-  clock.cc
   code_page.cc
   code_page_tables.cc
   file_name_query.cc
-  file_system.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc

@@ -7,7 +7,9 @@
 #include "app/dialog_preparation.h"
 #include "app/dialog_test_support.h"
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "memhost/csv_reader.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
@@ -150,6 +152,27 @@ TEST_F(DialogLifecycleTest, ASuccessfulRunHappensWhileTheHostWindowIsStillDisabl
   using Kind = WindowEvent::Kind;
   EXPECT_EQ(toolkit().window_events(),
             (std::vector<WindowEvent>{{Kind::kDisable, kHost}, {Kind::kEnable, kHost}}));
+}
+
+TEST_F(DialogLifecycleTest, TheRunTakesTheSettingsAndFilesTheProcessHasWhenItStarts) {
+  Service<const RegionalSettings>::Scoped before(RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"});
+  HeadlessShellForm& form = open();
+  // While the dialog is open the host changes its settings, and the files
+  // go elsewhere.
+  const RegionalSettings changed{'.', "yyyy-MM-dd", "H:mm:ss"};
+  Service<const RegionalSettings>::Scoped now(changed);
+  platform::FileSystemWrapper files(platform::posix_file_system());
+  Service<platform::FileSystem>::Scoped files_now(files);
+  RegionalSettings settings_during;
+  const platform::FileSystem* files_during = nullptr;
+  probe().inside = [&](host::RunContext& run) {
+    settings_during = run.settings();
+    files_during = run.file_system().get();
+  };
+  form.press_enter();
+  ASSERT_EQ(probe().runs.size(), 1u);
+  EXPECT_EQ(settings_during, changed);
+  EXPECT_EQ(files_during, &files);
 }
 
 TEST_F(DialogLifecycleTest, AFailedRunKeepsTheDialogForAnotherAttempt) {

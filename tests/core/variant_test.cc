@@ -320,16 +320,5 @@ INSTANTIATE_TEST_SUITE_P(
                     Ordering::Equal}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(VariantCompareTest, OperatorsTreatNullAsNeitherGreaterNorEqual) {
-  Service<const RegionalSettings>::Scoped settings(kComma);
-  Variant price = Variant::null();
-  EXPECT_FALSE(price > Variant::integer(0));
-  EXPECT_FALSE(price < Variant::integer(0));
-  EXPECT_FALSE(price == Variant::integer(10));
-  EXPECT_TRUE(price != Variant::integer(10));
-  EXPECT_TRUE(Variant::real(10.0) == Variant::integer(10));
-  EXPECT_FALSE(Variant::real(10.5) == Variant::integer(10));
-}
-
 }  // namespace
 }  // namespace pharmex

@@ -53,10 +53,16 @@ class CreatorTest : public ::testing::Test {
 
   TempDir dir_;
   std::string path_;
+  // The moment the headers bear, given to the dataset and the creator.
+  EngineOptions Options(platform::FileSystem& files = platform::posix_file_system()) {
+    EngineOptions options = testing::options_with(files);
+    options.clock = Service<platform::Clock>::borrow(clock_);
+    return options;
+  }
+
   platform::FixedClock clock_{DateParts{2031, 12, 24, 8, 0, 0, 0}};
-  Service<platform::Clock>::Scoped scoped_clock_{clock_};
-  TDbfDataSet table_;
-  TCreateDbfDataSet creator_;
+  TDbfDataSet table_{Options()};
+  TCreateDbfDataSet creator_{Options()};
 };
 
 TEST_F(CreatorTest, DefaultsAskNothingAndWriteClipperTables) {
@@ -267,9 +273,9 @@ class IntrudingFileSystem : public platform::FileSystemWrapper {
 TEST_F(CreatorTest, NobodyElseCanCreateTheFilesUntilTheDatasetHasThem) {
   IntrudingFileSystem files;
   files.intruded_files = {path_, dir_.file("ORDER.DBT")};
-  TDbfDataSet table(files);
+  TDbfDataSet table(Options(files));
   table.SetTableName(path_);
-  TCreateDbfDataSet creator(files);
+  TCreateDbfDataSet creator(Options(files));
   creator.SetDBFTable(&table);
   creator.SetDBFType(TDbfTypes::DBaseIV);
   creator.SetAutoOverwrite(true);
@@ -285,7 +291,7 @@ TEST_F(CreatorTest, NobodyElseCanCreateTheFilesUntilTheDatasetHasThem) {
 TEST_F(CreatorTest, AFailedWriteIsReportedAndTheTableIsNotOpened) {
   testing::FaultyFileSystem files;
   files.faults.fail_write_number = 1;
-  TCreateDbfDataSet creator(files);
+  TCreateDbfDataSet creator(Options(files));
   creator.SetDBFTable(&table_);
   creator.SetAutoOverwrite(true);
   creator.SetCreateFields({"A;C;1;0"});

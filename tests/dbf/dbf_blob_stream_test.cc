@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "core/error.h"
 #include "dbf/create_dbf_dataset.h"
@@ -18,6 +19,7 @@ namespace pharmex::dbf {
 namespace {
 
 using pharmex::testing::read_file;
+using pharmex::testing::same_value;
 using pharmex::testing::TempDir;
 using testing::Get32;
 
@@ -27,8 +29,8 @@ Variant Utf8(std::string_view text) {
 
 class MemoFieldTest : public ::testing::Test {
  protected:
-  explicit MemoFieldTest(platform::FileSystem& files = platform::file_system())
-      : data_(files), memo_path_(dir_.file("ORDER.DBT")) {
+  explicit MemoFieldTest(EngineOptions options = EngineOptions::process_defaults())
+      : data_(std::move(options)), memo_path_(dir_.file("ORDER.DBT")) {
     Create(TDbfTypes::DBaseIV);
   }
 
@@ -73,7 +75,7 @@ TEST_F(MemoFieldTest, AFirstThreeCharacterMemoMakesTheFileTwoBlocksLong) {
   EXPECT_EQ(NoteText(), "         1");
   data_.Post();
   Reopen();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("abc")));
 }
 
 TEST_F(MemoFieldTest, MemoTextIsStoredInOemAndBlobBytesAsTheyAre) {
@@ -85,8 +87,8 @@ TEST_F(MemoFieldTest, MemoTextIsStoredInOemAndBlobBytesAsTheyAre) {
   EXPECT_EQ(memo.substr(520, 3), "\x89\xAE\xA4");   // block 1: OEM
   EXPECT_EQ(memo.substr(1032, 3), "\xC9\xEE\xE4");  // block 2: the ANSI bytes
   Reopen();
-  EXPECT_TRUE(Note().Value() == Utf8("Йод"));
-  EXPECT_TRUE(data_.FieldByName("DATA").Value() == Utf8("Йод"));
+  EXPECT_TRUE(same_value(Note().Value(), Utf8("Йод")));
+  EXPECT_TRUE(same_value(data_.FieldByName("DATA").Value(), Utf8("Йод")));
 }
 
 TEST_F(MemoFieldTest, AnEmptyOrNullMemoStoresBlockZeroAndNoBlock) {
@@ -131,10 +133,10 @@ TEST_F(MemoFieldTest, ACancelledEditKeepsTheRecordsMemo) {
     Note().SetValue(Variant::ascii(text));
     Note().SetValue(Variant::ascii(text + "!"));  // the edit's own memo is replaced
     data_.Cancel();
-    EXPECT_TRUE(Note().Value() == Variant::ascii("abc")) << text;
+    EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("abc"))) << text;
   }
   Reopen();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("abc")));
   EXPECT_EQ(Get32(Memo(), 512), 0x0008FFFFu);  // block 1 is still a memo
 }
 
@@ -178,7 +180,7 @@ TEST_F(MemoFieldTest, OtherFlavoursWriteTheirOwnMemoFiles) {
   AppendNote(Variant::ascii("three"));
   EXPECT_EQ(Memo().substr(512, 7), "three\x1A\x1A");
   Reopen();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("three"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("three")));
 
   Create(TDbfTypes::FoxPro2);
   EXPECT_EQ(read_file(dir_.file("ORDER.DBF"))[0], '\xF5');
@@ -190,12 +192,12 @@ TEST_F(MemoFieldTest, OtherFlavoursWriteTheirOwnMemoFiles) {
                                                         "fox",
                                                         11));
   Reopen();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("fox"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("fox")));
 }
 
 class MemoWriteFaultTest : public MemoFieldTest {
  protected:
-  MemoWriteFaultTest() : MemoFieldTest(files_) {
+  MemoWriteFaultTest() : MemoFieldTest(testing::options_with(files_)) {
     files_.faults = testing::Faults{};
     files_.faults.path_suffix = ".DBT";
   }
@@ -233,9 +235,9 @@ TEST_F(MemoWriteFaultTest, AnEditWhosePostFailsKeepsTheRecordsMemo) {
   FailWrite(1);
   EXPECT_THROW_MSG(data_.Post(), DbfError, "Error writing to " + dir_.file("ORDER.DBF"));
   data_.Cancel();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("abc")));
   Reopen();
-  EXPECT_TRUE(Note().Value() == Variant::ascii("abc"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("abc")));
 }
 
 // The stream on its own: positions, partial reads, overwriting.
@@ -273,7 +275,7 @@ TEST_F(BlobStreamTest, ReadsSeeksAndWrites) {
     EXPECT_FALSE(write.Changed());
   }
   data_.Post();
-  EXPECT_TRUE(Note().Value() == Variant::string(std::u16string(u"abX\0\0Z", 6)));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::string(std::u16string(u"abX\0\0Z", 6))));
 }
 
 TEST_F(BlobStreamTest, IsNotStoredUnlessReleasedWhileEditing) {
@@ -288,7 +290,7 @@ TEST_F(BlobStreamTest, IsNotStoredUnlessReleasedWhileEditing) {
   late.Write("late");
   data_.Cancel();
   late.Release();  // the edit is over: nothing to store into
-  EXPECT_TRUE(Note().Value() == Variant::ascii("old"));
+  EXPECT_TRUE(same_value(Note().Value(), Variant::ascii("old")));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ class FieldLayerTest : public ::testing::Test {
     std::string bytes = MakeTable(spec);
     bytes[29] = static_cast<char>(driver);
     write_file(path_, bytes);
-    table_ = std::make_unique<TDbfFieldLayer>(path_, false, true);
+    table_ = std::make_unique<TDbfFieldLayer>(path_, false, true, platform::posix_file_system(),
+                                              platform::system_clock());
     table_->OpenTable();
     EXPECT_TRUE(table_->GotoRecord(1));
     return *table_;

@@ -15,6 +15,7 @@
 namespace pharmex::dbf {
 namespace {
 
+using pharmex::testing::same_value;
 using pharmex::testing::TempDir;
 using pharmex::testing::write_file;
 using testing::MakeTable;
@@ -54,10 +55,18 @@ class FieldTest : public ::testing::Test {
     data_.DBFObject()->PutFieldText(data_.FieldByName(name).Index(), text);
   }
 
+  // The dataset converts with the settings it was given, never with the
+  // process's, which every case here would read otherwise.
+  static EngineOptions CommaOptions() {
+    EngineOptions options = EngineOptions::process_defaults();
+    options.settings = RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"};
+    return options;
+  }
+
   TempDir dir_;
-  RegionalSettings settings_{',', "dd.MM.yyyy", "H:mm:ss"};
-  Service<const RegionalSettings>::Scoped scoped_settings_{settings_};
-  TDbfDataSet data_;
+  Service<const RegionalSettings>::Scoped process_settings_{
+      RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
+  TDbfDataSet data_{CommaOptions()};
 };
 
 struct AssignCase {
@@ -159,7 +168,7 @@ TEST_P(ReadTest, GivesTheValueOfTheStoredText) {
   Store(c.field, c.stored);
   const Variant value = data_.FieldByName(c.field).Value();
   EXPECT_EQ(value.kind(), c.value.kind()) << Variant::kind_name(value.kind());
-  EXPECT_TRUE(value == c.value);
+  EXPECT_TRUE(same_value(value, c.value));
   EXPECT_EQ(data_.FieldByName(c.field).IsNull(), c.value.is_null());
 }
 
@@ -194,7 +203,7 @@ TEST_F(FieldTest, TranslationCanBeSwitchedOffPerFieldOrForTheDataset) {
   data_.SetTranslateASCII(false);
   s.SetValue(Utf8("Йод"));  // ANSI bytes, kept as they are
   EXPECT_EQ(Stored("S"), "\xC9\xEE\xE4       ");
-  EXPECT_TRUE(s.Value() == Utf8("Йод"));
+  EXPECT_TRUE(same_value(s.Value(), Utf8("Йод")));
 }
 
 TEST_F(FieldTest, AReadOnlyFieldCannotBeModified) {
@@ -230,9 +239,9 @@ TEST(BinaryFieldTest, DateTimesRoundTripAndCurrencyAssignmentsAreIgnored) {
   data.Fields(1).SetValue(Variant::real(12.5));
   data.Fields(2).SetValue(Variant::real(2.75));
   data.Post();
-  EXPECT_TRUE(data.Fields(2).Value() == Variant::real(2.75));
-  EXPECT_TRUE(data.Fields(0).Value() == Variant::date(stamp));
-  EXPECT_TRUE(data.Fields(1).Value() == Variant::real(0));
+  EXPECT_TRUE(same_value(data.Fields(2).Value(), Variant::real(2.75)));
+  EXPECT_TRUE(same_value(data.Fields(0).Value(), Variant::date(stamp)));
+  EXPECT_TRUE(same_value(data.Fields(1).Value(), Variant::real(0)));
 }
 
 }  // namespace

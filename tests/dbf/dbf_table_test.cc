@@ -46,14 +46,15 @@ class DbfTableTest : public ::testing::Test {
 
   TempDir dir_;
   std::string path_;
+  // What the tables go through, and the moment their headers bear.
+  platform::FileSystem& files_ = platform::posix_file_system();
   platform::FixedClock clock_{DateParts{2024, 3, 5, 13, 45, 30, 250}};
-  Service<platform::Clock>::Scoped scoped_clock_{clock_};
 };
 
 TEST_F(DbfTableTest, OpensAFreshTableAndLaysOutItsFields) {
   Write(OrdersSpec());
   ASSERT_EQ(Bytes().size(), 130u);
-  TDbfTable table(dir_.file("ORDERS"), true, true);  // ".DBF" added
+  TDbfTable table(dir_.file("ORDERS"), true, true, files_, clock_);  // ".DBF" added
   table.OpenTable();
   EXPECT_EQ(table.FileName(), path_);
   EXPECT_EQ(table.HeaderLength(), 129u);
@@ -73,7 +74,7 @@ TEST_F(DbfTableTest, OpensAFreshTableAndLaysOutItsFields) {
 TEST_F(DbfTableTest, AppendWritesTheRecordTheEndMarkAndAStampedHeader) {
   Write(OrdersSpec());
   {
-    TDbfFieldLayer table(path_, true, true);
+    TDbfFieldLayer table(path_, true, true, files_, clock_);
     table.OpenTable();
     table.BlankRecord();
     table.PutString(0, "ASPIRIN", true);
@@ -103,7 +104,7 @@ TEST_F(DbfTableTest, HeaderWriteKeepsOnlyTheLowFlagBitsAndClearsEncryption) {
   bytes[28] = static_cast<char>(0xFB);
   bytes[24] = 0x55;  // never changed
   write_file(path_, bytes);
-  TDbfFieldLayer table(path_, false, true);
+  TDbfFieldLayer table(path_, false, true, files_, clock_);
   table.OpenTable();
   table.SetUserID(-2);
   table.BlankRecord();
@@ -119,7 +120,7 @@ TEST_F(DbfTableTest, CountsRecordsFromTheFileSizeNotTheHeader) {
   spec.records = {"  1", "  2", "  3", "  4", "  5", "  6", "  7"};
   spec.header_count = 5;
   Write(spec);
-  TDbfFieldLayer table(path_, true, true);
+  TDbfFieldLayer table(path_, true, true, files_, clock_);
   table.OpenTable();
   EXPECT_EQ(table.RecordCount(), 7);
   table.BlankRecord();
@@ -133,7 +134,7 @@ TEST_F(DbfTableTest, CountsRecordsFromTheFileSizeNotTheHeader) {
 
 TEST_F(DbfTableTest, MovesByPositionCodesAtBothEnds) {
   Write(ThreeRecords());
-  TDbfTable table(path_, true, false);
+  TDbfTable table(path_, true, false, files_, clock_);
   table.OpenTable();
   ASSERT_TRUE(table.GotoRecord(kFirstRecord));
   EXPECT_EQ(table.RecordNumber(), 1);
@@ -157,7 +158,7 @@ TEST_F(DbfTableTest, MovesByPositionCodesAtBothEnds) {
 
 TEST_F(DbfTableTest, CurrentRecordOfAFreshTableIsNotReadFromTheHeader) {
   Write(ThreeRecords());
-  TDbfTable table(path_, true, false);
+  TDbfTable table(path_, true, false, files_, clock_);
   table.OpenTable();
   EXPECT_THROW_MSG(table.GotoRecord(kCurrentRecord), DbfError,
                    "Record number 0 is not in table " + path_);
@@ -167,9 +168,9 @@ TEST_F(DbfTableTest, CurrentRecordOfAFreshTableIsNotReadFromTheHeader) {
 
 TEST_F(DbfTableTest, ReaderSeesRecordsAppendedByAnotherWriter) {
   Write(ThreeRecords());
-  TDbfTable reader(path_, true, false);
+  TDbfTable reader(path_, true, false, files_, clock_);
   reader.OpenTable();
-  TDbfFieldLayer writer(path_, true, true);
+  TDbfFieldLayer writer(path_, true, true, files_, clock_);
   writer.OpenTable();
   writer.BlankRecord();
   writer.PutInteger(0, 4);
@@ -181,7 +182,7 @@ TEST_F(DbfTableTest, ReaderSeesRecordsAppendedByAnotherWriter) {
 
 TEST_F(DbfTableTest, DeleteAndRecallRewriteTheRecordAtOnce) {
   Write(ThreeRecords());
-  TDbfTable table(path_, false, true);
+  TDbfTable table(path_, false, true, files_, clock_);
   table.OpenTable();
   ASSERT_TRUE(table.GotoRecord(1));
   table.DeleteRecord();
@@ -195,7 +196,7 @@ TEST_F(DbfTableTest, DeleteAndRecallRewriteTheRecordAtOnce) {
 
 TEST_F(DbfTableTest, ReplaceBeyondTheCountAppends) {
   Write(ThreeRecords());
-  TDbfTable table(path_, false, true);
+  TDbfTable table(path_, false, true, files_, clock_);
   table.OpenTable();
   ASSERT_TRUE(table.GotoRecord(3));
   table.ReplaceRecord(9);
@@ -204,26 +205,26 @@ TEST_F(DbfTableTest, ReplaceBeyondTheCountAppends) {
 }
 
 TEST_F(DbfTableTest, MissingExclusiveAndReadOnlyTables) {
-  TDbfTable missing(dir_.file("NONE.DBF"), true, true);
+  TDbfTable missing(dir_.file("NONE.DBF"), true, true, files_, clock_);
   EXPECT_THROW_MSG(missing.OpenTable(), DbfError,
                    "File " + dir_.file("NONE.DBF") + " could not be found");
   Write(ThreeRecords());
-  TDbfTable holder(path_, false, true);
+  TDbfTable holder(path_, false, true, files_, clock_);
   holder.OpenTable();
-  TDbfTable second(path_, true, true);
+  TDbfTable second(path_, true, true, files_, clock_);
   EXPECT_THROW_MSG(second.OpenTable(), DbfError, "Access denied to file " + path_);
   holder.CloseTable();
-  TDbfTable read_only(path_, true, false);
+  TDbfTable read_only(path_, true, false, files_, clock_);
   read_only.OpenTable();
   EXPECT_THROW_MSG(read_only.AppendRecord(), DbfError, "Error writing to " + path_);
 }
 
 TEST_F(DbfTableTest, WholeTableLockDefersTheHeaderToItsRelease) {
   Write(ThreeRecords());
-  TDbfFieldLayer table(path_, true, true);
+  TDbfFieldLayer table(path_, true, true, files_, clock_);
   table.OpenTable();
   ASSERT_TRUE(table.LockTable());
-  TDbfTable other(path_, true, true);
+  TDbfTable other(path_, true, true, files_, clock_);
   other.OpenTable();
   EXPECT_FALSE(other.LockTable());
   EXPECT_FALSE(other.LockAppend());
@@ -242,7 +243,7 @@ TEST_F(DbfTableTest, WholeTableLockDefersTheHeaderToItsRelease) {
 TEST_F(DbfTableTest, ClosingWritesAHeaderDeferredByAWholeTableLock) {
   Write(ThreeRecords());
   {
-    TDbfFieldLayer table(path_, true, true);
+    TDbfFieldLayer table(path_, true, true, files_, clock_);
     table.OpenTable();
     ASSERT_TRUE(table.LockTableAll());
     table.BlankRecord();
@@ -254,7 +255,7 @@ TEST_F(DbfTableTest, ClosingWritesAHeaderDeferredByAWholeTableLock) {
 
 TEST_F(DbfTableTest, UnsharedLockAllLastsUntilItsOwnRelease) {
   Write(ThreeRecords());
-  TDbfFieldLayer table(path_, false, true);
+  TDbfFieldLayer table(path_, false, true, files_, clock_);
   table.OpenTable();
   ASSERT_TRUE(table.LockTableAll());
   table.BlankRecord();
@@ -271,13 +272,13 @@ TEST_F(DbfTableTest, FailedRecordWriteKeepsTheHeaderAndReleasesTheAppendLock) {
   const std::string before = Bytes();
   testing::FaultyFileSystem fs;
   fs.faults.fail_write_number = 1;
-  TDbfFieldLayer table(path_, true, true, fs);
+  TDbfFieldLayer table(path_, true, true, fs, clock_);
   table.OpenTable();
   table.BlankRecord();
   EXPECT_THROW_MSG(table.AppendRecord(), DbfError, "Error writing to " + path_);
   EXPECT_EQ(table.LockCount(), 0);
   EXPECT_EQ(table.RecordCount(), 3);
-  TDbfTable other(path_, true, true);
+  TDbfTable other(path_, true, true, files_, clock_);
   other.OpenTable();
   EXPECT_TRUE(other.LockAppend());
   other.CloseTable();
@@ -290,7 +291,7 @@ TEST_F(DbfTableTest, ShortRecordWriteIsAnError) {
   testing::FaultyFileSystem fs;
   fs.faults.fail_write_number = 1;
   fs.faults.short_write_bytes = 2;
-  TDbfFieldLayer table(path_, false, true, fs);
+  TDbfFieldLayer table(path_, false, true, fs, clock_);
   table.OpenTable();
   table.BlankRecord();
   EXPECT_THROW_MSG(table.AppendRecord(), DbfError, "Error writing to " + path_);
@@ -319,7 +320,7 @@ TEST_P(DbfVersionTest, AcceptedVersionsOpenWithTheirMemoFlag) {
     Put16(bytes, 8, static_cast<uint16_t>(end + 263));
   }
   write_file(path_, bytes);
-  TDbfTable table(path_, true, false);
+  TDbfTable table(path_, true, false, files_, clock_);
   table.OpenTable();
   EXPECT_EQ(table.HasMemo(), GetParam().has_memo);
   EXPECT_EQ(table.FieldCount(), 1);  // the descriptors end at the 0x0D
@@ -355,7 +356,7 @@ TEST_P(DbfCorruptionTest, DamagedHeaderIsRefusedWithItsMessage) {
     bytes.replace(c.offset, c.bytes.size(), c.bytes);
   }
   write_file(path_, bytes);
-  TDbfTable table(path_, true, true);
+  TDbfTable table(path_, true, true, files_, clock_);
   EXPECT_THROW_MSG(table.OpenTable(), DbfError, format_message(c.message, {path_}));
   EXPECT_FALSE(table.IsOpen());
 }
@@ -404,7 +405,7 @@ TEST_F(DbfTableTest, NoSingleDamagedHeaderByteCrashesTheReader) {
       bytes[offset] = value;
       write_file(path_, bytes);
       try {
-        TDbfFieldLayer table(path_, true, false);
+        TDbfFieldLayer table(path_, true, false, files_, clock_);
         table.OpenTable();
         std::string text;
         while (table.GotoRecord(kNextRecord)) {

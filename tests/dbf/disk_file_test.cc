@@ -25,6 +25,7 @@ class DiskFileTest : public ::testing::Test {
 
   TempDir dir_;
   std::string path_;
+  platform::FileSystem& files_ = platform::posix_file_system();
 };
 
 TEST(DiskFilePathTest, RelativePathsBecomeFullPathsInTheCurrentFolder) {
@@ -42,16 +43,16 @@ TEST(DiskFilePathTest, NetworkAndUrlLikeNamesStayAsTheyAre) {
 }
 
 TEST_F(DiskFileTest, MissingFileIsReportedByItsFullPath) {
-  TDiskFile file(dir_.file("NONE.DBF"), true, true);
+  TDiskFile file(dir_.file("NONE.DBF"), true, true, files_);
   EXPECT_FALSE(file.FileExists());
   EXPECT_THROW_MSG(file.OpenFile(), DbfError,
                    "File " + dir_.file("NONE.DBF") + " could not be found");
 }
 
 TEST_F(DiskFileTest, ExclusiveHolderRefusesASecondOpener) {
-  TDiskFile holder(path_, false, true);
+  TDiskFile holder(path_, false, true, files_);
   holder.OpenFile();
-  TDiskFile second(path_, true, false);
+  TDiskFile second(path_, true, false, files_);
   EXPECT_THROW_MSG(second.OpenFile(), DbfError, "Access denied to file " + path_);
   holder.CloseFile();
   second.OpenFile();
@@ -59,7 +60,7 @@ TEST_F(DiskFileTest, ExclusiveHolderRefusesASecondOpener) {
 }
 
 TEST_F(DiskFileTest, ReadsAndWritesAtOffsets) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   file.OpenFile();
   file.WriteAt(2, Bytes("XY"));
   EXPECT_TRUE(file.WrittenSinceFlush());
@@ -74,33 +75,33 @@ TEST_F(DiskFileTest, ReadsAndWritesAtOffsets) {
 }
 
 TEST_F(DiskFileTest, WritingAReadOnlyFileFails) {
-  TDiskFile file(path_, true, false);
+  TDiskFile file(path_, true, false, files_);
   file.OpenFile();
   EXPECT_THROW_MSG(file.WriteAt(0, Bytes("X")), DbfError, "Error writing to " + path_);
 }
 
 TEST_F(DiskFileTest, ClosedFileReportsEachOperationsMessage) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   char buffer[1];
   EXPECT_THROW_MSG(file.ReadAt(0, buffer), DbfError, "Error on Read of file " + path_);
   EXPECT_THROW_MSG(file.FileSize(), DbfError, "Error getting FileSize for file " + path_);
 }
 
 TEST_F(DiskFileTest, CreateNewReplacesTheFileAndOpensIt) {
-  TDiskFile file(dir_.file("NEW.DBF"), false, true);
+  TDiskFile file(dir_.file("NEW.DBF"), false, true, files_);
   EXPECT_FALSE(file.FileExists());
   file.CreateNew();
   EXPECT_TRUE(file.IsOpen());
   EXPECT_EQ(file.FileSize(), 0u);
-  TDiskFile existing(path_, false, true);
+  TDiskFile existing(path_, false, true, files_);
   existing.CreateNew();
   EXPECT_EQ(existing.FileSize(), 0u);
 }
 
 TEST_F(DiskFileTest, CreateNewRefusesAFileInUse) {
-  TDiskFile user(path_, true, false);
+  TDiskFile user(path_, true, false, files_);
   user.OpenFile();
-  TDiskFile creator(path_, false, true);
+  TDiskFile creator(path_, false, true, files_);
   EXPECT_THROW_MSG(creator.CreateNew(), DbfError, "Could not create file " + path_);
   EXPECT_EQ(read_file(path_), "abcdef");
 }
@@ -126,13 +127,13 @@ TEST_F(DiskFileTest, CreateNewLeavesAFileAnotherWriterFilledMeanwhile) {
 }
 
 TEST_F(DiskFileTest, ShareLetsSharedOpenersInAndKeepsCreatorsOut) {
-  TDiskFile writer(path_, false, true);
+  TDiskFile writer(path_, false, true, files_);
   writer.OpenFile();
   writer.Share();
   EXPECT_TRUE(writer.Shared());
-  TDiskFile reader(path_, true, false);
+  TDiskFile reader(path_, true, false, files_);
   reader.OpenFile();
-  TDiskFile creator(path_, false, true);
+  TDiskFile creator(path_, false, true, files_);
   EXPECT_THROW_MSG(creator.CreateNew(), DbfError, "Could not create file " + path_);
 
   testing::FaultyFileSystem files;
@@ -144,7 +145,7 @@ TEST_F(DiskFileTest, ShareLetsSharedOpenersInAndKeepsCreatorsOut) {
 }
 
 TEST_F(DiskFileTest, TruncateNeedsFullAccess) {
-  TDiskFile shared(path_, true, true);
+  TDiskFile shared(path_, true, true, files_);
   shared.OpenFile();
   EXPECT_THROW_MSG(shared.TruncateAt(2), DbfError,
                    "Truncate requires full access to file " + path_);
@@ -153,20 +154,20 @@ TEST_F(DiskFileTest, TruncateNeedsFullAccess) {
   EXPECT_EQ(shared.FileSize(), 2u);
   shared.CloseFile();
 
-  TDiskFile read_only(path_, false, false);
+  TDiskFile read_only(path_, false, false, files_);
   read_only.OpenFile();
   EXPECT_THROW_MSG(read_only.TruncateAt(0), DbfError,
                    "Truncate requires full access to file " + path_);
   read_only.CloseFile();
 
-  TDiskFile exclusive(path_, false, true);
+  TDiskFile exclusive(path_, false, true, files_);
   exclusive.OpenFile();
   exclusive.TruncateAt(1);
   EXPECT_EQ(exclusive.FileSize(), 1u);
 }
 
 TEST_F(DiskFileTest, RenameTakesTheNewPathAndReopens) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   file.OpenFile();
   file.RenameTo(dir_.file("R.DBF"));
   EXPECT_EQ(file.FileName(), dir_.file("R.DBF"));
@@ -180,9 +181,9 @@ TEST_F(DiskFileTest, RenameTakesTheNewPathAndReopens) {
 }
 
 TEST_F(DiskFileTest, SharedFileCountsOneRangeAndRefusesOthers) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   file.OpenFile();
-  TDiskFile other(path_, true, true);
+  TDiskFile other(path_, true, true, files_);
   other.OpenFile();
   ASSERT_TRUE(file.LockRange(0x7FFFFFFE, 1));
   EXPECT_TRUE(file.LockRange(0x7FFFFFFE, 1));
@@ -198,7 +199,7 @@ TEST_F(DiskFileTest, SharedFileCountsOneRangeAndRefusesOthers) {
 }
 
 TEST_F(DiskFileTest, UnsharedFileGrantsEveryLockWithoutThePlatform) {
-  TDiskFile file(path_, false, true);
+  TDiskFile file(path_, false, true, files_);
   file.OpenFile();
   EXPECT_TRUE(file.LockRange(1, 1));
   EXPECT_TRUE(file.LockRange(2, 1));
@@ -207,19 +208,19 @@ TEST_F(DiskFileTest, UnsharedFileGrantsEveryLockWithoutThePlatform) {
 }
 
 TEST_F(DiskFileTest, ClosingReleasesAHeldLock) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   file.OpenFile();
   ASSERT_TRUE(file.LockRange(10, 1));
   ASSERT_TRUE(file.LockRange(10, 1));
   file.CloseFile();
   EXPECT_EQ(file.LockCount(), 0);
-  TDiskFile other(path_, true, true);
+  TDiskFile other(path_, true, true, files_);
   other.OpenFile();
   EXPECT_TRUE(other.LockRange(10, 1));
 }
 
 TEST_F(DiskFileTest, OpenFilesAreListedUntilClosed) {
-  auto file = std::make_unique<TDiskFile>(path_, true, true);
+  auto file = std::make_unique<TDiskFile>(path_, true, true, files_);
   file->OpenFile();
   EXPECT_TRUE(TOpenFileList::Instance().Contains(file.get()));
   file->CloseFile();
@@ -231,13 +232,13 @@ TEST_F(DiskFileTest, OpenFilesAreListedUntilClosed) {
 }
 
 TEST_F(DiskFileTest, UnloadClosesAndUnlocksEveryListedFile) {
-  TDiskFile file(path_, true, true);
+  TDiskFile file(path_, true, true, files_);
   file.OpenFile();
   ASSERT_TRUE(file.LockRange(5, 1));
   TOpenFileList::Instance().CloseAll();
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(TOpenFileList::Instance().Count(), 0u);
-  TDiskFile other(path_, false, true);  // nobody holds it any more
+  TDiskFile other(path_, false, true, files_);  // nobody holds it any more
   other.OpenFile();
   EXPECT_TRUE(other.IsOpen());
 }

@@ -15,9 +15,20 @@
 #include <string>
 #include <string_view>
 
+#include "core/service.h"
+#include "dbf/engine_options.h"
 #include "platform/file_system.h"
 
 namespace pharmex::dbf::testing {
+
+// The process's settings and clock with `files` lent as the file system: how
+// a test runs the engine on a double (which must outlive what is made with
+// them).
+inline EngineOptions options_with(platform::FileSystem& files) {
+  EngineOptions options = EngineOptions::process_defaults();
+  options.file_system = Service<platform::FileSystem>::borrow(files);
+  return options;
+}
 
 // The operations a fault can hit. Exists and remove are never failed: they
 // ask or clean up, and their failure is no fault of the writer.

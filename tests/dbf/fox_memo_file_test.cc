@@ -30,7 +30,7 @@ class FoxMemoFileTest : public ::testing::Test {
 
   TempDir dir_;
   std::string path_ = NewMemoFile(dir_.file("ORDERS.FPT"));
-  TFoxMemoFile memo_{path_, false, true};
+  TFoxMemoFile memo_{path_, false, true, platform::posix_file_system()};
 };
 
 TEST_F(FoxMemoFileTest, InitialHeaderNamesBlockEightAndSixtyFourByteBlocks) {
@@ -79,7 +79,7 @@ TEST_F(FoxMemoFileTest, ABlockSizeOfZeroIsABadMemoFile) {
   std::string header = TFoxMemoFile::InitialHeader();
   header[7] = 0;
   write_file(dir_.file("ZERO.FPT"), header);
-  TFoxMemoFile memo(dir_.file("ZERO.FPT"), false, true);
+  TFoxMemoFile memo(dir_.file("ZERO.FPT"), false, true, platform::posix_file_system());
   EXPECT_THROW_MSG(memo.OpenMemo(), DbfError, "Memo record is bad in " + dir_.file("ZERO.FPT"));
 }
 

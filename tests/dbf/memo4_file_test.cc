@@ -26,7 +26,7 @@ class Memo4FileTest : public ::testing::Test {
   }
 
   std::unique_ptr<TMemo4File> Open(bool shared = false) {
-    auto memo = std::make_unique<TMemo4File>(path_, shared, true);
+    auto memo = std::make_unique<TMemo4File>(path_, shared, true, platform::posix_file_system());
     memo->OpenMemo();
     return memo;
   }
@@ -56,7 +56,7 @@ TEST_F(Memo4FileTest, FirstOpeningExtendsTheHeaderToOneBlock) {
 }
 
 TEST_F(Memo4FileTest, ReadOnlyOpeningLeavesTheFileAsItIs) {
-  TMemo4File memo(path_, true, false);
+  TMemo4File memo(path_, true, false, platform::posix_file_system());
   memo.OpenMemo();
   EXPECT_EQ(Bytes().size(), 24u);
 }
@@ -235,18 +235,18 @@ TEST_F(Memo4FileTest, AnUnusableBlockSizeIsABadMemoFile) {
     std::string header = TMemo4File::InitialHeader("ORDERS");
     Put32(header, 20, size);
     write_file(path_, header);
-    TMemo4File memo(path_, false, true);
+    TMemo4File memo(path_, false, true, platform::posix_file_system());
     SCOPED_TRACE(size);
     EXPECT_THROW_MSG(memo.OpenMemo(), DbfError, "Memo record is bad in " + path_);
     EXPECT_FALSE(memo.IsOpen());
   }
   write_file(path_, std::string(10, '\0'));  // not even a header
-  TMemo4File memo(path_, false, true);
+  TMemo4File memo(path_, false, true, platform::posix_file_system());
   EXPECT_THROW_MSG(memo.OpenMemo(), DbfError, "Memo record is bad in " + path_);
 }
 
 TEST_F(Memo4FileTest, AMissingFileIsReported) {
-  TMemo4File memo(dir_.file("NONE.DBT"), true, true);
+  TMemo4File memo(dir_.file("NONE.DBT"), true, true, platform::posix_file_system());
   EXPECT_THROW_MSG(memo.OpenMemo(), DbfError,
                    "File " + dir_.file("NONE.DBT") + " could not be found");
 }

@@ -29,7 +29,7 @@ class MemoFileTest : public ::testing::Test {
 
   TempDir dir_;
   std::string path_ = NewMemoFile(dir_.file("ORDERS.DBT"));
-  TMemoFile memo_{path_, false, true};
+  TMemoFile memo_{path_, false, true, platform::posix_file_system()};
 };
 
 TEST_F(MemoFileTest, InitialHeaderIsOneBlockAndAnEndMark) {
@@ -127,7 +127,7 @@ TEST(MemoPathTest, TakesTheCaseOfTheTableExtension) {
 
 TEST(MemoPathTest, FindsTheMemoFileInEitherCase) {
   TempDir dir;
-  platform::FileSystem& fs = platform::file_system();
+  platform::FileSystem& fs = platform::posix_file_system();
   write_file(dir.file("A.dbt"), "");
   EXPECT_EQ(TMemoFile::FindMemoPath(dir.file("A.DBF"), ".dbt", fs), dir.file("A.dbt"));
   write_file(dir.file("b.DBT"), "");

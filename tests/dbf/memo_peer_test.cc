@@ -157,7 +157,7 @@ TEST_F(MemoPeerTest, ReadsADbaseIIIMemoTableWrittenByPython3Dbf) {
   table.Open();
   std::vector<std::u16string> notes;
   for (table.First(); !table.Eof(); table.Next())
-    notes.push_back(table.FieldByName("note").Value().to_text());
+    notes.push_back(table.FieldByName("note").Value().to_text(table.Settings()));
   EXPECT_EQ(notes, (std::vector<std::u16string>{u"Аспирин", u"", std::u16string(700, u'x')}));
 }
 

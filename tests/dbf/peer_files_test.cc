@@ -27,7 +27,8 @@ std::string Text(const TDbfFieldLayer& table, int field) {
 }
 
 TEST(PeerFilesTest, ReadsADbaseIIITableWithOemText) {
-  TDbfFieldLayer table(Fixture("peer_db3.dbf"), true, false);
+  TDbfFieldLayer table(Fixture("peer_db3.dbf"), true, false, platform::posix_file_system(),
+                       platform::system_clock());
   table.OpenTable();
   ASSERT_EQ(table.RecordCount(), 3);
   ASSERT_EQ(table.FieldCount(), 4);
@@ -48,7 +49,8 @@ TEST(PeerFilesTest, ReadsADbaseIIITableWithOemText) {
 }
 
 TEST(PeerFilesTest, ReadsTheBinaryFieldsOfAVisualFoxProTable) {
-  TDbfFieldLayer table(Fixture("peer_vfp.dbf"), true, false);
+  TDbfFieldLayer table(Fixture("peer_vfp.dbf"), true, false, platform::posix_file_system(),
+                       platform::system_clock());
   table.OpenTable();
   EXPECT_EQ(table.HeaderLength(), 456u);  // with the 263-byte trailer
   ASSERT_TRUE(table.GotoRecord(1));
@@ -81,7 +83,8 @@ TEST(PeerFilesTest, AnotherReaderSeesWhatTheEngineWrote) {
   spec.fields = {{"NAME", 'C', 12, 0}, {"QTY", 'N', 10, 3}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}};
   write_file(path, testing::MakeTable(spec));
   {
-    TDbfFieldLayer table(path, false, true);
+    TDbfFieldLayer table(path, false, true, platform::posix_file_system(),
+                         platform::system_clock());
     table.OpenTable();
     table.BlankRecord();
     table.PutString(0, "\xCF\xF0\xE8\xE2\xE5\xF2", true);  // "Привет"

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/error.h"
+#include "platform/file_system.h"
 #include "testing/test_support.h"
 
 namespace pharmex::exporting {
@@ -20,7 +21,7 @@ TEST(AtomicTextFileTest, ReplacesTheTargetOnlyOnCommit) {
   std::string target = dir.file("w.SST");
   pharmex::testing::write_file(target, "old");
   {
-    AtomicTextFile file(target);
+    AtomicTextFile file(target, platform::posix_file_system());
     file.write_line("[Header]");
     EXPECT_EQ(pharmex::testing::read_file(target), "old");
     file.commit();
@@ -33,7 +34,7 @@ TEST(AtomicTextFileTest, AnUncommittedFileLeavesNothingBehind) {
   pharmex::testing::TempDir dir;
   std::string target = dir.file("w.txt");
   {
-    AtomicTextFile file(target);
+    AtomicTextFile file(target, platform::posix_file_system());
     file.write(std::string(200000, 'x'));  // beyond the buffer
   }
   EXPECT_EQ(entries(dir.path()), 0u);
@@ -42,7 +43,7 @@ TEST(AtomicTextFileTest, AnUncommittedFileLeavesNothingBehind) {
 TEST(AtomicTextFileTest, LargeWritesKeepTheirOrder) {
   pharmex::testing::TempDir dir;
   std::string target = dir.file("w.txt");
-  AtomicTextFile file(target);
+  AtomicTextFile file(target, platform::posix_file_system());
   std::string big(70000, 'b');
   file.write("a");
   file.write(big);
@@ -54,14 +55,15 @@ TEST(AtomicTextFileTest, LargeWritesKeepTheirOrder) {
 TEST(AtomicTextFileTest, AMissingFolderCannotBeCreated) {
   pharmex::testing::TempDir dir;
   std::string target = dir.file("no/such/folder/w.txt");
-  EXPECT_THROW_MSG(AtomicTextFile file(target), Error, "Cannot create file " + target);
+  EXPECT_THROW_MSG(AtomicTextFile file(target, platform::posix_file_system()), Error,
+                   "Cannot create file " + target);
 }
 
 TEST(AtomicTextFileTest, AFolderInTheWayFailsTheCommitAndKeepsTheFolder) {
   pharmex::testing::TempDir dir;
   std::string target = dir.file("w.txt");
   std::filesystem::create_directories(std::filesystem::path(target) / "inside");
-  AtomicTextFile file(target);
+  AtomicTextFile file(target, platform::posix_file_system());
   file.write_line("x");
   EXPECT_THROW_MSG(file.commit(), Error, "Cannot create file " + target);
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(target) / "inside"));

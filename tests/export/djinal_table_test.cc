@@ -204,6 +204,16 @@ INSTANTIATE_TEST_SUITE_P(
                                  "   210.00     0.00   200.00     0.00    16.67"}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// A price the host gives as text is read with the run's settings (a comma as
+// decimal separator), not with the process's (a point, in this fixture).
+TEST_F(DjinalTest, APriceGivenAsTextIsReadWithTheRunsSettings) {
+  run_on(djinal_routine, pharmex::testing::waybill_headers(kHeaderRow),
+         pharmex::testing::waybill_lines("1,\"12,5\",2,10,1,A,B,,1,,,,,,,\n", "price:string(9)"));
+  ASSERT_EQ(record_count(), 1u);
+  EXPECT_EQ(field(1, 63, 9), "    12.50");  // PRICE2
+  EXPECT_EQ(totals(1), "    25.00    25.00     0.00     1.14     0.00");
+}
+
 TEST_F(DjinalTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {
   run("1,A-17,2009-03-05,first\n2,B-2,2009-04-01,second\n",
       "2,10,1,0,1,A,B,,1,,,,,,,\n1,20,1,0,2,A,B,,1,,,,,,,\n2,30,1,0,3,A,B,,1,,,,,,,\n");

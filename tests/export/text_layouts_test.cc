@@ -5,6 +5,7 @@
 #include "export/apteka_2000w.h"
 #include "export/efarma_sst.h"
 #include "export/waybill_lines.h"
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
 #include "waybill_fixture.h"
@@ -29,19 +30,22 @@ class TextLayoutTest : public ::testing::Test {
  protected:
   // Runs a layout and returns the file's bytes (empty when the run failed and
   // left no file).
-  std::string run(Layout layout, const std::string& headers, const std::string& lines) {
-    return run(layout, headers, waybill_lines(lines));
+  // The run's settings are the defaults unless a test gives others.
+  std::string run(Layout layout, const std::string& headers, const std::string& lines,
+                  const RegionalSettings& settings = RegionalSettings{}) {
+    return run(layout, headers, waybill_lines(lines), settings);
   }
 
   std::string run(Layout layout, const std::string& headers,
-                  host::HostRef<memhost::MemoryDataSet> lines) {
+                  host::HostRef<memhost::MemoryDataSet> lines,
+                  const RegionalSettings& settings = RegionalSettings{}) {
     WaybillLines waybill{host::HostDataSet(waybill_headers(headers)),
                          host::HostDataSet(std::move(lines))};
-    AtomicTextFile file(path_);
+    AtomicTextFile file(path_, platform::posix_file_system());
     if (layout == Layout::EfarmaSst) {
-      write_efarma_sst(waybill, file);
+      write_efarma_sst(waybill, file, settings);
     } else {
-      write_apteka_2000w(waybill, file);
+      write_apteka_2000w(waybill, file, settings);
     }
     file.commit();
     return pharmex::testing::read_file(path_);
@@ -49,7 +53,6 @@ class TextLayoutTest : public ::testing::Test {
 
   pharmex::testing::TempDir dir_;
   std::string path_ = dir_.file("waybill.txt");
-  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_F(TextLayoutTest, EfarmaWorkedExample) {
@@ -76,17 +79,16 @@ TEST_F(TextLayoutTest, EmptyLinesGiveThreeLines) {
 }
 
 TEST_F(TextLayoutTest, CommaSettingsStillWritePoints) {
-  Service<const RegionalSettings>::Scoped comma{RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"}};
-  std::string file = run(Layout::EfarmaSst, kOneHeader, "1,12.5,3,18,7,A,B,,,,,,,,,\n");
+  std::string file = run(Layout::EfarmaSst, kOneHeader, "1,12.5,3,18,7,A,B,,,,,,,,,\n",
+                         RegionalSettings{',', "dd.MM.yyyy", "H:mm:ss"});
   EXPECT_NE(file.find(";37.5000;"), std::string::npos) << file;
   EXPECT_NE(file.find("7;A;B;;3;12.5000;0;10.5932;"), std::string::npos) << file;
-  EXPECT_EQ(regional_settings().decimal_separator, ',');
 }
 
 TEST_F(TextLayoutTest, HeaderDateFollowsTheRegionalPatternAndBodyDatesDoNot) {
-  Service<const RegionalSettings>::Scoped us{RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
   std::string file = run(Layout::Apteka2000W, kOneHeader,
-                         "1,15,10,10,501,Test,MAKER,,,,2009-03-05,2011-12-31,,,,\n");
+                         "1,15,10,10,501,Test,MAKER,,,,2009-03-05,2011-12-31,,,,\n",
+                         RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"});
   EXPECT_NE(file.find("123;3/5/2009;"), std::string::npos) << file;
   EXPECT_NE(file.find(";05.03.2009;31.12.2011;"), std::string::npos) << file;
 }
@@ -249,16 +251,17 @@ TEST_F(TextLayoutTest, ANumberInATextColumnFailsByTheVariantRule) {
       "gtd:string(9),sertname:string(9),ean13:string(13)\n1,1,1,10,5,X,42,,,,,,,\n",
       "lines.csv");
   WaybillLines waybill{host::HostDataSet(waybill_headers(kOneHeader)), host::HostDataSet(lines)};
-  AtomicTextFile file(path_);
-  EXPECT_THROW_MSG(write_efarma_sst(waybill, file), VariantError,
+  AtomicTextFile file(path_, platform::posix_file_system());
+  EXPECT_THROW_MSG(write_efarma_sst(waybill, file, RegionalSettings{}), VariantError,
                    "Could not convert variant of type (String) into type (Double)");
 }
 
 TEST_F(TextLayoutTest, AMissingColumnIsNamed) {
   auto lines = memhost::read_csv("waybillheads_id:integer,price:float,qty:float\n1,1,1\n", "l.csv");
   WaybillLines waybill{host::HostDataSet(waybill_headers(kOneHeader)), host::HostDataSet(lines)};
-  AtomicTextFile file(path_);
-  EXPECT_THROW_MSG(write_apteka_2000w(waybill, file), Error, "The host data have no column 'nds'");
+  AtomicTextFile file(path_, platform::posix_file_system());
+  EXPECT_THROW_MSG(write_apteka_2000w(waybill, file, RegionalSettings{}), Error,
+                   "The host data have no column 'nds'");
 }
 
 }  // namespace

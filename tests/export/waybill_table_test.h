@@ -116,9 +116,11 @@ class WaybillTableTest : public host::testing::RunTest {
  private:
   size_t header_length_;
   size_t record_length_;
-  // The Russian settings: a comma as decimal separator, which numbers in the
-  // table never show.
-  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
+  // The layouts combine and convert with the context's settings (the Russian
+  // defaults: a comma as decimal separator, which numbers in the table never
+  // show); the process's are the American ones, which no output here shows.
+  Service<const RegionalSettings>::Scoped process_settings_{
+      RegionalSettings{'.', "M/d/yyyy", "h:mm:ss"}};
   std::string path_ = root() + "/waybill.dbf";
 };
 

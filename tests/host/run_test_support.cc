@@ -52,6 +52,8 @@ RunContext RunTest::context() const {
   context.set_window(kHost);
   context.set_callbacks(recording_callbacks());
   context.set_folders(RememberedFolders(registry_));
+  // The Russian defaults, whatever the machine's locale says.
+  context.set_settings(RegionalSettings{});
   return context;
 }
 

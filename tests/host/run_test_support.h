@@ -38,7 +38,8 @@ class RunTest : public ::testing::Test {
   // The registry of the test, with the host's key.
   platform::MemorySettingsStore& registry() { return *registry_; }
   // A fresh context: window kHost, the recording callbacks, no datasets, the
-  // test's registry.
+  // test's registry, the default regional settings (a comma as decimal
+  // separator) and the process's file system and clock.
   RunContext context() const;
   // The folder of the test, without symbolic links.
   const std::string& root() const { return root_; }

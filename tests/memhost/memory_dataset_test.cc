@@ -185,7 +185,7 @@ TEST_F(MemoryDataSetTest, EditChangesOnlyTheCurrentRowOnPost) {
   ASSERT_TRUE(view.locate("art_id", Variant::integer(1002)));
   view.edit();
   host::HostField price = view.field_by_name("price");
-  price.set_value(price.value() + Variant::integer(3));
+  price.set_value(add(price.value(), Variant::integer(3), kComma));
   view.post();
   EXPECT_EQ(data->value(1, 3).double_value(), 10.0);
   EXPECT_EQ(data->value(0, 3).double_value(), 12.5);

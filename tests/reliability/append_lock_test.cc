@@ -45,8 +45,8 @@ class AppendLockTest : public ::testing::Test {
   TempDir dir_;
   std::string path_ = two_records(dir_.file("T.DBF"));
   // Another writer (its own open file), and ours.
-  TDbfTable other_{path_, true, true};
-  TDbfFieldLayer table_{path_, true, true};
+  TDbfTable other_{path_, true, true, platform::posix_file_system(), platform::system_clock()};
+  TDbfFieldLayer table_{path_, true, true, platform::posix_file_system(), platform::system_clock()};
   int pauses_ = 0;
 };
 

@@ -165,10 +165,12 @@ class ConcurrentWritersTest : public ::testing::Test {
       dbf::TDbfField& name = table.FieldByName("NAME");
       dbf::TDbfField& note = table.FieldByName("NOTE");
       for (table.First(); !table.Eof(); table.Next(), ++seen) {
-        const auto w = static_cast<int>(who.Value().to_int64());
-        const auto s = static_cast<int>(seq.Value().to_int64());
-        const std::string got_name = platform::utf16_to_utf8(name.Value().to_text());
-        const std::string got_note = platform::utf16_to_utf8(note.Value().to_text());
+        const auto w = static_cast<int>(who.Value().to_int64(table.Settings()));
+        const auto s = static_cast<int>(seq.Value().to_int64(table.Settings()));
+        const std::string got_name =
+            platform::utf16_to_utf8(name.Value().to_text(table.Settings()));
+        const std::string got_note =
+            platform::utf16_to_utf8(note.Value().to_text(table.Settings()));
         if (got_name != name_of(w, s) || got_note != memo_of(w, s)) {
           throw Error("record " + std::to_string(table.RecNo()) + " is not whole: " + got_name);
         }

@@ -121,6 +121,7 @@ class CrashSafetyTest : public host::testing::RunTest,
       return;
     }
     host::RunContext run;
+    run.set_settings(RegionalSettings{});
     run.set_datasets(nullptr,
                      memhost::read_csv(writer.header_columns + writer.header_row, "headers.csv"),
                      pharmex::testing::waybill_lines(waybill_lines_csv(kLines)));
@@ -158,9 +159,10 @@ class CrashSafetyTest : public host::testing::RunTest,
     records += static_cast<int>(image.records.size());
   }
 
+  // The moment the headers bear: the memo table's writer takes the process's
+  // clock, the routines that of their context (made in the scope).
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
   Service<platform::Clock>::Scoped clock_scope_{clock_};
-  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 TEST_P(CrashSafetyTest, AKilledWriterLeavesASoundTable) {

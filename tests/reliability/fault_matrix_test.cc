@@ -161,13 +161,12 @@ class FaultMatrixTest : public host::testing::RunTest,
         files.faults.fail_op_number = fail_at;
         files.faults.short_write_bytes = fault().short_write ? 3 : 0;
       }
-      {
-        Service<platform::FileSystem>::Scoped scope(files);
-        try {
-          layout().routine(run, target());
-        } catch (const Error& e) {
-          outcome.failure = e.what();
-        }
+      run.set_file_system(Service<platform::FileSystem>::borrow(files));
+      run.set_clock(Service<platform::Clock>::borrow(clock_));
+      try {
+        layout().routine(run, target());
+      } catch (const Error& e) {
+        outcome.failure = e.what();
       }
       outcome.faults = files.faults;
       if (layout().kind == LayoutKind::kReader) {
@@ -257,6 +256,9 @@ class FaultMatrixTest : public host::testing::RunTest,
   void keep_clean() {
     if (layout().kind == LayoutKind::kTable) {
       clean_bytes_ = read_file(target());
+      // The date of the last update is the context's clock's (2026-03-02):
+      // the run's clock reached the engine.
+      EXPECT_EQ(clean_bytes_.substr(1, 3), std::string("\x1A\x03\x02", 3));
       clean_image_ = read_table_image(target());
       clean_image_header_ =
           static_cast<uint8_t>(clean_bytes_[8]) | static_cast<uint8_t>(clean_bytes_[9]) << 8;
@@ -270,8 +272,6 @@ class FaultMatrixTest : public host::testing::RunTest,
 
   // The table's header as the engine writes it bears this moment.
   platform::FixedClock clock_{DateParts{2026, 3, 2, 10, 30, 15, 250}};
-  Service<platform::Clock>::Scoped clock_scope_{clock_};
-  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
   std::string clean_bytes_;
   TableImage clean_image_;
   size_t clean_image_header_ = 0;
@@ -281,6 +281,10 @@ class FaultMatrixTest : public host::testing::RunTest,
 TEST_P(FaultMatrixTest, FailsAsPromisedAndLeavesOnlyWhatIsAllowed) {
   const Outcome clean = run(0);
   ASSERT_EQ(clean.failure, "") << "the clean run failed";
+  // Every layout opens or creates a file: none seen, the faulty file system
+  // never reached the run, and the matrix would pass without testing anything.
+  ASSERT_GT(clean.faults.count(FileOp::kOpen) + clean.faults.count(FileOp::kCreate), 0)
+      << "the run's files did not go through the test's file system";
   expect_callbacks(clean);
   keep_clean();
   const int operations = clean.faults.count(fault().op);

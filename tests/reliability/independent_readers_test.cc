@@ -59,12 +59,13 @@ std::vector<std::string> lines_of(const std::string& text) {
 std::string canonical(const dbf::TDbfFieldDef& def, const Variant& value) {
   switch (def.type) {
     case 'C':
-      return value.is_null() ? "" : platform::utf16_to_utf8(value.to_text());
+      return value.is_null() ? "" : platform::utf16_to_utf8(value.to_text(RegionalSettings{}));
     case 'N':
     case 'F': {
       if (def.decimals == 0 && value.is_whole()) return std::to_string(value.whole_value());
       char text[64];
-      std::snprintf(text, sizeof text, "%.*f", static_cast<int>(def.decimals), value.to_double());
+      std::snprintf(text, sizeof text, "%.*f", static_cast<int>(def.decimals),
+                    value.to_double(RegionalSettings{}));
       return text;
     }
     case 'D': {
@@ -77,7 +78,8 @@ std::string canonical(const dbf::TDbfFieldDef& def, const Variant& value) {
     case 'L':
       return value.boolean_value() ? "T" : "F";
     default:
-      return value.is_null() ? "<null>" : platform::utf16_to_utf8(value.to_text());
+      return value.is_null() ? "<null>"
+                             : platform::utf16_to_utf8(value.to_text(RegionalSettings{}));
   }
 }
 
@@ -114,8 +116,6 @@ class PeerTest : public host::testing::RunTest {
     EXPECT_EQ(std::system(command.c_str()), 0) << reader << ": " << read_file(err);
     return lines_of(read_file(out));
   }
-
-  Service<const RegionalSettings>::Scoped settings_{RegionalSettings{}};
 };
 
 class IndependentReadersTest : public PeerTest, public ::testing::WithParamInterface<Layout> {
@@ -123,7 +123,7 @@ class IndependentReadersTest : public PeerTest, public ::testing::WithParamInter
   std::string path() const { return root() + "/" + GetParam().file_name; }
 
   void export_layout() {
-    host::RunContext run;
+    host::RunContext run = context();
     GetParam().give_data(run);
     GetParam().routine(run, path());
   }
@@ -219,7 +219,7 @@ TEST_F(PeerWrittenTablesTest, ImportsAnOrderWithMemosAndCyrillicTextFromThePeer)
                  "')\n"
                  "(7, 70114, 'Лоратадин', 2, '')\n");
   auto lines = memhost::read_csv(read_file(example_path("current_order_lines.csv")), "lines.csv");
-  host::RunContext run;
+  host::RunContext run = context();
   run.set_datasets(memhost::read_csv(read_file(example_path("order_prices.csv")), "prices.csv"),
                    memhost::MemoryDataSet::create({}), lines);
   importing::dbf4_order_reader(run, path_);

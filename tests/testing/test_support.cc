@@ -33,4 +33,8 @@ platform::FileSystem& real_file_system() {
   return platform::posix_file_system();
 }
 
+bool same_value(const Variant& a, const Variant& b) {
+  return compare(a, b, RegionalSettings{}) == Ordering::Equal;
+}
+
 }  // namespace pharmex::testing

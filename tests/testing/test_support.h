@@ -1,5 +1,5 @@
 // Helpers shared by the tests: exact-message assertions, temporary folders and
-// the platform's real files.
+// the platform's real files and the comparison of values.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/variant.h"
 #include "platform/file_system.h"
 
 // Expects `statement` to throw an exception of `type` whose what() is exactly `message`.
@@ -38,6 +39,12 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// True when two values are equal by the library's comparison (numbers by
+// value across kinds, null equal to null only), read with the default
+// regional settings: the values a test compares are its own, and which
+// settings it names decides nothing but how a text is read as a number.
+bool same_value(const Variant& a, const Variant& b);
 
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);

@@ -20,7 +20,7 @@ using pharmex::testing::write_file;
 void WriteMemos(const std::string& table, const std::vector<std::string>& texts) {
   const std::string path = table.substr(0, table.size() - 4) + ".DBT";
   write_file(path, dbf::TMemo4File::InitialHeader("PRICE"));
-  dbf::TMemo4File memo(path, false, true);
+  dbf::TMemo4File memo(path, false, true, platform::posix_file_system());
   memo.OpenMemo();
   for (const std::string& text : texts)
     memo.WriteMemo(0, text);

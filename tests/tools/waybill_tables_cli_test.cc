@@ -60,13 +60,14 @@ TEST_F(WaybillTablesCliTest, ExportsTheExampleAsDjinalToAFolder) {
   dbf::TDbfDataSet table;
   open(table, path);
   ASSERT_EQ(table.RecordCount(), 5);
-  EXPECT_EQ(table.FieldByName("NDOC").Value().to_text(), u"4817");
-  EXPECT_EQ(table.FieldByName("QNTPACK").Value().to_int64(), 28);
+  EXPECT_EQ(table.FieldByName("NDOC").Value().to_text(table.Settings()), u"4817");
+  EXPECT_EQ(table.FieldByName("QNTPACK").Value().to_int64(table.Settings()), 28);
   for (int n = 1; n <= 5; ++n, table.Next()) {
     SCOPED_TRACE(n);
     // Every line of the file, written or not, is in the total.
-    EXPECT_DOUBLE_EQ(table.FieldByName("SUMPAY").Value().to_double(), 4613.75);
-    EXPECT_EQ(table.FieldByName("NDOC").Value().to_text(), n == 4 ? u"А-17" : u"4817");
+    EXPECT_DOUBLE_EQ(table.FieldByName("SUMPAY").Value().to_double(table.Settings()), 4613.75);
+    EXPECT_EQ(table.FieldByName("NDOC").Value().to_text(table.Settings()),
+              n == 4 ? u"А-17" : u"4817");
   }
   EXPECT_EQ(remembered(), "");  // the partner tables remember no folder
 }
@@ -79,9 +80,10 @@ TEST_F(WaybillTablesCliTest, ExportsTheExampleAsAptekaMThroughTheDialog) {
   dbf::TDbfDataSet table;
   open(table, dir_.file("m.dbf"));
   ASSERT_EQ(table.RecordCount(), 5);
-  EXPECT_EQ(table.FieldByName("NAME").Value().to_text(), u"Аспирин Кардио таб. 100мг №28");
-  EXPECT_EQ(table.FieldByName("CODEPST").Value().to_int64(), 50211);
-  EXPECT_DOUBLE_EQ(table.FieldByName("SUMM").Value().to_double(), 1564);
+  EXPECT_EQ(table.FieldByName("NAME").Value().to_text(table.Settings()),
+            u"Аспирин Кардио таб. 100мг №28");
+  EXPECT_EQ(table.FieldByName("CODEPST").Value().to_int64(table.Settings()), 50211);
+  EXPECT_DOUBLE_EQ(table.FieldByName("SUMM").Value().to_double(table.Settings()), 1564);
   EXPECT_EQ(remembered(), "");
 }
 

@@ -24,6 +24,7 @@
 
 #include "core/error.h"
 #include "dbf/dbf_field_layer.h"
+#include "dbf/engine_options.h"
 #include "platform/paths.h"
 #include "show_cells.h"
 
@@ -281,7 +282,9 @@ int run_show(const std::vector<std::string>& args, Io& io) {
   arguments.expect_all_used();
   if (csv && json) throw UsageError("--csv and --json exclude each other");
   try {
-    TDbfFieldLayer table(platform::ansi_path(*path), true, false);
+    const dbf::EngineOptions options = dbf::EngineOptions::process_defaults();
+    TDbfFieldLayer table(platform::ansi_path(*path), true, false, *options.file_system,
+                         *options.clock);
     table.OpenTable();
     // A missing or unreadable memo file stops the command before any output.
     if (HasMemoFields(table)) table.Memo();
