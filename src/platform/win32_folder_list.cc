@@ -1,6 +1,7 @@
 #include "platform/win32_folder_list.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -69,10 +70,30 @@ void add_column(HWND list, int index, const wchar_t* title, int width, int forma
                  reinterpret_cast<LPARAM>(&column));
 }
 
+// The shell's small icon for a folder or for a file of that name's type, as
+// an index into the system's image list; -1 when the shell has none.
+int shell_icon(const std::wstring& name, bool folder) {
+  SHFILEINFOW info = {};
+  if (!::SHGetFileInfoW(name.c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
+                        &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)) {
+    return -1;
+  }
+  return info.iIcon;
+}
+
 }  // namespace
 
 void Win32FolderList::attach(HWND list) {
   list_ = list;
+  // The system's small icons (the list shares them: LVS_SHAREIMAGELISTS).
+  SHFILEINFOW info = {};
+  auto images = reinterpret_cast<HIMAGELIST>(
+      ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+  if (images != nullptr) {
+    ::SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  }
   HDC screen = ::GetDC(nullptr);
   int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
   ::ReleaseDC(nullptr, screen);
@@ -138,6 +159,10 @@ void Win32FolderList::refresh() {
     row.iItem = static_cast<int>(i);
     row.pszText = name.data();
     row.lParam = static_cast<LPARAM>(i);
+    if (int icon = shell_icon(name, listed.folder); icon >= 0) {
+      row.mask |= LVIF_IMAGE;
+      row.iImage = icon;
+    }
     int index =
         static_cast<int>(::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
     std::wstring size = size_text(listed);

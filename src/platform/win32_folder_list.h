@@ -1,9 +1,9 @@
 // Win32FolderList: the folder view of the Win32 shell form, a list-view
 // control in details mode showing one folder of the file system: its
-// sub-folders, then its files that match the filter mask, each with its size
-// and the time it was last written, sorted without regard to case by the ANSI
-// code page's rules (as the headless view sorts). Hidden and system entries
-// are left out, as Explorer leaves them out.
+// sub-folders, then its files that match the filter mask, each with the
+// shell's icon for its type, its size and the time it was last written, sorted without regard to
+// case by the ANSI code page's rules (as the headless view sorts). Hidden and system entries are
+// left out, as Explorer leaves them out.
 //
 // Navigation keeps the rules of the headless view: a folder is opened by an
 // absolute path or one taken in the folder shown, and only when it can be
