@@ -174,11 +174,16 @@ static void select_type(HWND dialog, int index) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypes, CBN_SELENDOK), (LPARAM)types);
 }
 
-/* Lets the host's loop handle what was posted so far. */
+/* Lets the host's loop handle what was posted so far: a marker posted after
+ * it comes out of the thread's queue after it, and the host's window signals
+ * when it handles the marker. */
+enum { kSettleMarker = WM_APP + 1 };
+static HANDLE settled = NULL;
+
 static void settle(void) {
-  SendMessageW(host, WM_NULL, 0, 0);
-  Sleep(100);
-  SendMessageW(host, WM_NULL, 0, 0);
+  ResetEvent(settled);
+  PostMessageW(host, kSettleMarker, 0, 0);
+  CHECK(WaitForSingleObject(settled, kWait) == WAIT_OBJECT_0);
 }
 
 /* Opens a folder by typing it in the folder box and pressing Enter there. */
@@ -652,6 +657,10 @@ static void take_shots(void) {
 }
 
 static LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == kSettleMarker) {
+    SetEvent(settled);
+    return 0;
+  }
   return DefWindowProcW(window, message, w, l);
 }
 
@@ -665,6 +674,7 @@ int main(int argc, char** argv) {
   MultiByteToWideChar(CP_ACP, 0, argv[2], -1, work, kPath);
   GetFullPathNameW(work, kPath, work, NULL);
   host_thread = GetCurrentThreadId();
+  settled = CreateEventW(NULL, TRUE, FALSE, NULL);
 
   WNDCLASSW host_class = {0};
   host_class.lpfnWndProc = host_procedure;
