@@ -8,7 +8,10 @@ enable_language(RC)
 # The Win32 API in its UTF-16 form, for Windows 7 and later.
 target_compile_definitions(pharmex_objects PUBLIC
   UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(pharmex_objects PUBLIC oleaut32 advapi32 user32)
+target_link_libraries(pharmex_objects PUBLIC oleaut32 advapi32 user32 gdi32 comctl32 shell32)
+# The DLL links the objects, not the object library: name the system's
+# libraries again (the dialog's window needs the common controls).
+target_link_libraries(pharmex PRIVATE oleaut32 advapi32 user32 gdi32 comctl32 shell32)
 
 set(PHARMEX_WIN32 OFF)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -2,14 +2,15 @@
 # Builds pharmex.dll for 32- and 64-bit Windows with mingw-w64 (Release, in
 # build-win32/ and build-win64/, which scripts/package-windows.sh packs) and
 # runs the Windows tests (installs what it needs first): the static checks of
-# both DLLs, and under wine64 the platform suites, the C hosts and the
+# both DLLs, and under wine64 the platform suites, the C hosts, the
 # comparison of the Windows output with the Linux build's (whose export host
-# it builds in build/, the folder of scripts/test.sh).
+# it builds in build/, the folder of scripts/test.sh) and the dialog's window
+# on Xvfb with its screenshots (build-win64/dialog/).
 # Usage: scripts/test-windows.sh
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libgtest-dev libgmock-dev googletest \
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 locales
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 locales xvfb imagemagick
 jobs="$(nproc)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPHARMEX_BUILD_TESTS=ON
 cmake --build build --target pharmex_export_host -j "$jobs"

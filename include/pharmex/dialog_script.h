@@ -1,12 +1,13 @@
 /* pharmex: answering the library's file dialog from a program.
  *
- * Until the library draws its dialog on the screen, the dialog entry points
- * show it in the library's headless toolkit: a working dialog without a
- * window. A host that drives the library from a script (or a test) answers
- * it with these functions after the entry point returned, on the same
- * thread, as a user would: pick a file type, type a name, press Enter, or
- * press Esc. Where the dialog is drawn on the screen they do nothing and
- * return -1.
+ * The dialog entry points show the library's file dialog: on Windows a real
+ * window, elsewhere the library's headless toolkit (a working dialog without
+ * a window). A host that drives the library from a script (or a test)
+ * answers it with these functions after the entry point returned, on the
+ * same thread, as a user would: pick a file type, type a name, press Enter,
+ * or press Esc. On Windows they work the dialog's window itself; while they
+ * do, its message boxes (an invalid name, a failed run) are not shown but
+ * answered at once, their text becoming the last error as described below.
  */
 #ifndef PHARMEX_DIALOG_SCRIPT_H
 #define PHARMEX_DIALOG_SCRIPT_H

@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "app/last_error.h"
-#include "platform/headless_driver.h"
-#include "platform/headless_toolkit.h"
+#include "platform/dialog_driver.h"
 #include "platform/toolkit.h"
 
 namespace pharmex::app {
@@ -13,17 +12,17 @@ namespace {
 
 using platform::DialogAnswer;
 
-// The toolkit in use when it is the headless one.
-std::shared_ptr<platform::HeadlessToolkit> headless_toolkit() {
-  return std::dynamic_pointer_cast<platform::HeadlessToolkit>(platform::toolkit());
+// The toolkit in use when a program can drive its dialogs.
+std::shared_ptr<platform::DialogDriver> driver() {
+  return std::dynamic_pointer_cast<platform::DialogDriver>(platform::toolkit());
 }
 
 }  // namespace
 
 int32_t answer_dialog(std::string_view path, std::optional<int> file_type) {
-  std::shared_ptr<platform::HeadlessToolkit> toolkit = headless_toolkit();
+  std::shared_ptr<platform::DialogDriver> toolkit = driver();
   if (!toolkit) return -1;
-  DialogAnswer answer = platform::answer_dialog(*toolkit, path, file_type);
+  DialogAnswer answer = toolkit->answer(path, file_type);
   switch (answer.outcome) {
     case DialogAnswer::Outcome::kNoDialog:
       return -1;
@@ -40,8 +39,8 @@ int32_t answer_dialog(std::string_view path, std::optional<int> file_type) {
 }
 
 int32_t cancel_dialog() {
-  std::shared_ptr<platform::HeadlessToolkit> toolkit = headless_toolkit();
-  return toolkit && platform::dismiss_dialog(*toolkit) ? 0 : -1;
+  std::shared_ptr<platform::DialogDriver> toolkit = driver();
+  return toolkit && toolkit->dismiss() ? 0 : -1;
 }
 
 }  // namespace pharmex::app

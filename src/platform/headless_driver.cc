@@ -34,4 +34,12 @@ bool dismiss_dialog(HeadlessToolkit& toolkit) {
   return true;
 }
 
+DialogAnswer HeadlessToolkit::answer(std::string_view path, std::optional<int> file_type) {
+  return answer_dialog(*this, path, file_type);
+}
+
+bool HeadlessToolkit::dismiss() {
+  return dismiss_dialog(*this);
+}
+
 }  // namespace pharmex::platform

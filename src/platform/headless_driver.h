@@ -1,29 +1,17 @@
-// Answering the library's file dialog in the headless toolkit as a user would,
-// for the command-line tool and end-to-end tests: after a dialog entry point
-// returned, answer_dialog picks the file type, types the path and presses
-// Enter, then reports what the user saw.
+// Answering the library's file dialog in the headless toolkit as a user would
+// (platform/dialog_driver.h), for the command-line tool and end-to-end tests:
+// after a dialog entry point returned, answer_dialog picks the file type,
+// types the path and presses Enter, then reports what the user saw.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/dialog_driver.h"
 #include "platform/headless_toolkit.h"
 
 namespace pharmex::platform {
-
-struct DialogAnswer {
-  enum class Outcome {
-    kNoDialog,  // no dialog was open
-    kClosed,    // the dialog accepted the name, ran, and closed: success
-    kFailed,    // the run failed; `message` is the error box's text
-    kRefused,   // the dialog stayed open without running: `message` is the
-                // message box it showed ("" for a mask that only filtered the
-                // view, or a confirm button that was disabled)
-  };
-  Outcome outcome = Outcome::kNoDialog;
-  std::string message;
-};
 
 // Answers the active dialog. `file_type` (when given) is picked first; it
 // must be an entry of the list (std::out_of_range otherwise). For an absolute

@@ -1,9 +1,10 @@
 #include "platform/headless_shell_form.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
-#include "core/error.h"
+#include "platform/file_name_query.h"
 #include "platform/headless_toolkit.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
@@ -87,48 +88,20 @@ bool HeadlessShellForm::FormCloseQuery(CloseMode mode) {
 }
 
 bool HeadlessShellForm::accept_file_name() {
-  std::string name(trim_blanks(file_name_box_.text()));
-  if (name.empty()) return false;
-  if (has_wildcards(name)) return apply_wildcards(name);
-  if (is_valid_path(name) && folder_view_.open(name)) {
-    // A folder's name opens the folder, as in every file dialog.
-    file_name_box_.set_text("");
-    return false;
-  }
-  if (!is_valid_file_name(name)) {
-    report_invalid_name(name);
-    return false;
-  }
-  std::string path = resolve_in_folder(folder_view_.folder(), name);
-  if (options_.file_must_exist && !file_exists(path)) {
-    toolkit_.message_box(
-        format_message("%s\nFile not found.\nCheck the file name and try again.", {name}), title_,
-        MessageKind::kWarning);
-    return false;
-  }
-  file_name_ = std::move(path);
+  std::optional<std::string> path = query_file_name(
+      file_name_box_.text(),
+      {.folder = [this] { return folder_view_.folder(); },
+       .open_folder = [this](std::string_view folder) { return folder_view_.open(folder); },
+       .set_filter = [this](std::string_view mask) { folder_view_.set_filter(mask); },
+       .set_name_box = [this](std::string_view text) { file_name_box_.set_text(text); },
+       .warn =
+           [this](const std::string& text) {
+             toolkit_.message_box(text, title_, MessageKind::kWarning);
+           },
+       .file_must_exist = options_.file_must_exist});
+  if (!path) return false;
+  file_name_ = std::move(*path);
   return true;
-}
-
-// "*.txt" filters the folder shown; "/data/*.txt" or "sub/*.txt" opens that
-// folder first and leaves the pattern alone in the box. Never accepts the close.
-bool HeadlessShellForm::apply_wildcards(std::string_view name) {
-  std::string_view folder = extract_file_path(name);
-  std::string_view pattern = extract_file_name(name);
-  if (!folder.empty()) {
-    if (has_wildcards(folder) || !is_valid_path(folder) || !folder_view_.open(folder)) {
-      report_invalid_name(name);
-      return false;
-    }
-    file_name_box_.set_text(pattern);
-  }
-  folder_view_.set_filter(pattern);
-  return false;
-}
-
-void HeadlessShellForm::report_invalid_name(std::string_view name) {
-  toolkit_.message_box(format_message("%s\nThe above file name is invalid.", {name}), title_,
-                       MessageKind::kWarning);
 }
 
 void HeadlessShellForm::open_place(const std::string& folder) {

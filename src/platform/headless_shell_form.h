@@ -5,7 +5,8 @@
 // of the file-name box, the file types and their selection), shows a real
 // folder of the file system filtered by the selected mask, navigates folders
 // and checks typed names by this platform's rules (platform/toolkit_file_name.h).
-// Its close query, FormCloseQuery, is the one ShellForm::close describes; a
+// Its close query, FormCloseQuery, is the one ShellForm::close describes
+// (platform/file_name_query.h, shared with the Windows form); a
 // form with file_must_exist set also refuses a missing file with a message box.
 //
 // Driving API. Tests and the command-line tool act on a shown form as a user
@@ -104,8 +105,6 @@ class HeadlessShellForm final : public ShellForm {
   void require_shown() const;
   bool FormCloseQuery(CloseMode mode);
   bool accept_file_name();
-  bool apply_wildcards(std::string_view name);
-  void report_invalid_name(std::string_view name);
   void open_place(const std::string& folder);
   FolderItem listed_item(std::string_view name) const;
 

@@ -20,10 +20,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/dialog_driver.h"
 #include "platform/headless_shell_form.h"
 #include "platform/toolkit.h"
 
@@ -51,7 +53,7 @@ struct HeadlessPlaces {
   std::string desktop;  // btnPlace1 and btnShowDesktop
 };
 
-class HeadlessToolkit final : public Toolkit {
+class HeadlessToolkit final : public Toolkit, public DialogDriver {
  public:
   // The caption of the error box.
   static constexpr std::string_view kErrorCaption = "Error";
@@ -74,6 +76,11 @@ class HeadlessToolkit final : public Toolkit {
   void bring_window_to_top(WindowHandle window) override;
   WindowHandle active_window_answer() const override { return active_window_answer_; }
   void set_active_window_answer(WindowHandle window) override { active_window_answer_ = window; }
+
+  // DialogDriver (platform/headless_driver.h): message boxes are answered at
+  // once here anyway.
+  DialogAnswer answer(std::string_view path, std::optional<int> file_type) override;
+  bool dismiss() override;
 
   // The forms shown and not closed, in the order they were shown.
   std::vector<HeadlessShellForm*> open_forms() const;

@@ -1,6 +1,7 @@
 set(PHARMEX_platform_SOURCES
   code_page.cc
   code_page_tables.cc
+  file_name_query.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc
@@ -15,17 +16,21 @@ set(PHARMEX_platform_SOURCES
 )
 # One backend file per platform and service; the build lists the platform's
 # set: the services' defaults, the clock, the code pages, the real files, the
-# paths' rules, the regional settings and the settings store.
+# paths' rules, the regional settings, the settings store and the toolkit.
 if(WIN32)
   list(APPEND PHARMEX_platform_SOURCES
     win32_clock.cc
     win32_code_pages.cc
+    win32_controls.cc
     win32_defaults.cc
     win32_file_system.cc
+    win32_folder_list.cc
     win32_paths.cc
     win32_regional_settings.cc
     win32_registry_store.cc
+    win32_shell_form.cc
     win32_text.cc
+    win32_toolkit.cc
     win32_window_operations.cc
   )
 else()

@@ -247,8 +247,8 @@ std::shared_ptr<Toolkit> toolkit();
 
 namespace pharmex {
 
-// The platform's toolkit, created when first used: a headless toolkit (no
-// graphical backend is built yet).
+// The platform's toolkit, created when first used: on Windows the Win32
+// toolkit (platform/win32_toolkit.h), elsewhere the headless one.
 template <>
 std::shared_ptr<platform::Toolkit> Service<platform::Toolkit>::make_default();
 

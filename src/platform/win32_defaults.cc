@@ -8,12 +8,12 @@
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "platform/headless_toolkit.h"
 #include "platform/locale_settings.h"
 #include "platform/settings_store.h"
 #include "platform/text_codec.h"
 #include "platform/toolkit.h"
 #include "platform/win32_registry_store.h"
+#include "platform/win32_toolkit.h"
 
 namespace pharmex {
 
@@ -27,11 +27,11 @@ std::shared_ptr<platform::FileSystem> Service<platform::FileSystem>::make_defaul
   return borrow(platform::win32_file_system());
 }
 
-// The dialog's window is not drawn yet: the headless toolkit serves the
-// dialog entry points, and a program answers it (pharmex/dialog_script.h).
+// The dialog is a real window in the host's message loop; a program may
+// still answer it (pharmex/dialog_script.h).
 template <>
 std::shared_ptr<platform::Toolkit> Service<platform::Toolkit>::make_default() {
-  return std::make_shared<platform::HeadlessToolkit>();
+  return std::make_shared<platform::Win32Toolkit>();
 }
 
 // The registry's current-user hive, where the host keeps its key.

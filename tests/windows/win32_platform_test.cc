@@ -15,7 +15,6 @@
 #include "host/remembered_folders.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/headless_toolkit.h"
 #include "platform/locale_settings.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
@@ -23,6 +22,7 @@
 #include "platform/toolkit.h"
 #include "platform/toolkit_file_name.h"
 #include "platform/win32_registry_store.h"
+#include "platform/win32_toolkit.h"
 #include "platform/win32_window_operations.h"
 #include "testing/test_support.h"
 
@@ -225,7 +225,7 @@ TEST(Win32DefaultsTest, EachServiceStartsWithItsWindowsBackend) {
   EXPECT_EQ(fresh_default<FileSystem>().get(), &win32_file_system());
   EXPECT_EQ(fresh_default<Clock>().get(), &system_clock());
   EXPECT_NE(std::dynamic_pointer_cast<Win32RegistryStore>(fresh_default<SettingsStore>()), nullptr);
-  EXPECT_NE(std::dynamic_pointer_cast<HeadlessToolkit>(fresh_default<Toolkit>()), nullptr);
+  EXPECT_NE(std::dynamic_pointer_cast<Win32Toolkit>(fresh_default<Toolkit>()), nullptr);
   EXPECT_EQ(*fresh_default<const RegionalSettings>(), regional_settings_from_environment());
   std::shared_ptr<const TextCodec> codec = fresh_default<const TextCodec>();
   EXPECT_EQ(codec->ansi().number(), static_cast<int>(::GetACP()));
