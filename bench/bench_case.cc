@@ -27,6 +27,8 @@ std::vector<BenchCase> all_cases() {
     cases.push_back(c);
   for (const BenchCase& c : engine_cases())
     cases.push_back(c);
+  for (const BenchCase& c : cli_cases())
+    cases.push_back(c);
   return cases;
 }
 

@@ -39,6 +39,9 @@ std::vector<BenchCase> all_cases();
 std::vector<BenchCase> export_cases();
 std::vector<BenchCase> import_cases();
 std::vector<BenchCase> engine_cases();
+// The command-line tool's host over CSV files; empty when the tool is not
+// built (PHARMEX_BUILD_TOOLS off).
+std::vector<BenchCase> cli_cases();
 
 // The host window the dialog entry points get, and callbacks that only count.
 inline constexpr PxWindow kHostWindow = 1;

@@ -78,8 +78,10 @@ int run_case(const BenchCase& bench_case, long rows, const std::string& dir) {
   PreparedCase prepared = bench_case.prepare(settings_of_case);
   bench_reset_peak_rss();
   const double start = bench_now();
+  const double cpu_start = bench_cpu_now();
   prepared.run();
   const double seconds = bench_now() - start;
+  const double cpu_seconds = bench_cpu_now() - cpu_start;
   const long peak = bench_peak_rss_kib();
   const int64_t produced = prepared.check();
   if (produced != rows) {
@@ -87,7 +89,7 @@ int run_case(const BenchCase& bench_case, long rows, const std::string& dir) {
                              std::to_string(rows));
   }
   std::string name(bench_case.name);
-  bench_print_result(name.c_str(), rows, seconds, peak);
+  bench_print_result_cpu(name.c_str(), rows, seconds, cpu_seconds, peak);
   return 0;
 }
 

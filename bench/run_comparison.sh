@@ -3,8 +3,8 @@
 # the floor programs, the peer engines (shapelib and xbase64, installed from
 # Debian; python3-dbf at a tenth of the rows, it is slow) and every case of
 # pharmex-bench, each RUNS times; prints the medians, the targets as ratios
-# and, with --memory, the peak resident memory of the export cases at 10 000
-# and at 1 000 000 rows.
+# and, with --memory, the peak resident memory of the export cases (and of
+# the command-line tool's host, cli-*) at 10 000 and at 1 000 000 rows.
 #
 # Usage: bench/run_comparison.sh [--runs N] [--rows N] [--memory] [BUILD_DIR]
 #        (defaults: 5 runs, 200 000 rows, build-bench)
@@ -28,7 +28,7 @@ done
 
 scripts/install-packages.sh cmake ninja-build g++ python3 python3-dbf libshp-dev libxbase64-dev
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPHARMEX_BUILD_BENCHMARKS=ON \
-  -DPHARMEX_BUILD_TESTS=OFF -DPHARMEX_BUILD_TOOLS=OFF >/dev/null
+  -DPHARMEX_BUILD_TESTS=OFF -DPHARMEX_BUILD_TOOLS=ON >/dev/null
 cmake --build "$build"
 
 work=$(mktemp -d)
@@ -64,7 +64,7 @@ if [ "$memory" = yes ]; then
   : >"$memory_results"
   echo "== peak memory of the exports at 10 000 and 1 000 000 rows"
   for export_case in supplier supplier-memo order price-generic khabarovsk unico waybill-generic \
-    efarma-sst apteka2000w djinal apteka-m engine-append; do
+    efarma-sst apteka2000w djinal apteka-m engine-append cli-price cli-djinal; do
     for count in 10000 1000000; do
       rm -rf "$work/files" && mkdir -p "$work/files"
       "$bin/pharmex-bench" --case "$export_case" --rows "$count" --dir "$work/files" |

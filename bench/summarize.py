@@ -43,11 +43,18 @@ ROWS = [
     ("import-unico", "pharmex: Unico order import"),
     ("engine-append", "pharmex engine: append the Djinal records"),
     ("engine-walk", "pharmex engine: walk them reading every field"),
+    ("cli-price", "pharmex export price --no-dialog: the tool's host reading a CSV file on demand"),
+    ("cli-djinal", "pharmex export waybill --layout djinal: the same, a Locate of the header per line"),
 ]
 
 EXPORT_CASES = ["supplier", "supplier-memo", "order", "price-generic", "khabarovsk", "unico",
                 "waybill-generic", "efarma-sst", "apteka2000w", "djinal", "apteka-m",
-                "engine-append"]
+                "engine-append", "cli-price", "cli-djinal"]
+
+# The command-line tool's host: its peak memory at the large row count, and
+# what it grows by per row between the two counts.
+CLI_MEMORY_LIMIT_MIB = 64
+CLI_GROWTH_PER_ROW = 8
 
 
 def load(path):
@@ -132,6 +139,16 @@ def main():
         if rate:
             seconds = 200000 / rate
             target(f"{name}: 200 000 lines under 0.5 s", f"{seconds:.2f} s", seconds < 0.5)
+    cli_price, price = seconds_of("cli-price"), seconds_of("price-generic")
+    if cli_price and price:
+        measured = f"{cli_price / price:.2f}x elapsed"
+        cpu = [statistics.median(r["cpu_seconds"] for r in cases[name])
+               for name in ("cli-price", "price-generic")
+               if all("cpu_seconds" in r for r in cases[name])]
+        if len(cpu) == 2:
+            measured += f", {cpu[0] / cpu[1]:.2f}x processor time"
+        target("the tool's price export from CSV at most 1.2x the same export from the synthetic host",
+               measured, cli_price <= 1.2 * price)
 
     if len(sys.argv) == 3:
         memory, _ = load(sys.argv[2])
@@ -146,6 +163,18 @@ def main():
             growth = large["peak_rss_kib"] / small["peak_rss_kib"] - 1
             print(f"| {name} | {small['rows']} | {small['peak_rss_kib'] / 1024:.1f} "
                   f"| {large['rows']} | {large['peak_rss_kib'] / 1024:.1f} | {growth:+.1%} |")
+        print()
+        for name in ("cli-price", "cli-djinal"):
+            runs = sorted(memory.get(name, []), key=lambda r: r["rows"])
+            if len(runs) < 2:
+                continue
+            small, large = runs[0], runs[-1]
+            mib = large["peak_rss_kib"] / 1024
+            per_row = (large["peak_rss_kib"] - small["peak_rss_kib"]) * 1024 / (large["rows"] - small["rows"])
+            print(f"{name}: {mib:.1f} MiB at {large['rows']} rows "
+                  f"({'within' if mib <= CLI_MEMORY_LIMIT_MIB else 'over'} {CLI_MEMORY_LIMIT_MIB} MiB), "
+                  f"{per_row:.1f} bytes a row from {small['rows']} "
+                  f"({'within' if per_row <= CLI_GROWTH_PER_ROW else 'over'} ~{CLI_GROWTH_PER_ROW})")
     return 1 if failures else 0
 
 

@@ -42,6 +42,12 @@ double bench_now(void) {
   return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
 }
 
+double bench_cpu_now(void) {
+  struct timespec now;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
+}
+
 void bench_reset_peak_rss(void) {
   /* "5" resets the peak ("VmHWM") to the current resident set. */
   int fd = open("/proc/self/clear_refs", O_WRONLY);
@@ -77,6 +83,16 @@ void bench_print_result(const char* case_name, long rows, double seconds, long p
       "{\"case\":\"%s\",\"rows\":%ld,\"seconds\":%.6f,\"rows_per_second\":%.0f,"
       "\"peak_rss_kib\":%ld}\n",
       case_name, rows, seconds, per_second, peak_rss_kib);
+  fflush(stdout);
+}
+
+void bench_print_result_cpu(const char* case_name, long rows, double seconds, double cpu_seconds,
+                            long peak_rss_kib) {
+  double per_second = seconds > 0 ? (double)rows / seconds : 0;
+  printf(
+      "{\"case\":\"%s\",\"rows\":%ld,\"seconds\":%.6f,\"cpu_seconds\":%.6f,"
+      "\"rows_per_second\":%.0f,\"peak_rss_kib\":%ld}\n",
+      case_name, rows, seconds, cpu_seconds, per_second, peak_rss_kib);
   fflush(stdout);
 }
 

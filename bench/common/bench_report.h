@@ -4,6 +4,10 @@
  *   {"case":"djinal","rows":200000,"seconds":0.512,"rows_per_second":390625,
  *    "peak_rss_kib":6144}
  *
+ * pharmex-bench adds "cpu_seconds", the processor time (user and system) of
+ * the timed part: on a shared machine it varies far less than the elapsed
+ * time, since waiting for a core does not count.
+ *
  * Plain C, for the floor programs and the peers as well as pharmex-bench.
  */
 #ifndef PHARMEX_BENCH_REPORT_H
@@ -24,6 +28,8 @@ int bench_parse_arguments(int argc, char** argv, const char* usage, long* rows, 
 
 /* Seconds on a monotonic clock. */
 double bench_now(void);
+/* Processor seconds (user and system) this process has used. */
+double bench_cpu_now(void);
 
 /* Starts measuring peak resident memory from now on (what was used before,
  * preparing the case, no longer counts) where the system allows it. */
@@ -33,6 +39,9 @@ long bench_peak_rss_kib(void);
 
 /* Prints the case's JSON line on standard output and flushes it. */
 void bench_print_result(const char* case_name, long rows, double seconds, long peak_rss_kib);
+/* The same with the processor seconds of the timed part. */
+void bench_print_result_cpu(const char* case_name, long rows, double seconds, double cpu_seconds,
+                            long peak_rss_kib);
 
 /* A path in `dir` (which may lack its trailing "/"), into `out`. */
 void bench_path(char* out, unsigned size, const char* dir, const char* name);

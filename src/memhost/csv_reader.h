@@ -1,4 +1,6 @@
-// Loads a MemoryDataSet from a host CSV file.
+// Loads a MemoryDataSet from a host CSV text, or opens one over a host CSV
+// file whose rows are read on demand (memhost/csv_file_rows.h). Both check
+// the whole text first, with the same messages.
 //
 // The file:
 //   - UTF-8 (a leading byte-order mark is skipped). Cells are separated by
@@ -30,11 +32,15 @@
 
 namespace pharmex::memhost {
 
-// Reads CSV text; `source_name` is the file named in error messages.
+// Reads CSV text into memory; `source_name` is the file named in error
+// messages.
 host::HostRef<MemoryDataSet> read_csv(std::string_view text, std::string_view source_name);
 
-// Reads a CSV file (path in UTF-8). Raises Error("Cannot open %s") or
-// Error("Cannot read %s") when the file cannot be read.
-host::HostRef<MemoryDataSet> read_csv_file(const std::string& path);
+// Opens a CSV file (path in UTF-8) through the platform's file system: the
+// file is checked now and its rows are read when they are asked for; it
+// stays open while the dataset lives. Raises Error("Cannot open %s") or
+// Error("Cannot read %s") when the file cannot be read; a row read after the
+// file changed fails with "The file %s changed while it was read".
+host::HostRef<MemoryDataSet> open_csv_file(const std::string& path);
 
 }  // namespace pharmex::memhost

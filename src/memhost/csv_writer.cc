@@ -1,20 +1,26 @@
 #include "memhost/csv_writer.h"
 
-#include <fstream>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/error.h"
 #include "core/regional_settings.h"
+#include "core/service.h"
+#include "export/atomic_text_file.h"
 #include "host/host_dataset.h"
 #include "memhost/column.h"
 #include "memhost/csv_column_type.h"
 #include "memhost/csv_value.h"
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::memhost {
 
 namespace {
+
+// The file is written in pieces of about this size.
+constexpr size_t kPiece = size_t{1} << 20;
 
 struct WriterColumn {
   host::HostField field;
@@ -78,24 +84,49 @@ void write_row(const std::vector<WriterColumn>& columns, int64_t row, std::strin
   out.push_back('\n');
 }
 
+// Writes the dataset's text into `out`, handing it to `flush` (which empties
+// it) whenever it passes `piece` bytes.
+template <class Flush>
+void write_text(IDataSet* dataset, std::string& out, size_t piece, Flush&& flush) {
+  host::HostDataSet data(host::HostRef<IDataSet>::retain(dataset));
+  std::vector<WriterColumn> columns = write_header(data, out);
+  int64_t row = 1;
+  for (data.first(); !data.eof(); data.next()) {
+    write_row(columns, row++, out);
+    if (out.size() >= piece) flush(out);
+  }
+}
+
 }  // namespace
 
 std::string write_csv(IDataSet* dataset) {
-  host::HostDataSet data(host::HostRef<IDataSet>::retain(dataset));
   std::string out;
-  std::vector<WriterColumn> columns = write_header(data, out);
-  int64_t row = 1;
-  for (data.first(); !data.eof(); data.next())
-    write_row(columns, row++, out);
+  write_text(dataset, out, std::string::npos, [](std::string&) {});
   return out;
 }
 
 void write_csv_file(IDataSet* dataset, const std::string& path) {
-  std::string text = write_csv(dataset);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) raise<Error>("Cannot write %s", {platform::text_codec().utf8_to_ansi(path)});
+  const std::string target = platform::text_codec().utf8_to_ansi(path);
+  // The file's own messages name the temporary file's steps; ours says what
+  // failed for the user. A host failure passes through as it is.
+  auto file_step = [&](auto&& step) {
+    try {
+      step();
+    } catch (const Error&) {
+      raise<Error>("Cannot write %s", {target});
+    }
+  };
+  const std::shared_ptr<platform::FileSystem> files = Service<platform::FileSystem>::current();
+  std::optional<exporting::AtomicTextFile> file;
+  file_step([&] { file.emplace(target, *files); });
+  std::string out;
+  auto flush = [&](std::string& text) {
+    file_step([&] { file->write(text); });
+    text.clear();
+  };
+  write_text(dataset, out, kPiece, flush);
+  flush(out);
+  file_step([&] { file->commit(); });
 }
 
 }  // namespace pharmex::memhost

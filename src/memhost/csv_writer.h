@@ -23,8 +23,12 @@ namespace pharmex::memhost {
 
 std::string write_csv(IDataSet* dataset);
 
-// Writes the file at a UTF-8 path, replacing it; Error("Cannot write %s")
-// when it cannot be written.
+// Writes the file at a UTF-8 path through the platform's file system, a
+// megabyte at a time into a temporary file beside it that then replaces it
+// whole: a dataset that reads the old file on demand (the lines being
+// written back over their own file) reads the old bytes to the end, and a
+// failure leaves the old file as it was. Error("Cannot write %s") when it
+// cannot be written.
 void write_csv_file(IDataSet* dataset, const std::string& path);
 
 }  // namespace pharmex::memhost

@@ -11,12 +11,6 @@ namespace {
 
 constexpr uint64_t kNullHash = 0x6E756C6C6E756C6Cull;
 
-uint64_t mix(uint64_t hash, uint64_t value) {
-  // Order matters: (a, b) and (b, a) are different keys.
-  hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
-  return hash;
-}
-
 uint64_t number_hash(double number) {
   // Whole numbers hash as the integer they are; 0 and -0 alike.
   if (number == std::trunc(number) && std::fabs(number) < 9.2e18) {
@@ -51,13 +45,6 @@ uint64_t LocateIndex::value_hash(const Variant& value) {
       break;
   }
   return 0;  // arrays equal nothing: any hash will do
-}
-
-uint64_t LocateIndex::row_hash(const std::vector<Variant>& row) const {
-  uint64_t hash = 0;
-  for (size_t column : columns_)
-    hash = mix(hash, value_hash(row[column]));
-  return hash;
 }
 
 uint64_t LocateIndex::key_hash(const std::vector<Variant>& keys) {

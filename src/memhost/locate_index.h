@@ -34,7 +34,18 @@ class LocateIndex {
   const std::vector<size_t>& columns() const { return columns_; }
 
   // The hash of a row's values in the key columns.
-  uint64_t row_hash(const std::vector<Variant>& row) const;
+  uint64_t row_hash(const std::vector<Variant>& row) const {
+    return row_hash_of([&](size_t column) -> const Variant& { return row[column]; });
+  }
+  // The same for a row whose value in a column `value_of(column)` gives (a
+  // row read on demand); each value is used before the next is asked for.
+  template <class ValueOf>
+  uint64_t row_hash_of(ValueOf&& value_of) const {
+    uint64_t hash = 0;
+    for (size_t column : columns_)
+      hash = mix(hash, value_hash(value_of(column)));
+    return hash;
+  }
   // The hash of key values, one per key column in order.
   static uint64_t key_hash(const std::vector<Variant>& keys);
 
@@ -63,6 +74,10 @@ class LocateIndex {
   };
 
   static uint64_t value_hash(const Variant& value);
+  static uint64_t mix(uint64_t hash, uint64_t value) {
+    // Order matters: (a, b) and (b, a) are different keys.
+    return hash ^ (value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
+  }
 
   std::vector<size_t> columns_;
   std::unordered_map<uint64_t, Chain> chains_;

@@ -52,8 +52,8 @@ std::string_view operation_name(Operation operation) {
 }
 
 // The table of operations is set by create(), which lives beside it.
-MemoryDataSet::MemoryDataSet(std::vector<Column> columns)
-    : IDataSet{nullptr}, columns_(std::move(columns)) {
+MemoryDataSet::MemoryDataSet(std::vector<Column> columns, RowStore rows)
+    : IDataSet{nullptr}, columns_(std::move(columns)), store_(std::move(rows)) {
   ++live_datasets;
 }
 
@@ -80,8 +80,8 @@ void MemoryDataSet::add_row(std::vector<Variant> values) {
   const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = convert_for_column(values[i], columns_[i].type, settings);
-  rows_.push_back(std::move(values));
-  reindex(rows_.size() - 1, nullptr);
+  store_.append(std::move(values));
+  reindex(store_.size() - 1, nullptr);
 }
 
 void MemoryDataSet::fail_call(Operation operation, int64_t nth, std::string message) {
@@ -125,7 +125,7 @@ size_t MemoryDataSet::checked_column(int32_t index) const {
 }
 
 bool MemoryDataSet::eof() const {
-  return state_ != State::Append && position_ >= rows_.size();
+  return state_ != State::Append && position_ >= store_.size();
 }
 
 void MemoryDataSet::first() {
@@ -135,7 +135,7 @@ void MemoryDataSet::first() {
 
 void MemoryDataSet::next() {
   discard_pending();
-  if (position_ < rows_.size()) ++position_;
+  if (position_ < store_.size()) ++position_;
 }
 
 bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
@@ -170,7 +170,7 @@ bool MemoryDataSet::locate(std::u16string_view key_fields, const Variant& key) {
   if (LocateIndex* index = index_for(key_columns)) {
     found = index->find(LocateIndex::key_hash(keys), matches);
   } else {
-    for (size_t row = 0; row < rows_.size() && !found; ++row) {
+    for (size_t row = 0; row < store_.size() && !found; ++row) {
       if (matches(row)) found = row;
     }
   }
@@ -187,21 +187,36 @@ LocateIndex* MemoryDataSet::index_for(const std::vector<size_t>& columns) {
     if (column_kind(columns_[column].type) == Variant::Kind::Empty) return nullptr;
   }
   LocateIndex& index = indexes_.emplace_back(columns);
-  for (size_t row = 0; row < rows_.size(); ++row)
-    index.add(row, index.row_hash(rows_[row]));
+  try {
+    for (size_t row = 0; row < store_.size(); ++row)
+      index.add(row, index.row_hash_of([&](size_t column) -> const Variant& {
+        return store_.value(row, column);
+      }));
+  } catch (...) {
+    indexes_.pop_back();  // a file row that cannot be read: no half-built index
+    throw;
+  }
   return &index;
 }
 
-void MemoryDataSet::reindex(size_t row, const std::vector<Variant>* before) {
+std::vector<uint64_t> MemoryDataSet::index_hashes(size_t row) const {
+  std::vector<uint64_t> hashes;
+  for (const LocateIndex& index : indexes_) {
+    hashes.push_back(index.row_hash_of(
+        [&](size_t column) -> const Variant& { return store_.value(row, column); }));
+  }
+  return hashes;
+}
+
+void MemoryDataSet::reindex(size_t row, const std::vector<uint64_t>* before) {
   try {
-    for (LocateIndex& index : indexes_) {
-      const uint64_t hash = index.row_hash(rows_[row]);
+    const std::vector<uint64_t> hashes = index_hashes(row);
+    for (size_t i = 0; i < indexes_.size(); ++i) {
       if (before != nullptr) {
-        const uint64_t old_hash = index.row_hash(*before);
-        if (old_hash == hash) continue;
-        index.remove(row, old_hash);
+        if ((*before)[i] == hashes[i]) continue;
+        indexes_[i].remove(row, (*before)[i]);
       }
-      index.add(row, hash);
+      indexes_[i].add(row, hashes[i]);
     }
   } catch (...) {
     // Out of memory half-way: the row is stored all the same; the indexes
@@ -214,7 +229,7 @@ bool MemoryDataSet::row_matches(size_t row, const std::vector<size_t>& columns,
                                 const std::vector<Variant>& keys) const {
   const RegionalSettings& settings = regional_settings();
   for (size_t i = 0; i < columns.size(); ++i) {
-    const Variant& stored = rows_[row][columns[i]];
+    const Variant& stored = store_.value(row, columns[i]);
     try {
       if (compare(stored, keys[i], settings) != Ordering::Equal) return false;
     } catch (const VariantError&) {
@@ -232,29 +247,38 @@ void MemoryDataSet::append() {
 
 void MemoryDataSet::edit() {
   if (state_ != State::Browse) return;
-  if (position_ >= rows_.size()) raise<DatabaseError>("No current row to edit");
-  pending_ = rows_[position_];
+  if (position_ >= store_.size()) raise<DatabaseError>("No current row to edit");
+  pending_ = store_.row(position_);
   state_ = State::Edit;
 }
 
 void MemoryDataSet::post() {
   if (state_ == State::Browse) not_editing();
   if (state_ == State::Append) {
-    rows_.push_back(std::move(pending_));
-    position_ = rows_.size() - 1;
+    store_.append(std::move(pending_));
+    position_ = store_.size() - 1;
     reindex(position_, nullptr);
   } else {
-    std::vector<Variant> before = std::exchange(rows_[position_], std::move(pending_));
+    const std::vector<uint64_t> before = index_hashes(position_);
+    store_.replace(position_, std::move(pending_));
     reindex(position_, &before);
   }
   pending_.clear();
   state_ = State::Browse;
 }
 
-Variant MemoryDataSet::current_value(size_t column) const {
+const Variant& MemoryDataSet::current_value(size_t column) const {
+  static const Variant kNull = Variant::null();
   if (state_ != State::Browse) return pending_[column];
-  if (position_ >= rows_.size()) return Variant::null();
-  return rows_[position_][column];
+  if (position_ >= store_.size()) return kNull;
+  return store_.value(position_, column);
+}
+
+AbiVariant MemoryDataSet::current_abi_value(size_t column) const {
+  if (state_ != State::Browse || position_ >= store_.size()) {
+    return AbiVariant(current_value(column));
+  }
+  return store_.abi_value(position_, column);
 }
 
 void MemoryDataSet::set_current_value(size_t column, const Variant& value) {

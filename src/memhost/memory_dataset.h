@@ -1,5 +1,9 @@
-// MemoryDataSet: an IDataSet over typed rows held in memory, the host the
-// tests, the benchmarks and the command-line tool hand to the library.
+// MemoryDataSet: an IDataSet over typed rows, the host the tests, the
+// benchmarks and the command-line tool hand to the library. Its rows are
+// held in memory (create, add_row, read_csv), or read on demand from a CSV
+// file with the rows appended or edited since held in memory beside them
+// (open_csv_file; memhost/row_store.h), so that a host file of any length
+// costs a few bytes a row.
 //
 // It behaves like a database dataset of a host application:
 //   - The cursor stands on row 0 when the dataset is created. First moves to
@@ -26,7 +30,8 @@
 //     Keys of typed columns are looked up in an index (memhost/locate_index.h)
 //     built by the first Locate on those columns and kept current as rows are
 //     added and posted, so N Locates among N rows cost about N, not N x N;
-//     keys of untyped columns are compared row by row.
+//     keys of untyped columns are compared row by row. Building the index
+//     reads each row's key values once.
 //
 // Failures. No exception leaves an operation. A refused or failing operation
 // does nothing, stores a neutral result (null interface, null value, false,
@@ -55,7 +60,9 @@
 #include "core/variant.h"
 #include "host/host_ref.h"
 #include "memhost/column.h"
+#include "memhost/csv_file_rows.h"
 #include "memhost/locate_index.h"
+#include "memhost/row_store.h"
 #include "pharmex/host.h"
 
 namespace pharmex::memhost {
@@ -90,6 +97,8 @@ class MemoryDataSet : public IDataSet {
 
   // Throws Error("Duplicate column name '%s'") when two names match.
   static host::HostRef<MemoryDataSet> create(std::vector<Column> columns);
+  // A dataset over the rows of a CSV file, read on demand.
+  static host::HostRef<MemoryDataSet> create_over(std::unique_ptr<CsvFileRows> rows);
 
   MemoryDataSet(const MemoryDataSet&) = delete;
   MemoryDataSet& operator=(const MemoryDataSet&) = delete;
@@ -104,9 +113,10 @@ class MemoryDataSet : public IDataSet {
   // Adds a stored row, each value converted for its column (throws
   // VariantError when one does not convert, Error when the count is wrong).
   void add_row(std::vector<Variant> values);
-  size_t row_count() const { return rows_.size(); }
-  // Throws std::out_of_range outside the stored rows and columns.
-  const Variant& value(size_t row, size_t column) const { return rows_.at(row).at(column); }
+  size_t row_count() const { return store_.size(); }
+  // A copy of a stored value. Throws std::out_of_range outside the stored
+  // rows and columns, Error when a file row cannot be read.
+  Variant value(size_t row, size_t column) const { return store_.value(row, column); }
 
   // Current row index (row_count() past the last row) and editing state.
   size_t position() const { return position_; }
@@ -126,7 +136,7 @@ class MemoryDataSet : public IDataSet {
   friend struct FieldVtable;
   friend struct DataSetVtable;
 
-  explicit MemoryDataSet(std::vector<Column> columns);
+  MemoryDataSet(std::vector<Column> columns, RowStore rows);
   ~MemoryDataSet();
 
   // The operations themselves; they throw on refusal, the vtable catches.
@@ -140,7 +150,10 @@ class MemoryDataSet : public IDataSet {
   void append();
   void edit();
   void post();
-  Variant current_value(size_t column) const;
+  // The value of the current or pending row; holds until the next call.
+  const Variant& current_value(size_t column) const;
+  // The same in the host's form, for Value.
+  AbiVariant current_abi_value(size_t column) const;
   void set_current_value(size_t column, const Variant& value);
   void discard_pending() { state_ = State::Browse; }
   bool row_matches(size_t row, const std::vector<size_t>& columns,
@@ -148,9 +161,11 @@ class MemoryDataSet : public IDataSet {
   // The index over these key columns, built now when there is none yet; null
   // when a column is untyped (its values may be of any kind).
   LocateIndex* index_for(const std::vector<size_t>& columns);
+  // The hash of row `row` in each index, in the order of indexes_.
+  std::vector<uint64_t> index_hashes(size_t row) const;
   // Keeps the indexes current when row `row` is added (no `before`) or
-  // replaced.
-  void reindex(size_t row, const std::vector<Variant>* before);
+  // replaced (`before`: its hashes before).
+  void reindex(size_t row, const std::vector<uint64_t>* before);
 
   struct PlannedFailure {
     Operation operation;
@@ -160,7 +175,7 @@ class MemoryDataSet : public IDataSet {
 
   std::atomic<uint32_t> refs_{1};
   std::vector<Column> columns_;
-  std::vector<std::vector<Variant>> rows_;
+  RowStore store_;
   size_t position_ = 0;
   State state_ = State::Browse;
   std::vector<Variant> pending_;  // the row being appended or edited

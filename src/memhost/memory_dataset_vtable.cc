@@ -177,7 +177,14 @@ host::HostRef<MemoryDataSet> MemoryDataSet::create(std::vector<Column> columns) 
       }
     }
   }
-  auto* dataset = new MemoryDataSet(std::move(columns));
+  auto* dataset = new MemoryDataSet(std::move(columns), RowStore());
+  dataset->lpVtbl = &DataSetVtable::kTable;
+  return host::HostRef<MemoryDataSet>::adopt(dataset);
+}
+
+host::HostRef<MemoryDataSet> MemoryDataSet::create_over(std::unique_ptr<CsvFileRows> rows) {
+  std::vector<Column> columns = rows->columns();  // their names differ: the file was checked
+  auto* dataset = new MemoryDataSet(std::move(columns), RowStore(std::move(rows)));
   dataset->lpVtbl = &DataSetVtable::kTable;
   return host::HostRef<MemoryDataSet>::adopt(dataset);
 }

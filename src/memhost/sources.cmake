@@ -1,11 +1,17 @@
 set(PHARMEX_memhost_SOURCES
+  checked_file.cc
   column.cc
   csv_column_type.cc
+  csv_file_rows.cc
   csv_reader.cc
+  csv_record.cc
+  csv_scanner.cc
   csv_value.cc
   csv_writer.cc
   locate_index.cc
   memory_dataset.cc
   memory_dataset_vtable.cc
   memory_field.cc
+  row_offsets.cc
+  row_store.cc
 )

@@ -124,17 +124,29 @@ std::string TextCodec::upper_ansi(std::string_view text) const {
 }
 
 std::u16string utf8_to_utf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+  // UTF-16 never takes more units than UTF-8 takes bytes: the text is decoded
+  // into that much room, then cut to what it took.
+  std::u16string out(text.size(), u'\0');
+  char16_t* next = out.data();
   size_t i = 0;
   const size_t n = text.size();
   while (i < n) {
     auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+      *next++ = b0;
+      ++i;
+      continue;
+    }
+    // Two bytes (Latin, Cyrillic): always valid with a continuation byte.
+    if (b0 >= 0xC2 && b0 <= 0xDF && i + 1 < n &&
+        (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+      *next++ = static_cast<char16_t>((b0 & 0x1F) << 6 | (text[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
     char32_t cp = 0xFFFD;
     size_t len = 1;
-    if (b0 < 0x80) {
-      cp = b0;
-    } else if (b0 >= 0xC2 && b0 <= 0xF4) {
+    if (b0 >= 0xC2 && b0 <= 0xF4) {
       size_t need = b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
       char32_t value = b0 & (need == 2 ? 0x1F : need == 3 ? 0x0F : 0x07);
       size_t k = 1;
@@ -154,13 +166,14 @@ std::u16string utf8_to_utf16(std::string_view text) {
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *next++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *next++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *next++ = static_cast<char16_t>(cp);
     }
     i += len;
   }
+  out.resize(static_cast<size_t>(next - out.data()));
   return out;
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "core/error.h"
+#include "memhost/csv_loaders.h"
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
 
@@ -12,12 +14,26 @@ namespace pharmex::memhost {
 namespace {
 
 using Kind = Variant::Kind;
+using testing::CsvLoader;
+using testing::kInMemory;
+using testing::kOnDemand;
 
 std::string ansi(std::string_view utf8) {
   return platform::text_codec().utf8_to_ansi(utf8);
 }
 
-TEST(CsvReaderTest, ReadsEveryColumnType) {
+// Loading into memory and opening the file give the same rows.
+class CsvReaderTest : public ::testing::TestWithParam<CsvLoader> {
+ protected:
+  host::HostRef<MemoryDataSet> read_csv(std::string_view text, const std::string& file) {
+    return GetParam().load(text, file);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Loaders, CsvReaderTest, ::testing::Values(kInMemory, kOnDemand),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(CsvReaderTest, ReadsEveryColumnType) {
   auto data = read_csv(
       "s:string(40),f:fixedchar(3),w:widestring(12),si:smallint,wo:word,i:integer,"
       "l:largeint,a:autoinc,b:boolean,fl:float,c:currency,bc:bcd,fb:fmtbcd,d:date,t:time,"
@@ -62,7 +78,7 @@ TEST(CsvReaderTest, ReadsEveryColumnType) {
   EXPECT_EQ(data->value(0, 15).double_value(), -1.25);
 }
 
-TEST(CsvReaderTest, QuotingFollowsRfc4180) {
+TEST_P(CsvReaderTest, QuotingFollowsRfc4180) {
   auto data = read_csv(
       "\xEF\xBB\xBFname:string(30),note:memo\r\n"
       "\"Smith, John\",\"He said \"\"hi\"\"\"\r\n"
@@ -82,7 +98,7 @@ TEST(CsvReaderTest, QuotingFollowsRfc4180) {
   EXPECT_EQ(data->value(3, 1).string_value(), u"x") << "the last line break may be left out";
 }
 
-TEST(CsvReaderTest, EveryLineIsARecord) {
+TEST_P(CsvReaderTest, EveryLineIsARecord) {
   auto data = read_csv("qty:integer\n1\n\n3\n\n", "t.csv");
   ASSERT_EQ(data->row_count(), 4u);
   EXPECT_TRUE(data->value(1, 0).is_null());
@@ -90,7 +106,7 @@ TEST(CsvReaderTest, EveryLineIsARecord) {
   EXPECT_EQ(read_csv("qty:integer\n", "t.csv")->row_count(), 0u);
 }
 
-TEST(CsvReaderTest, LoneCarriageReturnIsText) {
+TEST_P(CsvReaderTest, LoneCarriageReturnIsText) {
   auto data = read_csv("s:string(5)\na\rb\n", "t.csv");
   EXPECT_EQ(data->value(0, 0).string_value(), u"a\rb");
 }
@@ -105,33 +121,35 @@ void PrintTo(const ValueCase& c, std::ostream* out) {
   *out << c.type << " " << c.cell;
 }
 
-class CsvValueTest : public ::testing::TestWithParam<ValueCase> {};
+class CsvValueTest : public ::testing::TestWithParam<std::tuple<CsvLoader, ValueCase>> {};
 
 TEST_P(CsvValueTest, ReadsTheCell) {
-  const ValueCase& c = GetParam();
-  auto data = read_csv(std::string("v:") + c.type + "\n" + c.cell + "\n", "t.csv");
-  const Variant& value = data->value(0, 0);
+  const ValueCase& c = std::get<1>(GetParam());
+  auto data = std::get<0>(GetParam()).load(std::string("v:") + c.type + "\n" + c.cell + "\n");
+  const Variant value = data->value(0, 0);
   EXPECT_EQ(value.kind(), c.expected.kind());
   EXPECT_EQ(compare(value, c.expected, RegionalSettings{}), Ordering::Equal);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cells, CsvValueTest,
-    ::testing::Values(ValueCase{"integer", "+12", Variant::integer(12)},
-                      ValueCase{"integer", "-0", Variant::integer(0)},
-                      ValueCase{"word", "0", Variant::integer(0)},
-                      ValueCase{"largeint", "9223372036854775807", Variant::int64(INT64_MAX)},
-                      ValueCase{"boolean", "0", Variant::boolean(false)},
-                      ValueCase{"boolean", "False", Variant::boolean(false)},
-                      ValueCase{"float", ".5", Variant::real(0.5)},
-                      ValueCase{"float", "1E+3", Variant::real(1000)},
-                      ValueCase{"float", "-inf", Variant::real(-INFINITY)},
-                      ValueCase{"currency", "7", Variant::currency_units(70000)},
-                      ValueCase{"currency", "-0.0001", Variant::currency_units(-1)},
-                      ValueCase{"date", "1900-01-01", Variant::date(2)},
-                      ValueCase{"datetime", "2000-01-01 12:00", Variant::date(36526.5)},
-                      ValueCase{"time", "06:00", Variant::date(0.25)},
-                      ValueCase{"string(3)", " padded ", Variant::ascii(" padded ")}));
+    ::testing::Combine(
+        ::testing::Values(kInMemory, kOnDemand),
+        ::testing::Values(ValueCase{"integer", "+12", Variant::integer(12)},
+                          ValueCase{"integer", "-0", Variant::integer(0)},
+                          ValueCase{"word", "0", Variant::integer(0)},
+                          ValueCase{"largeint", "9223372036854775807", Variant::int64(INT64_MAX)},
+                          ValueCase{"boolean", "0", Variant::boolean(false)},
+                          ValueCase{"boolean", "False", Variant::boolean(false)},
+                          ValueCase{"float", ".5", Variant::real(0.5)},
+                          ValueCase{"float", "1E+3", Variant::real(1000)},
+                          ValueCase{"float", "-inf", Variant::real(-INFINITY)},
+                          ValueCase{"currency", "7", Variant::currency_units(70000)},
+                          ValueCase{"currency", "-0.0001", Variant::currency_units(-1)},
+                          ValueCase{"date", "1900-01-01", Variant::date(2)},
+                          ValueCase{"datetime", "2000-01-01 12:00", Variant::date(36526.5)},
+                          ValueCase{"time", "06:00", Variant::date(0.25)},
+                          ValueCase{"string(3)", " padded ", Variant::ascii(" padded ")})));
 
 struct ErrorCase {
   const char* name;
@@ -143,80 +161,89 @@ void PrintTo(const ErrorCase& c, std::ostream* out) {
   *out << c.name;
 }
 
-class CsvErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+class CsvErrorTest : public ::testing::TestWithParam<std::tuple<CsvLoader, ErrorCase>> {};
 
 TEST_P(CsvErrorTest, NamesFileLineAndColumn) {
-  const ErrorCase& c = GetParam();
-  EXPECT_THROW_MSG(read_csv(c.text, "t.csv"), Error, ansi(c.message));
+  const auto& [loader, c] = GetParam();
+  // The messages below name "t.csv"; a file opened on demand is named by its path.
+  const std::string message = loader.source_name() + std::string(c.message).substr(5);
+  EXPECT_THROW_MSG(loader.load(c.text), Error, ansi(message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, CsvErrorTest,
-    ::testing::Values(
-        ErrorCase{"EmptyFile", "", "t.csv:1:1: no header line"},
-        ErrorCase{"OnlyAByteOrderMark", "\xEF\xBB\xBF", "t.csv:1:1: no header line"},
-        ErrorCase{"UnterminatedQuote", "a:integer,b:memo\n1,\"open\n\n",
-                  "t.csv:2:3: unterminated quoted cell"},
-        ErrorCase{"TextAfterClosingQuote", "a:string(3)\n\"ab\"c\n",
-                  "t.csv:2:5: unexpected character after closing quote"},
-        ErrorCase{"QuoteInsideUnquotedCell", "a:string(3)\nab\"c\n",
-                  "t.csv:2:3: quote inside an unquoted cell"},
-        ErrorCase{"TooFewCells", "a:integer,b:integer\n1\n",
-                  "t.csv:2:2: 1 cells where the header has 2"},
-        ErrorCase{"TooManyCells", "a:integer\n1,2\n", "t.csv:2:3: 2 cells where the header has 1"},
-        ErrorCase{"BlankLineInTwoColumns", "a:integer,b:integer\n1,2\n\n3,4\n",
-                  "t.csv:3:1: 1 cells where the header has 2"},
-        ErrorCase{"UnknownType", "a:integer,b:varchar(5)\n",
-                  "t.csv:1:11: unknown column type \"varchar(5)\""},
-        ErrorCase{"StringWithoutSize", "a:string\n",
-                  "t.csv:1:1: bad size in column type \"string\""},
-        ErrorCase{"SizeOnInteger", "a:integer(4)\n",
-                  "t.csv:1:1: bad size in column type \"integer(4)\""},
-        ErrorCase{"HeaderWithoutType", "a:integer,b\n",
-                  "t.csv:1:11: header cell \"b\" is not name:type"},
-        ErrorCase{"HeaderWithoutName", ":integer\n",
-                  "t.csv:1:1: header cell \":integer\" is not name:type"},
-        ErrorCase{"DuplicateName", "qty:integer,QTY:float\n",
-                  "t.csv:1:13: duplicate column name \"QTY\""},
-        ErrorCase{"BadIntegerAfterCyrillic", "n:string(5),q:integer\nабв,12x\n",
-                  "t.csv:2:5: \"12x\" is not a valid integer value for column \"q\""},
-        ErrorCase{"CyrillicColumnName", "Кол-во:integer\n1.5\n",
-                  "t.csv:2:1: \"1.5\" is not a valid integer value for column \"Кол-во\""},
-        ErrorCase{"QuotedEmptyNumber", "a:float\n\"\"\n",
-                  "t.csv:2:1: \"\" is not a valid float value for column \"a\""},
-        ErrorCase{"DecimalComma", "a:float\n\"1,5\"\n",
-                  "t.csv:2:1: \"1,5\" is not a valid float value for column \"a\""},
-        ErrorCase{"SmallIntOverflow", "a:smallint\n40000\n",
-                  "t.csv:2:1: \"40000\" is not a valid smallint value for column \"a\""},
-        ErrorCase{"NegativeWord", "a:word\n-1\n",
-                  "t.csv:2:1: \"-1\" is not a valid word value for column \"a\""},
-        ErrorCase{"CurrencyTooPrecise", "a:currency\n1.23456\n",
-                  "t.csv:2:1: \"1.23456\" is not a valid currency value for column \"a\""},
-        ErrorCase{"BooleanWord", "a:boolean\nyes\n",
-                  "t.csv:2:1: \"yes\" is not a valid boolean value for column \"a\""},
-        ErrorCase{"NoSuchDay", "a:date\n2023-02-29\n",
-                  "t.csv:2:1: \"2023-02-29\" is not a valid date value for column \"a\""},
-        ErrorCase{"RegionalDate", "a:date\n01.02.2024\n",
-                  "t.csv:2:1: \"01.02.2024\" is not a valid date value for column \"a\""},
-        ErrorCase{"BadTime", "a:datetime\n2024-01-01 24:00\n",
-                  "t.csv:2:1: \"2024-01-01 24:00\" is not a valid datetime value for column \"a\""},
-        ErrorCase{"LineCountIncludesQuotedBreaks", "a:memo,b:integer\n\"x\ny\",z\n",
-                  "t.csv:3:4: \"z\" is not a valid integer value for column \"b\""},
-        ErrorCase{"InvalidUtf8", "a:string(3)\nok\n\xFF\n", "t.csv:3:1: invalid UTF-8"},
-        ErrorCase{"EncodedSurrogate", "a:string(3)\n\xED\xA0\x80\n", "t.csv:2:1: invalid UTF-8"}),
-    [](const auto& info) { return info.param.name; });
+    ::testing::Combine(
+        ::testing::Values(kInMemory, kOnDemand),
+        ::testing::Values(
+            ErrorCase{"EmptyFile", "", "t.csv:1:1: no header line"},
+            ErrorCase{"OnlyAByteOrderMark", "\xEF\xBB\xBF", "t.csv:1:1: no header line"},
+            ErrorCase{"UnterminatedQuote", "a:integer,b:memo\n1,\"open\n\n",
+                      "t.csv:2:3: unterminated quoted cell"},
+            ErrorCase{"TextAfterClosingQuote", "a:string(3)\n\"ab\"c\n",
+                      "t.csv:2:5: unexpected character after closing quote"},
+            ErrorCase{"QuoteInsideUnquotedCell", "a:string(3)\nab\"c\n",
+                      "t.csv:2:3: quote inside an unquoted cell"},
+            ErrorCase{"TooFewCells", "a:integer,b:integer\n1\n",
+                      "t.csv:2:2: 1 cells where the header has 2"},
+            ErrorCase{"TooManyCells", "a:integer\n1,2\n",
+                      "t.csv:2:3: 2 cells where the header has 1"},
+            ErrorCase{"BlankLineInTwoColumns", "a:integer,b:integer\n1,2\n\n3,4\n",
+                      "t.csv:3:1: 1 cells where the header has 2"},
+            ErrorCase{"UnknownType", "a:integer,b:varchar(5)\n",
+                      "t.csv:1:11: unknown column type \"varchar(5)\""},
+            ErrorCase{"StringWithoutSize", "a:string\n",
+                      "t.csv:1:1: bad size in column type \"string\""},
+            ErrorCase{"SizeOnInteger", "a:integer(4)\n",
+                      "t.csv:1:1: bad size in column type \"integer(4)\""},
+            ErrorCase{"HeaderWithoutType", "a:integer,b\n",
+                      "t.csv:1:11: header cell \"b\" is not name:type"},
+            ErrorCase{"HeaderWithoutName", ":integer\n",
+                      "t.csv:1:1: header cell \":integer\" is not name:type"},
+            ErrorCase{"DuplicateName", "qty:integer,QTY:float\n",
+                      "t.csv:1:13: duplicate column name \"QTY\""},
+            ErrorCase{"BadIntegerAfterCyrillic", "n:string(5),q:integer\nабв,12x\n",
+                      "t.csv:2:5: \"12x\" is not a valid integer value for column \"q\""},
+            ErrorCase{"CyrillicColumnName", "Кол-во:integer\n1.5\n",
+                      "t.csv:2:1: \"1.5\" is not a valid integer value for column \"Кол-во\""},
+            ErrorCase{"QuotedEmptyNumber", "a:float\n\"\"\n",
+                      "t.csv:2:1: \"\" is not a valid float value for column \"a\""},
+            ErrorCase{"DecimalComma", "a:float\n\"1,5\"\n",
+                      "t.csv:2:1: \"1,5\" is not a valid float value for column \"a\""},
+            ErrorCase{"SmallIntOverflow", "a:smallint\n40000\n",
+                      "t.csv:2:1: \"40000\" is not a valid smallint value for column \"a\""},
+            ErrorCase{"NegativeWord", "a:word\n-1\n",
+                      "t.csv:2:1: \"-1\" is not a valid word value for column \"a\""},
+            ErrorCase{"CurrencyTooPrecise", "a:currency\n1.23456\n",
+                      "t.csv:2:1: \"1.23456\" is not a valid currency value for column \"a\""},
+            ErrorCase{"BooleanWord", "a:boolean\nyes\n",
+                      "t.csv:2:1: \"yes\" is not a valid boolean value for column \"a\""},
+            ErrorCase{"NoSuchDay", "a:date\n2023-02-29\n",
+                      "t.csv:2:1: \"2023-02-29\" is not a valid date value for column \"a\""},
+            ErrorCase{"RegionalDate", "a:date\n01.02.2024\n",
+                      "t.csv:2:1: \"01.02.2024\" is not a valid date value for column \"a\""},
+            ErrorCase{
+                "BadTime", "a:datetime\n2024-01-01 24:00\n",
+                "t.csv:2:1: \"2024-01-01 24:00\" is not a valid datetime value for column \"a\""},
+            ErrorCase{"LineCountIncludesQuotedBreaks", "a:memo,b:integer\n\"x\ny\",z\n",
+                      "t.csv:3:4: \"z\" is not a valid integer value for column \"b\""},
+            ErrorCase{"InvalidUtf8", "a:string(3)\nok\n\xFF\n", "t.csv:3:1: invalid UTF-8"},
+            ErrorCase{"EncodedSurrogate", "a:string(3)\n\xED\xA0\x80\n",
+                      "t.csv:2:1: invalid UTF-8"})),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+    });
 
-TEST(CsvReaderTest, MissingFileIsNamed) {
-  testing::TempDir dir;
+TEST(OpenCsvFileTest, MissingFileIsNamed) {
+  pharmex::testing::TempDir dir;
   std::string path = dir.file("missing.csv");
-  EXPECT_THROW_MSG(read_csv_file(path), Error, "Cannot open " + path);
+  EXPECT_THROW_MSG(open_csv_file(path), Error, "Cannot open " + path);
 }
 
-TEST(CsvReaderTest, FileErrorsNameThePath) {
-  testing::TempDir dir;
+TEST(OpenCsvFileTest, FileErrorsNameThePath) {
+  pharmex::testing::TempDir dir;
   std::string path = dir.file("bad.csv");
-  testing::write_file(path, "a:integer\nx\n");
-  EXPECT_THROW_MSG(read_csv_file(path), Error,
+  pharmex::testing::write_file(path, "a:integer\nx\n");
+  EXPECT_THROW_MSG(open_csv_file(path), Error,
                    path + ":2:1: \"x\" is not a valid integer value for column \"a\"");
 }
 

@@ -134,7 +134,7 @@ TEST(CsvWriterTest, WritesAndReadsFiles) {
   std::string path = dir.file("цены.csv");
   write_csv_file(data.get(), path);
   EXPECT_EQ(testing::read_file(path), "Цена:currency\n12.34\n");
-  expect_same_rows(*data, *read_csv_file(path));
+  expect_same_rows(*data, *open_csv_file(path));
   EXPECT_THROW_MSG(write_csv_file(data.get(), dir.file("no/such/dir.csv")), Error,
                    "Cannot write " + dir.file("no/such/dir.csv"));
 }

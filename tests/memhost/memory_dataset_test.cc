@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/abi_variant.h"
 #include "core/error.h"
 #include "host/host_dataset.h"
+#include "memhost/csv_loaders.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_field.h"
 #include "memhost/query_interface.h"
@@ -32,18 +35,28 @@ class MemoryDataSetTest : public ::testing::Test {
   int64_t fields_before_ = MemoryField::live_count();
 };
 
-HostRef<MemoryDataSet> prices() {
-  return read_csv(
-      "suppliers_id:integer,art_id:integer,name:string(20),price:float,flag:boolean,"
-      "since:date,code:string(5)\n"
-      "3,1001,Аспирин,12.5,true,2024-02-01,007\n"
-      "3,1002,Анальгин,7,false,,7\n"
-      "4,1001,Аспирин УПСА,13.25,,2023-12-31,A7\n"
-      "4,,без кода,0,false,2024-02-01,\"\"\n",
-      "prices.csv");
-}
+const char kPrices[] =
+    "suppliers_id:integer,art_id:integer,name:string(20),price:float,flag:boolean,"
+    "since:date,code:string(5)\n"
+    "3,1001,Аспирин,12.5,true,2024-02-01,007\n"
+    "3,1002,Анальгин,7,false,,7\n"
+    "4,1001,Аспирин УПСА,13.25,,2023-12-31,A7\n"
+    "4,,без кода,0,false,2024-02-01,\"\"\n";
 
-TEST_F(MemoryDataSetTest, CursorVisitsEveryRowThenStopsAtEof) {
+// The same tests on a dataset loaded into memory and on one whose rows are
+// read from its file on demand.
+class LoadedDataSetTest : public MemoryDataSetTest,
+                          public ::testing::WithParamInterface<testing::CsvLoader> {
+ protected:
+  HostRef<MemoryDataSet> load(std::string_view text) { return GetParam().load(text); }
+  HostRef<MemoryDataSet> prices() { return load(kPrices); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Loaders, LoadedDataSetTest,
+                         ::testing::Values(testing::kInMemory, testing::kOnDemand),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(LoadedDataSetTest, CursorVisitsEveryRowThenStopsAtEof) {
   auto data = prices();
   HostDataSet view(data);
   EXPECT_EQ(view.record_count(), 4);
@@ -67,8 +80,8 @@ TEST_F(MemoryDataSetTest, EmptyDatasetIsAtEofRightAfterFirst) {
   EXPECT_TRUE(view.field(0).value().is_null());
 }
 
-TEST_F(MemoryDataSetTest, FieldByNameIgnoresCaseAndYieldsNullForAMissingName) {
-  auto data = read_csv("Цена:float,qty:integer\n1.5,2\n", "t.csv");
+TEST_P(LoadedDataSetTest, FieldByNameIgnoresCaseAndYieldsNullForAMissingName) {
+  auto data = load("Цена:float,qty:integer\n1.5,2\n");
   HostDataSet view(data);
   EXPECT_EQ(view.field_by_name(u"ЦЕНА").value().double_value(), 1.5);
   EXPECT_EQ(view.field_by_name("QTY").name(), "qty");
@@ -88,11 +101,13 @@ void PrintTo(const LocateCase& c, std::ostream* out) {
   *out << c.name;
 }
 
-class LocateTest : public MemoryDataSetTest, public ::testing::WithParamInterface<LocateCase> {};
+class LocateTest
+    : public MemoryDataSetTest,
+      public ::testing::WithParamInterface<std::tuple<testing::CsvLoader, LocateCase>> {};
 
 TEST_P(LocateTest, ConvertsTheKeyToTheColumnTypeAndComparesExactly) {
-  const LocateCase& c = GetParam();
-  auto data = prices();
+  const LocateCase& c = std::get<1>(GetParam());
+  auto data = std::get<0>(GetParam()).load(kPrices);
   HostDataSet view(data);
   view.first();
   view.next();  // row 1, to see that a miss leaves the cursor alone
@@ -103,40 +118,46 @@ TEST_P(LocateTest, ConvertsTheKeyToTheColumnTypeAndComparesExactly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, LocateTest,
-    ::testing::Values(
-        LocateCase{"IntegerKey", "art_id", Variant::integer(1002), true, 1},
-        LocateCase{"TextFindsInteger", "art_id", Variant::ascii("1001"), true, 0},
-        LocateCase{"DoubleFindsInteger", "art_id", Variant::real(1002.0), true, 1},
-        LocateCase{"TextThatIsNoNumberMatchesNothing", "art_id", Variant::ascii("A-17"), false, 1},
-        LocateCase{"NullFindsOnlyNull", "art_id", Variant::null(), true, 3},
-        LocateCase{"NullFindsTheNullBoolean", "flag", Variant::null(), true, 2},
-        LocateCase{"ExactText", "name", Variant::string(u"без кода"), true, 3},
-        LocateCase{"TextComparesWithCase", "name", Variant::string(u"аспирин"), false, 1},
-        LocateCase{"DecimalCommaOfTheRegionalSettings", "price", Variant::ascii("13,25"), true, 2},
-        LocateCase{"DecimalPointIsNotTheSeparator", "price", Variant::ascii("13.25"), false, 1},
-        LocateCase{"FractionFindsNoInteger", "art_id", Variant::real(1001.4), false, 1},
-        LocateCase{"FractionDoesNotRoundUp", "art_id", Variant::real(1000.6), false, 1},
-        LocateCase{"TextFractionFindsNoInteger", "art_id", Variant::ascii("1001,4"), false, 1},
-        LocateCase{"CurrencyOfAWholeNumberFindsTheInteger", "art_id",
-                   Variant::currency_units(10010000), true, 0},
-        LocateCase{"IntegerFindsTheWholeFloat", "price", Variant::integer(7), true, 1},
-        LocateCase{"DateFromRegionalText", "since", Variant::ascii("31.12.2023"), true, 2},
-        LocateCase{"BooleanFromText", "flag", Variant::ascii("false"), true, 1},
-        LocateCase{"NumberFindsTheTextItRendersAs", "code", Variant::integer(7), true, 1},
-        LocateCase{"ZeroPaddedTextNeedsTheSameText", "code", Variant::ascii("007"), true, 0},
-        LocateCase{"ColumnNameIgnoresCase", "ART_ID", Variant::integer(1001), true, 0},
-        LocateCase{"TwoColumnsWithAnArrayKey", "suppliers_id;art_id",
-                   Variant::array({Variant::integer(4), Variant::ascii("1001")}), true, 2},
-        LocateCase{"TwoColumnsBlanksAroundNames", " suppliers_id ; art_id ",
-                   Variant::array({Variant::small_int(3), Variant::int64(1002)}), true, 1},
-        LocateCase{"TwoColumnsNoSuchPair", "suppliers_id;art_id",
-                   Variant::array({Variant::integer(4), Variant::integer(1002)}), false, 1},
-        LocateCase{"OneColumnOneElementArray", "art_id", Variant::array({Variant::integer(1001)}),
-                   true, 0}),
-    [](const auto& info) { return info.param.name; });
+    ::testing::Combine(
+        ::testing::Values(testing::kInMemory, testing::kOnDemand),
+        ::testing::Values(
+            LocateCase{"IntegerKey", "art_id", Variant::integer(1002), true, 1},
+            LocateCase{"TextFindsInteger", "art_id", Variant::ascii("1001"), true, 0},
+            LocateCase{"DoubleFindsInteger", "art_id", Variant::real(1002.0), true, 1},
+            LocateCase{"TextThatIsNoNumberMatchesNothing", "art_id", Variant::ascii("A-17"), false,
+                       1},
+            LocateCase{"NullFindsOnlyNull", "art_id", Variant::null(), true, 3},
+            LocateCase{"NullFindsTheNullBoolean", "flag", Variant::null(), true, 2},
+            LocateCase{"ExactText", "name", Variant::string(u"без кода"), true, 3},
+            LocateCase{"TextComparesWithCase", "name", Variant::string(u"аспирин"), false, 1},
+            LocateCase{"DecimalCommaOfTheRegionalSettings", "price", Variant::ascii("13,25"), true,
+                       2},
+            LocateCase{"DecimalPointIsNotTheSeparator", "price", Variant::ascii("13.25"), false, 1},
+            LocateCase{"FractionFindsNoInteger", "art_id", Variant::real(1001.4), false, 1},
+            LocateCase{"FractionDoesNotRoundUp", "art_id", Variant::real(1000.6), false, 1},
+            LocateCase{"TextFractionFindsNoInteger", "art_id", Variant::ascii("1001,4"), false, 1},
+            LocateCase{"CurrencyOfAWholeNumberFindsTheInteger", "art_id",
+                       Variant::currency_units(10010000), true, 0},
+            LocateCase{"IntegerFindsTheWholeFloat", "price", Variant::integer(7), true, 1},
+            LocateCase{"DateFromRegionalText", "since", Variant::ascii("31.12.2023"), true, 2},
+            LocateCase{"BooleanFromText", "flag", Variant::ascii("false"), true, 1},
+            LocateCase{"NumberFindsTheTextItRendersAs", "code", Variant::integer(7), true, 1},
+            LocateCase{"ZeroPaddedTextNeedsTheSameText", "code", Variant::ascii("007"), true, 0},
+            LocateCase{"ColumnNameIgnoresCase", "ART_ID", Variant::integer(1001), true, 0},
+            LocateCase{"TwoColumnsWithAnArrayKey", "suppliers_id;art_id",
+                       Variant::array({Variant::integer(4), Variant::ascii("1001")}), true, 2},
+            LocateCase{"TwoColumnsBlanksAroundNames", " suppliers_id ; art_id ",
+                       Variant::array({Variant::small_int(3), Variant::int64(1002)}), true, 1},
+            LocateCase{"TwoColumnsNoSuchPair", "suppliers_id;art_id",
+                       Variant::array({Variant::integer(4), Variant::integer(1002)}), false, 1},
+            LocateCase{"OneColumnOneElementArray", "art_id",
+                       Variant::array({Variant::integer(1001)}), true, 0})),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+    });
 
-TEST_F(MemoryDataSetTest, NullKeyDoesNotFindZeroOrEmptyText) {
-  auto data = read_csv("n:integer,s:string(5)\n0,\"\"\n,\n", "t.csv");
+TEST_P(LoadedDataSetTest, NullKeyDoesNotFindZeroOrEmptyText) {
+  auto data = load("n:integer,s:string(5)\n0,\"\"\n,\n");
   HostDataSet view(data);
   EXPECT_TRUE(view.locate("n", Variant::null()));
   EXPECT_EQ(data->position(), 1u);
@@ -148,7 +169,7 @@ TEST_F(MemoryDataSetTest, NullKeyDoesNotFindZeroOrEmptyText) {
   EXPECT_EQ(data->position(), 0u);
 }
 
-TEST_F(MemoryDataSetTest, LocateRefusesAMissingColumnOrAWrongNumberOfKeys) {
+TEST_P(LoadedDataSetTest, LocateRefusesAMissingColumnOrAWrongNumberOfKeys) {
   auto data = prices();
   HostDataSet view(data);
   EXPECT_THROW_MSG(view.locate("nope", Variant::integer(1)), Error, "Field 'nope' not found");
@@ -160,7 +181,7 @@ TEST_F(MemoryDataSetTest, LocateRefusesAMissingColumnOrAWrongNumberOfKeys) {
                 "Locate needs one key value per key column (2 columns, 1 values)"}));
 }
 
-TEST_F(MemoryDataSetTest, AppendSetValuePostAddsACurrentRowAtTheEnd) {
+TEST_P(LoadedDataSetTest, AppendSetValuePostAddsACurrentRowAtTheEnd) {
   auto data = prices();
   HostDataSet view(data);
   view.first();
@@ -179,7 +200,7 @@ TEST_F(MemoryDataSetTest, AppendSetValuePostAddsACurrentRowAtTheEnd) {
   EXPECT_TRUE(data->value(4, 0).is_null()) << "columns not set stay null";
 }
 
-TEST_F(MemoryDataSetTest, EditChangesOnlyTheCurrentRowOnPost) {
+TEST_P(LoadedDataSetTest, EditChangesOnlyTheCurrentRowOnPost) {
   auto data = prices();
   HostDataSet view(data);
   ASSERT_TRUE(view.locate("art_id", Variant::integer(1002)));
@@ -192,7 +213,27 @@ TEST_F(MemoryDataSetTest, EditChangesOnlyTheCurrentRowOnPost) {
   EXPECT_EQ(data->state(), MemoryDataSet::State::Browse);
 }
 
-TEST_F(MemoryDataSetTest, MovingWithAPendingRowDiscardsIt) {
+TEST_P(LoadedDataSetTest, LocateFindsRowsAsTheyAreAfterEditAndAppend) {
+  auto data = prices();
+  HostDataSet view(data);
+  ASSERT_TRUE(view.locate("art_id", Variant::integer(1002)));
+  view.edit();
+  view.field_by_name("art_id").set_value(Variant::integer(2002));
+  view.post();
+  EXPECT_FALSE(view.locate("art_id", Variant::integer(1002))) << "the old key is gone";
+  ASSERT_TRUE(view.locate("art_id", Variant::integer(2002)));
+  EXPECT_EQ(data->position(), 1u);
+  view.append();
+  view.field_by_name("art_id").set_value(Variant::integer(1002));
+  view.post();
+  ASSERT_TRUE(view.locate("art_id", Variant::integer(1002)));
+  EXPECT_EQ(data->position(), 4u);
+  ASSERT_TRUE(view.locate("art_id", Variant::integer(1001)));
+  EXPECT_EQ(data->position(), 0u) << "the first of two rows with the key";
+  EXPECT_EQ(data->value(1, 2).string_value(), u"Анальгин") << "the rest of the row is kept";
+}
+
+TEST_P(LoadedDataSetTest, MovingWithAPendingRowDiscardsIt) {
   auto data = prices();
   HostDataSet view(data);
   view.edit();
@@ -205,7 +246,7 @@ TEST_F(MemoryDataSetTest, MovingWithAPendingRowDiscardsIt) {
   EXPECT_THROW_MSG(view.post(), Error, "Dataset not in edit or insert mode");
 }
 
-TEST_F(MemoryDataSetTest, RefusalsLeaveTheDataAsItWas) {
+TEST_P(LoadedDataSetTest, RefusalsLeaveTheDataAsItWas) {
   auto data = prices();
   HostDataSet view(data);
   host::HostField id = view.field_by_name("art_id");
@@ -221,7 +262,7 @@ TEST_F(MemoryDataSetTest, RefusalsLeaveTheDataAsItWas) {
   EXPECT_EQ(data->failures().size(), 3u);
 }
 
-TEST_F(MemoryDataSetTest, GetFieldOutOfRangeFailsWithANullField) {
+TEST_P(LoadedDataSetTest, GetFieldOutOfRangeFailsWithANullField) {
   auto data = prices();
   HostDataSet view(data);
   EXPECT_THROW_MSG(view.field(7), Error, "List index out of bounds (7)");
@@ -230,7 +271,7 @@ TEST_F(MemoryDataSetTest, GetFieldOutOfRangeFailsWithANullField) {
   EXPECT_EQ(field, nullptr);
 }
 
-TEST_F(MemoryDataSetTest, FieldsReportNameTypeAndSize) {
+TEST_P(LoadedDataSetTest, FieldsReportNameTypeAndSize) {
   auto data = prices();
   HostDataSet view(data);
   ASSERT_EQ(view.field_count(), 7);
@@ -240,7 +281,7 @@ TEST_F(MemoryDataSetTest, FieldsReportNameTypeAndSize) {
   EXPECT_EQ(view.field(4).data_type(), ftBoolean);
 }
 
-TEST_F(MemoryDataSetTest, ValueHandsTheCallerItsOwnCopy) {
+TEST_P(LoadedDataSetTest, ValueHandsTheCallerItsOwnCopy) {
   auto data = prices();
   HostDataSet view(data);
   host::HostField name = view.field(2);
@@ -255,7 +296,7 @@ TEST_F(MemoryDataSetTest, ValueHandsTheCallerItsOwnCopy) {
   pharmex_variant_clear(&second);
 }
 
-TEST_F(MemoryDataSetTest, ReferencesAreCountedLikeCom) {
+TEST_P(LoadedDataSetTest, ReferencesAreCountedLikeCom) {
   auto data = prices();
   EXPECT_EQ(data->ref_count(), 1u);
   {
@@ -277,7 +318,7 @@ TEST_F(MemoryDataSetTest, ReferencesAreCountedLikeCom) {
   EXPECT_EQ(MemoryDataSet::live_count(), datasets_before_);
 }
 
-TEST_F(MemoryDataSetTest, AFieldKeepsItsDatasetAlive) {
+TEST_P(LoadedDataSetTest, AFieldKeepsItsDatasetAlive) {
   auto data = prices();
   HostRef<IField> field;
   data->lpVtbl->GetField(field.put(), data.get(), 2);
@@ -290,7 +331,7 @@ TEST_F(MemoryDataSetTest, AFieldKeepsItsDatasetAlive) {
   EXPECT_EQ(MemoryDataSet::live_count(), datasets_before_);
 }
 
-TEST_F(MemoryDataSetTest, QueryInterfaceAnswersForItsOwnInterfaceOnly) {
+TEST_P(LoadedDataSetTest, QueryInterfaceAnswersForItsOwnInterfaceOnly) {
   auto data = prices();
   const PxGuid own = PX_IID_IDATASET;
   const PxGuid other = PX_IID_IFIELD;
@@ -305,7 +346,7 @@ TEST_F(MemoryDataSetTest, QueryInterfaceAnswersForItsOwnInterfaceOnly) {
   EXPECT_EQ(object, nullptr);
 }
 
-TEST_F(MemoryDataSetTest, PlannedFailureHitsTheNthCallOnce) {
+TEST_P(LoadedDataSetTest, PlannedFailureHitsTheNthCallOnce) {
   auto data = prices();
   HostDataSet view(data);
   data->fail_call(Operation::Post, 2, "Нарушение уникального ключа");

@@ -64,7 +64,7 @@ bool progress_bar_wanted() {
 }
 
 host::HostRef<memhost::MemoryDataSet> load_host_data(const std::string& path) {
-  return memhost::read_csv_file(path);
+  return memhost::open_csv_file(path);
 }
 
 std::string ansi_path(std::string_view utf8) {

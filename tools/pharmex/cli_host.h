@@ -18,8 +18,11 @@ namespace pharmex::cli {
 // The tool's "main window": any non-zero handle, so dialogs have an owner.
 constexpr PxWindow kToolWindow = 1;
 
-// Loads a CSV file (UTF-8 path) as host data. Throws pharmex::Error with the
-// file, line and column of what is wrong.
+// Opens a CSV file (UTF-8 path) as host data, as a database host opens its
+// table: the file is checked now (pharmex::Error with the file, line and
+// column of what is wrong) and its rows are read from it when the library
+// asks for them; the rows the library appends or edits are held in memory
+// (memhost::open_csv_file). Memory stays at a few bytes a row.
 host::HostRef<memhost::MemoryDataSet> load_host_data(const std::string& path);
 
 // Paths between the terminal (UTF-8) and the library (ANSI).

@@ -21,19 +21,21 @@ namespace pharmex::cli {
 namespace {
 
 // What the import did to the order lines: the lines that were there before
-// and now hold another quantity, and the lines appended.
+// and now hold another quantity, and the lines appended. The lines as they
+// were are the file's: a second dataset over it reads them again at the end
+// (the file is replaced only by renaming, so it still reads the old bytes),
+// rather than a copy of every quantity kept through the run.
 class LineChanges {
  public:
-  explicit LineChanges(const memhost::MemoryDataSet& lines)
-      : quantity_(quantity_column(lines)), rows_before_(lines.row_count()) {
-    for (size_t row = 0; quantity_ && row < rows_before_; ++row)
-      before_.push_back(lines.value(row, *quantity_));
-  }
+  LineChanges(const std::string& lines_csv, const memhost::MemoryDataSet& lines)
+      : before_(load_host_data(lines_csv)), quantity_(quantity_column(lines)) {}
 
   size_t raised(const memhost::MemoryDataSet& lines) const {
+    if (!quantity_) return 0;
+    const RegionalSettings settings = regional_settings();
     size_t count = 0;
-    for (size_t row = 0; row < before_.size(); ++row) {
-      if (compare(before_[row], lines.value(row, *quantity_), regional_settings()) !=
+    for (size_t row = 0; row < before_->row_count(); ++row) {
+      if (compare(before_->value(row, *quantity_), lines.value(row, *quantity_), settings) !=
           Ordering::Equal) {
         ++count;
       }
@@ -41,7 +43,7 @@ class LineChanges {
     return count;
   }
   size_t added(const memhost::MemoryDataSet& lines) const {
-    return lines.row_count() - rows_before_;
+    return lines.row_count() - before_->row_count();
   }
 
  private:
@@ -53,9 +55,8 @@ class LineChanges {
     return std::nullopt;
   }
 
+  host::HostRef<memhost::MemoryDataSet> before_;
   std::optional<size_t> quantity_;
-  size_t rows_before_;
-  std::vector<Variant> before_;
 };
 
 std::string lines_text(size_t count) {
@@ -116,7 +117,7 @@ int run_import(const std::vector<std::string>& raw, Io& io) {
     auto lines = load_host_data(request.lines_csv);
     ensure_settings_key();
     RunCallbacks::reset(&io, progress_bar_wanted());
-    LineChanges changes(*lines);
+    LineChanges changes(request.lines_csv, *lines);
     int code = run_library_import(request, *prices, *lines, io);
     // Lines merged before a failure stay merged: they are written as well.
     memhost::write_csv_file(lines.get(), request.out);

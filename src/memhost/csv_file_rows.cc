@@ -1,0 +1,124 @@
+#include "memhost/csv_file_rows.h"
+
+#include <algorithm>
+
+#include "core/error.h"
+#include "memhost/csv_scanner.h"
+#include "memhost/csv_value.h"
+#include "platform/text_codec.h"
+
+namespace pharmex::memhost {
+
+namespace {
+
+// Decodes UTF-8 that the scan found valid into `units` (at least one unit
+// a byte); the count of units, or nothing when it is not valid after all.
+std::optional<size_t> decode_utf8(std::string_view text, char16_t* units) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  char16_t* next = units;
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char lead = bytes[i];
+    if (lead < 0x80) {
+      *next++ = lead;
+      ++i;
+      continue;
+    }
+    if (lead >= 0xC0 && lead < 0xE0 && i + 1 < n && (bytes[i + 1] & 0xC0) == 0x80) {
+      *next++ = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
+    const size_t length = lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF8 ? 4 : 0;
+    if (length == 0 || n - i < length) return std::nullopt;
+    char32_t code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+      if ((bytes[i + k] & 0xC0) != 0x80) return std::nullopt;
+      code = code << 6 | (bytes[i + k] & 0x3F);
+    }
+    i += length;
+    if (code >= 0x10000) {
+      *next++ = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      *next++ = static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      *next++ = static_cast<char16_t>(code);
+    }
+  }
+  return static_cast<size_t>(next - units);
+}
+
+}  // namespace
+
+CsvFileRows::CsvFileRows(std::unique_ptr<CheckedFile> file) : file_(std::move(file)) {}
+
+std::unique_ptr<CsvFileRows> CsvFileRows::open(const std::string& path) {
+  auto file = std::make_unique<CheckedFile>(platform::text_codec().utf8_to_ansi(path));
+  std::unique_ptr<CsvFileRows> rows(new CsvFileRows(std::move(file)));
+  CsvScanner scanner(*rows->file_, path);
+  rows->columns_ = scanner.read_header();
+  uint64_t offset = 0;
+  while (scanner.next_row(offset, nullptr))
+    rows->offsets_.push_back(offset);
+  rows->end_ = scanner.end();
+  rows->file_->finish_first_reading();
+  for (const Column& column : rows->columns_)
+    rows->kinds_.push_back(column_kind(column.type));
+  rows->values_.resize(rows->columns_.size());
+  rows->read_.resize(rows->columns_.size());
+  return rows;
+}
+
+void CsvFileRows::changed() const {
+  raise<Error>("The file %s changed while it was read", {file_->path()});
+}
+
+void CsvFileRows::load(size_t row) const {
+  row_ = kNoRow;
+  const uint64_t start = offsets_[row];
+  const uint64_t end = row + 1 < offsets_.size() ? offsets_[row + 1] : end_;
+  std::string_view bytes =
+      file_->bytes(start, static_cast<size_t>(end - start), row == previous_row_ + 1);
+  const CsvSplitResult split = split_csv_record(bytes, true, record_);
+  if (split.outcome != CsvSplit::kRecord || split.length != bytes.size() ||
+      record_.cells.size() != columns_.size()) {
+    changed();
+  }
+  std::fill(read_.begin(), read_.end(), uint8_t{0});
+  row_ = previous_row_ = row;
+}
+
+const Variant& CsvFileRows::value(size_t row, size_t column) const {
+  if (row != row_) load(row);
+  Variant& value = values_[column];
+  if (!read_[column]) {
+    if (record_.is_null(column)) {
+      value = Variant::null();
+    } else {
+      std::optional<Variant> parsed =
+          parse_csv_value(record_.text(column, scratch_), columns_[column].type);
+      if (!parsed) changed();  // the scan found it valid
+      value = std::move(*parsed);
+    }
+    read_[column] = 1;
+  }
+  return value;
+}
+
+AbiVariant CsvFileRows::abi_value(size_t row, size_t column) const {
+  if (row != row_) load(row);
+  if (read_[column] || record_.is_null(column) || kinds_[column] != Variant::Kind::String) {
+    return AbiVariant(value(row, column));
+  }
+  std::string_view text = record_.text(column, scratch_);
+  if (units_.size() < text.size()) units_.resize(text.size());
+  std::optional<size_t> count = decode_utf8(text, units_.data());
+  if (!count) return AbiVariant(value(row, column));
+  AbiVariant result;
+  PxVariant* out = result.out();
+  out->value.bstr = make_abi_string(std::u16string_view(units_.data(), *count));
+  out->vt = PX_VT_BSTR;
+  return result;
+}
+
+}  // namespace pharmex::memhost

@@ -1,0 +1,160 @@
+#include "memhost/csv_record.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace pharmex::memhost {
+
+namespace {
+
+// The bytes that end or break an unquoted cell.
+constexpr std::array<bool, 256> kSpecial = [] {
+  std::array<bool, 256> special{};
+  special[','] = special['\n'] = special['\r'] = special['"'] = true;
+  return special;
+}();
+
+// A word with the high bit set in each byte of `word` that equals `c`, and
+// maybe in bytes above the first such byte (the borrow runs upwards): the
+// lowest flagged byte is always right.
+uint64_t bytes_equal(uint64_t word, unsigned char c) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  const uint64_t x = word ^ (kOnes * c);
+  return (x - kOnes) & ~x & (kOnes << 7);
+}
+
+// The first special byte at or after `pos`, or data.size(); sixteen bytes
+// at a time with SSE2, else eight where the machine is little-endian.
+size_t skip_plain_text(std::string_view data, size_t pos) {
+  const size_t n = data.size();
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i line_feed = _mm_set1_epi8('\n');
+  const __m128i carriage_return = _mm_set1_epi8('\r');
+  const __m128i quote = _mm_set1_epi8('"');
+  while (n - pos >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + pos));
+    const __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, line_feed)),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, carriage_return), _mm_cmpeq_epi8(bytes, quote)));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+    if (mask != 0) return pos + static_cast<size_t>(std::countr_zero(mask));
+    pos += 16;
+  }
+#endif
+  if constexpr (std::endian::native == std::endian::little) {
+    while (n - pos >= 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, data.data() + pos, sizeof word);
+      const uint64_t found = bytes_equal(word, ',') | bytes_equal(word, '\n') |
+                             bytes_equal(word, '\r') | bytes_equal(word, '"');
+      if (found != 0) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
+      pos += 8;
+    }
+  }
+  while (pos < n && !kSpecial[static_cast<unsigned char>(data[pos])])
+    ++pos;
+  return pos;
+}
+
+CsvSplitResult need_more() {
+  return {CsvSplit::kNeedMore, 0, 0, ""};
+}
+
+CsvSplitResult error(size_t at, const char* what) {
+  return {CsvSplit::kError, 0, at, what};
+}
+
+}  // namespace
+
+std::string_view CsvRecord::text(size_t index, std::string& scratch) const {
+  const CsvCell& cell = cells[index];
+  std::string_view raw = bytes.substr(cell.begin, cell.end - cell.begin);
+  if (!cell.doubled_quotes) return raw;
+  scratch.clear();
+  for (size_t i = 0; i < raw.size(); ++i) {
+    scratch.push_back(raw[i]);
+    if (raw[i] == '"') ++i;  // the second quote of a pair
+  }
+  return scratch;
+}
+
+CsvSplitResult split_csv_record(std::string_view data, bool at_end, CsvRecord& record) {
+  record.cells.clear();
+  const size_t n = data.size();
+  size_t pos = 0;
+  while (true) {
+    CsvCell cell;
+    cell.start = pos;
+    if (pos < n && data[pos] == '"') {
+      cell.quoted = true;
+      cell.begin = ++pos;
+      while (true) {
+        size_t quote = data.find('"', pos);
+        if (quote == std::string_view::npos) {
+          return at_end ? error(cell.start, "unterminated quoted cell") : need_more();
+        }
+        if (quote + 1 == n && !at_end) return need_more();  // "" or the closing quote?
+        if (quote + 1 < n && data[quote + 1] == '"') {
+          cell.doubled_quotes = true;
+          pos = quote + 2;
+          continue;
+        }
+        cell.end = quote;
+        pos = quote + 1;
+        break;
+      }
+      // After the closing quote: a comma, a line break or the end.
+      if (pos == n) {
+        if (!at_end) return need_more();
+      } else if (data[pos] == '\r') {
+        if (pos + 1 == n && !at_end) return need_more();
+        if (pos + 1 == n || data[pos + 1] != '\n') {
+          return error(pos, "unexpected character after closing quote");
+        }
+      } else if (data[pos] != ',' && data[pos] != '\n') {
+        return error(pos, "unexpected character after closing quote");
+      }
+    } else {
+      cell.begin = pos;
+      while (true) {
+        pos = skip_plain_text(data, pos);
+        if (pos == n) {
+          if (!at_end) return need_more();
+          break;
+        }
+        const char c = data[pos];
+        if (c == '"') return error(pos, "quote inside an unquoted cell");
+        if (c == '\r') {
+          if (pos + 1 == n) {
+            if (!at_end) return need_more();
+            ++pos;  // a CR at the very end is text
+            continue;
+          }
+          if (data[pos + 1] != '\n') {
+            ++pos;  // a CR alone is text
+            continue;
+          }
+        }
+        break;  // a comma or a line break
+      }
+      cell.end = pos;
+    }
+    record.cells.push_back(cell);
+    if (pos < n && data[pos] == ',') {
+      ++pos;
+      continue;
+    }
+    record.bytes = data.substr(0, pos);
+    size_t length = pos == n ? n : pos + (data[pos] == '\r' ? 2 : 1);
+    return {CsvSplit::kRecord, length, 0, ""};
+  }
+}
+
+}  // namespace pharmex::memhost
