@@ -1,8 +1,7 @@
 /* Calls the installed library through its public headers only. */
+#include <pharmex/pharmex.h>
 #include <stdio.h>
 #include <string.h>
-
-#include <pharmex/pharmex.h>
 
 int main(void) {
   PxVariant value;
