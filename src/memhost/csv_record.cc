@@ -73,10 +73,8 @@ CsvSplitResult error(size_t at, const char* what) {
 
 }  // namespace
 
-std::string_view CsvRecord::text(size_t index, std::string& scratch) const {
-  const CsvCell& cell = cells[index];
+std::string_view CsvRecord::unquoted_text(const CsvCell& cell, std::string& scratch) const {
   std::string_view raw = bytes.substr(cell.begin, cell.end - cell.begin);
-  if (!cell.doubled_quotes) return raw;
   scratch.clear();
   for (size_t i = 0; i < raw.size(); ++i) {
     scratch.push_back(raw[i]);
