@@ -65,7 +65,8 @@ std::optional<size_t> decode_utf8(std::string_view text, char16_t* units) {
       ++i;
       continue;
     }
-    if (lead >= 0xC0 && lead < 0xE0 && i + 1 < n && (bytes[i + 1] & 0xC0) == 0x80) {
+    // A lead 110xxxxx and a continuation 10yyyyyy.
+    if (i + 1 < n && ((lead & 0xE0) | (bytes[i + 1] & 0xC0) << 8) == 0x80C0) {
       *next++ = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
       i += 2;
       continue;
@@ -86,6 +87,46 @@ std::optional<size_t> decode_utf8(std::string_view text, char16_t* units) {
     }
   }
   return static_cast<size_t>(next - units);
+}
+
+// The host's form of a value read as plain data, as AbiVariant makes it of
+// the same value as a Variant.
+AbiVariant abi_scalar(const CsvScalar& scalar) {
+  AbiVariant result;
+  PxVariant* out = result.out();
+  switch (scalar.kind) {
+    case Variant::Kind::SmallInt:
+      out->vt = PX_VT_I2;
+      out->value.i2 = static_cast<int16_t>(scalar.whole);
+      break;
+    case Variant::Kind::Integer:
+      out->vt = PX_VT_I4;
+      out->value.i4 = static_cast<int32_t>(scalar.whole);
+      break;
+    case Variant::Kind::Int64:
+      out->vt = PX_VT_I8;
+      out->value.i8 = scalar.whole;
+      break;
+    case Variant::Kind::Double:
+      out->vt = PX_VT_R8;
+      out->value.r8 = scalar.real;
+      break;
+    case Variant::Kind::Currency:
+      out->vt = PX_VT_CY;
+      out->value.cy = scalar.whole;
+      break;
+    case Variant::Kind::Date:
+      out->vt = PX_VT_DATE;
+      out->value.date = scalar.real;
+      break;
+    case Variant::Kind::Boolean:
+      out->vt = PX_VT_BOOL;
+      out->value.boolean = scalar.whole != 0 ? -1 : 0;
+      break;
+    default:
+      return AbiVariant(scalar.to_variant());
+  }
+  return result;
 }
 
 }  // namespace
@@ -154,7 +195,7 @@ AbiVariant CsvFileRows::abi_value(size_t row, size_t column) const {
   if (kinds_[column] != Variant::Kind::String) {
     std::optional<CsvScalar> scalar = parse_csv_scalar(text, columns_[column].type);
     if (!scalar) changed();  // the scan found it valid
-    return AbiVariant(scalar->to_variant());
+    return abi_scalar(*scalar);
   }
   if (units_.size() < text.size()) units_.resize(text.size());
   std::optional<size_t> count = decode_utf8(text, units_.data());

@@ -29,10 +29,14 @@ bool all_digits(std::string_view text) {
 std::optional<int64_t> parse_whole(std::string_view text, int64_t low, int64_t high) {
   bool negative = !text.empty() && text.front() == '-';
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-  if (!all_digits(text)) return std::nullopt;
+  if (text.empty()) return std::nullopt;
   uint64_t magnitude = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  for (char c : text) {
+    if (!is_digit(c) || __builtin_mul_overflow(magnitude, uint64_t{10}, &magnitude) ||
+        __builtin_add_overflow(magnitude, static_cast<uint64_t>(c - '0'), &magnitude)) {
+      return std::nullopt;
+    }
+  }
   // Compare magnitudes as unsigned so that the lowest Int64 reads.
   if (negative) {
     uint64_t limit = low >= 0 ? 0 : static_cast<uint64_t>(-(low + 1)) + 1;
