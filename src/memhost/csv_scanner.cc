@@ -50,10 +50,11 @@ size_t valid_utf8_prefix(std::string_view text, bool at_end, bool& invalid) {
           _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xE0))),
                          _mm_set1_epi8(static_cast<char>(0xC0))))));
       if ((two_byte_lead | continuation) != high ||
-          ((two_byte_lead << 1) & 0xFFFF) != continuation || (two_byte_lead & 0x8000) != 0) {
+          ((two_byte_lead << 1) & 0xFFFF) != continuation) {
         break;
       }
-      at += 16;
+      // A lead in the last byte is checked with the next sixteen.
+      at += (two_byte_lead & 0x8000) != 0 ? 15 : 16;
     }
     if (at == n) break;
 #endif
