@@ -89,44 +89,42 @@ std::optional<size_t> decode_utf8(std::string_view text, char16_t* units) {
   return static_cast<size_t>(next - units);
 }
 
-// The host's form of a value read as plain data, as AbiVariant makes it of
-// the same value as a Variant.
-AbiVariant abi_scalar(const CsvScalar& scalar) {
-  AbiVariant result;
-  PxVariant* out = result.out();
+// Writes the host's form of a value read as plain data into `out`, as
+// AbiVariant makes it of the same value as a Variant.
+void write_abi_scalar(const CsvScalar& scalar, PxVariant& out) {
   switch (scalar.kind) {
     case Variant::Kind::SmallInt:
-      out->vt = PX_VT_I2;
-      out->value.i2 = static_cast<int16_t>(scalar.whole);
+      out.value.i2 = static_cast<int16_t>(scalar.whole);
+      out.vt = PX_VT_I2;
       break;
     case Variant::Kind::Integer:
-      out->vt = PX_VT_I4;
-      out->value.i4 = static_cast<int32_t>(scalar.whole);
+      out.value.i4 = static_cast<int32_t>(scalar.whole);
+      out.vt = PX_VT_I4;
       break;
     case Variant::Kind::Int64:
-      out->vt = PX_VT_I8;
-      out->value.i8 = scalar.whole;
+      out.value.i8 = scalar.whole;
+      out.vt = PX_VT_I8;
       break;
     case Variant::Kind::Double:
-      out->vt = PX_VT_R8;
-      out->value.r8 = scalar.real;
+      out.value.r8 = scalar.real;
+      out.vt = PX_VT_R8;
       break;
     case Variant::Kind::Currency:
-      out->vt = PX_VT_CY;
-      out->value.cy = scalar.whole;
+      out.value.cy = scalar.whole;
+      out.vt = PX_VT_CY;
       break;
     case Variant::Kind::Date:
-      out->vt = PX_VT_DATE;
-      out->value.date = scalar.real;
+      out.value.date = scalar.real;
+      out.vt = PX_VT_DATE;
       break;
     case Variant::Kind::Boolean:
-      out->vt = PX_VT_BOOL;
-      out->value.boolean = scalar.whole != 0 ? -1 : 0;
+      out.value.boolean = scalar.whole != 0 ? -1 : 0;
+      out.vt = PX_VT_BOOL;
       break;
     default:
-      return AbiVariant(scalar.to_variant());
+      out = AbiVariant(scalar.to_variant()).release();
+      break;
   }
-  return result;
 }
 
 }  // namespace
@@ -188,23 +186,27 @@ const Variant& CsvFileRows::value(size_t row, size_t column) const {
   return value;
 }
 
-AbiVariant CsvFileRows::abi_value(size_t row, size_t column) const {
+void CsvFileRows::abi_value(size_t row, size_t column, PxVariant& out) const {
   if (row != row_) load(row);
-  if (read_[column] || record_.is_null(column)) return AbiVariant(value(row, column));
+  if (read_[column] || record_.is_null(column)) {
+    out = AbiVariant(value(row, column)).release();
+    return;
+  }
   std::string_view text = record_.text(column, scratch_);
   if (kinds_[column] != Variant::Kind::String) {
     std::optional<CsvScalar> scalar = parse_csv_scalar(text, columns_[column].type);
     if (!scalar) changed();  // the scan found it valid
-    return abi_scalar(*scalar);
+    write_abi_scalar(*scalar, out);
+    return;
   }
   if (units_.size() < text.size()) units_.resize(text.size());
   std::optional<size_t> count = decode_utf8(text, units_.data());
-  if (!count) return AbiVariant(value(row, column));
-  AbiVariant result;
-  PxVariant* out = result.out();
-  out->value.bstr = make_abi_string(std::u16string_view(units_.data(), *count));
-  out->vt = PX_VT_BSTR;
-  return result;
+  if (!count) {
+    out = AbiVariant(value(row, column)).release();
+    return;
+  }
+  out.value.bstr = make_abi_string(std::u16string_view(units_.data(), *count));
+  out.vt = PX_VT_BSTR;
 }
 
 }  // namespace pharmex::memhost

@@ -40,9 +40,11 @@ class CsvFileRows {
   // A value of a row (which must exist), converted when first read; the
   // reference holds until a value of another row is read.
   const Variant& value(size_t row, size_t column) const;
-  // The same in the host's form, for IField's Value: a text goes from the
-  // file's UTF-8 straight into the host string.
-  AbiVariant abi_value(size_t row, size_t column) const;
+  // The same in the host's form, for IField's Value, written into `out`,
+  // which holds nothing to free (an empty or null variant) and is left so
+  // on a throw: a text goes from the file's UTF-8 straight into the host
+  // string, a number from the file's text straight into the variant.
+  void abi_value(size_t row, size_t column, PxVariant& out) const;
 
  private:
   explicit CsvFileRows(std::unique_ptr<CheckedFile> file);
