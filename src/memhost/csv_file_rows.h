@@ -4,10 +4,12 @@
 // Opening scans the file once (memhost/csv_scanner.h): the header and every
 // row are checked then, with the same messages as loading the text into
 // memory, and where each row starts is noted (memhost/row_offsets.h: 4 bytes
-// a row), with the file's block checksums (memhost/checked_file.h). The row count is known from
-// then on. A row's cells are split when it is first asked for and each value is converted when it
-// is first read, into buffers reused from row to row; reading rows in order reads the file ahead in
-// large pieces.
+// a row), with the file's block checksums (memhost/checked_file.h). The row
+// count is known from then on. A row's cells are split when it is first
+// asked for and each value is converted when it is read: as a Variant kept
+// for the row, or straight into the host's variant for IField's Value.
+// Buffers are reused from row to row; reading rows in order reads the file
+// ahead in large pieces.
 //
 // The file is read through the platform's file system and stays open until
 // the rows go away. Bytes that changed since the scan are refused (Error
