@@ -4,10 +4,12 @@
 // Opening scans the file once (memhost/csv_scanner.h): the header and every
 // row are checked then, with the same messages as loading the text into
 // memory, and where each row starts is noted (memhost/row_offsets.h: 4 bytes
-// a row), with the file's block checksums (memhost/checked_file.h). The row count is known from
-// then on. A row's cells are split when it is first asked for and each value is converted when it
-// is first read, into buffers reused from row to row; reading rows in order reads the file ahead in
-// large pieces.
+// a row), with the file's block checksums (memhost/checked_file.h). The row
+// count is known from then on. A row's cells are split when it is first
+// asked for and each value is converted when it is read: as a Variant kept
+// for the row, or straight into the host's variant for IField's Value.
+// Buffers are reused from row to row; reading rows in order reads the file
+// ahead in large pieces.
 //
 // The file is read through the platform's file system and stays open until
 // the rows go away. Bytes that changed since the scan are refused (Error
@@ -40,9 +42,11 @@ class CsvFileRows {
   // A value of a row (which must exist), converted when first read; the
   // reference holds until a value of another row is read.
   const Variant& value(size_t row, size_t column) const;
-  // The same in the host's form, for IField's Value: a text goes from the
-  // file's UTF-8 straight into the host string.
-  AbiVariant abi_value(size_t row, size_t column) const;
+  // The same in the host's form, for IField's Value, written into `out`,
+  // which holds nothing to free (an empty or null variant) and is left so
+  // on a throw: a text goes from the file's UTF-8 straight into the host
+  // string, a number from the file's text straight into the variant.
+  void abi_value(size_t row, size_t column, PxVariant& out) const;
 
  private:
   explicit CsvFileRows(std::unique_ptr<CheckedFile> file);

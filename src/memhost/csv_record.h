@@ -31,11 +31,17 @@ struct CsvRecord {
 
   // The text of cell `index`: a view of its bytes, or with every "" made
   // one " in `scratch`.
-  std::string_view text(size_t index, std::string& scratch) const;
+  std::string_view text(size_t index, std::string& scratch) const {
+    const CsvCell& cell = cells[index];
+    if (!cell.doubled_quotes) return bytes.substr(cell.begin, cell.end - cell.begin);
+    return unquoted_text(cell, scratch);
+  }
   // An unquoted empty cell: null.
   bool is_null(size_t index) const {
     return !cells[index].quoted && cells[index].begin == cells[index].end;
   }
+  // The text of a cell with "" pairs, each made one " in `scratch`.
+  std::string_view unquoted_text(const CsvCell& cell, std::string& scratch) const;
 };
 
 enum class CsvSplit {

@@ -50,10 +50,11 @@ size_t valid_utf8_prefix(std::string_view text, bool at_end, bool& invalid) {
           _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xE0))),
                          _mm_set1_epi8(static_cast<char>(0xC0))))));
       if ((two_byte_lead | continuation) != high ||
-          ((two_byte_lead << 1) & 0xFFFF) != continuation || (two_byte_lead & 0x8000) != 0) {
+          ((two_byte_lead << 1) & 0xFFFF) != continuation) {
         break;
       }
-      at += 16;
+      // A lead in the last byte is checked with the next sixteen.
+      at += (two_byte_lead & 0x8000) != 0 ? 15 : 16;
     }
     if (at == n) break;
 #endif
@@ -244,13 +245,19 @@ bool CsvScanner::next_row(uint64_t& offset, std::vector<Variant>* values) {
     // Any text is a valid text value: its UTF-8 is checked already.
     if (values == nullptr && column_kind(column.type) == Variant::Kind::String) continue;
     std::string_view text = record_.text(i, scratch_);
-    std::optional<Variant> value = parse_csv_value(text, column.type);
+    // Without `values` the value is only checked, not made.
+    std::optional<Variant> value;
+    if (values != nullptr) {
+      value = parse_csv_value(text, column.type);
+    } else if (is_valid_csv_value(text, column.type)) {
+      continue;
+    }
     if (!value) {
       fail(record_offset_ + cells[i].start,
            "\"" + std::string(text) + "\" is not a valid " + csv_type_name(column.type) +
                " value for column \"" + platform::utf16_to_utf8(column.name) + "\"");
     }
-    if (values != nullptr) (*values)[i] = std::move(*value);
+    (*values)[i] = std::move(*value);
   }
   return true;
 }

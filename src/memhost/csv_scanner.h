@@ -58,7 +58,8 @@ class CsvScanner {
   // Reads the next row and checks it; false past the last one. `offset`
   // receives where the row starts in the source. With `values`, the row's
   // values are read into it (one per column, null for an unquoted empty
-  // cell); without, text cells are not converted at all.
+  // cell); without, no value is made: each is only checked, and a text cell
+  // not even that (its UTF-8 is checked with the whole text).
   bool next_row(uint64_t& offset, std::vector<Variant>* values);
 
   // Where the rows end: the length of the source.

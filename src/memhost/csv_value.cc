@@ -29,10 +29,14 @@ bool all_digits(std::string_view text) {
 std::optional<int64_t> parse_whole(std::string_view text, int64_t low, int64_t high) {
   bool negative = !text.empty() && text.front() == '-';
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-  if (!all_digits(text)) return std::nullopt;
+  if (text.empty()) return std::nullopt;
   uint64_t magnitude = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  for (char c : text) {
+    if (!is_digit(c) || __builtin_mul_overflow(magnitude, uint64_t{10}, &magnitude) ||
+        __builtin_add_overflow(magnitude, static_cast<uint64_t>(c - '0'), &magnitude)) {
+      return std::nullopt;
+    }
+  }
   // Compare magnitudes as unsigned so that the lowest Int64 reads.
   if (negative) {
     uint64_t limit = low >= 0 ? 0 : static_cast<uint64_t>(-(low + 1)) + 1;
@@ -43,11 +47,46 @@ std::optional<int64_t> parse_whole(std::string_view text, int64_t low, int64_t h
   return static_cast<int64_t>(magnitude);
 }
 
+// The usual number of a price list: an optional "-", at most 15 digits with
+// an optional "." between two of them. Such a text is a whole number divided
+// by a power of ten, both exact in a double, so the quotient is the correctly
+// rounded value of the text, as from_chars reads it. Nothing for any other.
+std::optional<double> plain_decimal(std::string_view text) {
+  static constexpr double kPowerOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr size_t kExactDigits = 15;
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  uint64_t mantissa = 0;
+  size_t dot = text.npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (is_digit(c)) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+    } else if (c == '.' && dot == text.npos) {
+      dot = i;
+    } else {
+      return std::nullopt;
+    }
+  }
+  const size_t digits = text.size() - (dot != text.npos ? 1 : 0);
+  // A digit on each side of the point: from_chars reads "5." and ".5" too,
+  // but those go its way.
+  if (digits == 0 || digits > kExactDigits || dot == 0 ||
+      (dot != text.npos && dot + 1 == text.size())) {
+    return std::nullopt;
+  }
+  const size_t decimals = dot == text.npos ? 0 : text.size() - dot - 1;
+  const double value = static_cast<double>(mantissa) / kPowerOfTen[decimals];
+  return negative ? -value : value;
+}
+
 std::optional<double> parse_real(std::string_view text) {
   if (!text.empty() && text.front() == '+') {
     text.remove_prefix(1);
     if (!text.empty() && text.front() == '-') return std::nullopt;
   }
+  if (std::optional<double> value = plain_decimal(text)) return value;
   double value = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -65,9 +104,9 @@ std::optional<int64_t> parse_currency(std::string_view text) {
                                              std::numeric_limits<int64_t>::max());
   if (!whole) return std::nullopt;
   int64_t units = 0;
-  std::string scaled(fraction);
-  scaled.append(4 - scaled.size(), '0');
-  int64_t fraction_units = std::stoll(scaled);
+  int64_t fraction_units = 0;
+  for (size_t i = 0; i < 4; ++i)
+    fraction_units = fraction_units * 10 + (i < fraction.size() ? fraction[i] - '0' : 0);
   if (__builtin_mul_overflow(*whole, int64_t{10000}, &units)) return std::nullopt;
   if (negative ? __builtin_sub_overflow(units, fraction_units, &units)
                : __builtin_add_overflow(units, fraction_units, &units)) {
@@ -76,12 +115,19 @@ std::optional<int64_t> parse_currency(std::string_view text) {
   return units;
 }
 
+// `text` is `word` (in lower case) in any case.
+bool is_word(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != word[i]) return false;
+  }
+  return true;
+}
+
 std::optional<bool> parse_boolean(std::string_view text) {
-  std::string lower;
-  for (char c : text)
-    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-  if (lower == "true" || lower == "1") return true;
-  if (lower == "false" || lower == "0") return false;
+  if (is_word(text, "true") || text == "1") return true;
+  if (is_word(text, "false") || text == "0") return false;
   return std::nullopt;
 }
 
@@ -175,45 +221,73 @@ std::string format_real(double value) {
 
 }  // namespace
 
-std::optional<Variant> parse_csv_value(std::string_view text, TFieldType type) {
-  switch (column_kind(type)) {
-    case Kind::String:
-      return Variant::string(platform::utf8_to_utf16(text));
+Variant CsvScalar::to_variant() const {
+  switch (kind) {
     case Kind::SmallInt:
-      if (auto value = parse_whole(text, std::numeric_limits<int16_t>::min(),
-                                   std::numeric_limits<int16_t>::max())) {
-        return Variant::small_int(static_cast<int16_t>(*value));
-      }
-      return std::nullopt;
-    case Kind::Integer: {
-      int64_t low = type == ftWord ? 0 : std::numeric_limits<int32_t>::min();
-      int64_t high = type == ftWord ? 65535 : std::numeric_limits<int32_t>::max();
-      if (auto value = parse_whole(text, low, high)) {
-        return Variant::integer(static_cast<int32_t>(*value));
-      }
-      return std::nullopt;
-    }
+      return Variant::small_int(static_cast<int16_t>(whole));
+    case Kind::Integer:
+      return Variant::integer(static_cast<int32_t>(whole));
     case Kind::Int64:
-      if (auto value = parse_whole(text, std::numeric_limits<int64_t>::min(),
-                                   std::numeric_limits<int64_t>::max())) {
-        return Variant::int64(*value);
-      }
-      return std::nullopt;
+      return Variant::int64(whole);
     case Kind::Double:
-      if (auto value = parse_real(text)) return Variant::real(*value);
-      return std::nullopt;
+      return Variant::real(real);
     case Kind::Currency:
-      if (auto units = parse_currency(text)) return Variant::currency_units(*units);
-      return std::nullopt;
+      return Variant::currency_units(whole);
     case Kind::Boolean:
-      if (auto value = parse_boolean(text)) return Variant::boolean(*value);
-      return std::nullopt;
+      return Variant::boolean(whole != 0);
     case Kind::Date:
-      if (auto value = parse_date(text)) return Variant::date(*value);
-      return std::nullopt;
+      return Variant::date(real);
     default:
-      return std::nullopt;
+      return Variant::null();
   }
+}
+
+std::optional<CsvScalar> parse_csv_scalar(std::string_view text, TFieldType type) {
+  const Kind kind = column_kind(type);
+  std::optional<int64_t> whole;
+  std::optional<double> real;
+  switch (kind) {
+    case Kind::SmallInt:
+      whole = parse_whole(text, std::numeric_limits<int16_t>::min(),
+                          std::numeric_limits<int16_t>::max());
+      break;
+    case Kind::Integer:
+      whole = type == ftWord ? parse_whole(text, 0, 65535)
+                             : parse_whole(text, std::numeric_limits<int32_t>::min(),
+                                           std::numeric_limits<int32_t>::max());
+      break;
+    case Kind::Int64:
+      whole = parse_whole(text, std::numeric_limits<int64_t>::min(),
+                          std::numeric_limits<int64_t>::max());
+      break;
+    case Kind::Double:
+      real = parse_real(text);
+      break;
+    case Kind::Currency:
+      whole = parse_currency(text);
+      break;
+    case Kind::Boolean:
+      if (std::optional<bool> value = parse_boolean(text)) whole = *value ? 1 : 0;
+      break;
+    case Kind::Date:
+      real = parse_date(text);
+      break;
+    default:
+      break;
+  }
+  if (whole) return CsvScalar{kind, *whole, 0};
+  if (real) return CsvScalar{kind, 0, *real};
+  return std::nullopt;
+}
+
+std::optional<Variant> parse_csv_value(std::string_view text, TFieldType type) {
+  if (column_kind(type) == Kind::String) return Variant::string(platform::utf8_to_utf16(text));
+  if (std::optional<CsvScalar> scalar = parse_csv_scalar(text, type)) return scalar->to_variant();
+  return std::nullopt;
+}
+
+bool is_valid_csv_value(std::string_view text, TFieldType type) {
+  return column_kind(type) == Kind::String || parse_csv_scalar(text, type).has_value();
 }
 
 std::optional<std::string> format_csv_value(const Variant& value, TFieldType type) {

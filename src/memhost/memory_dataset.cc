@@ -274,11 +274,12 @@ const Variant& MemoryDataSet::current_value(size_t column) const {
   return store_.value(position_, column);
 }
 
-AbiVariant MemoryDataSet::current_abi_value(size_t column) const {
+void MemoryDataSet::current_abi_value(size_t column, PxVariant& out) const {
   if (state_ != State::Browse || position_ >= store_.size()) {
-    return AbiVariant(current_value(column));
+    out = AbiVariant(current_value(column)).release();
+    return;
   }
-  return store_.abi_value(position_, column);
+  store_.abi_value(position_, column, out);
 }
 
 void MemoryDataSet::set_current_value(size_t column, const Variant& value) {

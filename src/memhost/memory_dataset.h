@@ -152,8 +152,9 @@ class MemoryDataSet : public IDataSet {
   void post();
   // The value of the current or pending row; holds until the next call.
   const Variant& current_value(size_t column) const;
-  // The same in the host's form, for Value.
-  AbiVariant current_abi_value(size_t column) const;
+  // The same in the host's form, for Value, written into `out`, which holds
+  // nothing to free (an empty or null variant) and is left so on a throw.
+  void current_abi_value(size_t column, PxVariant& out) const;
   void set_current_value(size_t column, const Variant& value);
   void discard_pending() { state_ = State::Browse; }
   bool row_matches(size_t row, const std::vector<size_t>& columns,

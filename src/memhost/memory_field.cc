@@ -65,7 +65,7 @@ struct FieldVtable {
     pharmex_variant_init(result);
     result->vt = PX_VT_NULL;
     guarded(field, Operation::Value, 0, [&](MemoryField& f) {
-      *result = f.dataset().current_abi_value(f.column()).release();
+      f.dataset().current_abi_value(f.column(), *result);
       return 0;
     });
   }

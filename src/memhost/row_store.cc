@@ -17,12 +17,13 @@ const Variant& RowStore::value(size_t row, size_t column) const {
   return file_->value(row, column);
 }
 
-AbiVariant RowStore::abi_value(size_t row, size_t column) const {
+void RowStore::abi_value(size_t row, size_t column, PxVariant& out) const {
   if (row >= file_rows_ || (!replaced_.empty() && replaced_.contains(row)) ||
       column >= file_->columns().size()) {
-    return AbiVariant(value(row, column));
+    out = AbiVariant(value(row, column)).release();
+    return;
   }
-  return file_->abi_value(row, column);
+  file_->abi_value(row, column, out);
 }
 
 std::vector<Variant> RowStore::row(size_t row) const {

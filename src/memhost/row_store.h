@@ -25,8 +25,9 @@ class RowStore {
   // A stored value; the reference holds until the next call of the store.
   // Throws std::out_of_range outside the rows and columns.
   const Variant& value(size_t row, size_t column) const;
-  // The same in the host's form.
-  AbiVariant abi_value(size_t row, size_t column) const;
+  // The same in the host's form, written into `out`, which holds nothing to
+  // free (an empty or null variant) and is left so on a throw.
+  void abi_value(size_t row, size_t column, PxVariant& out) const;
   // A copy of a whole row.
   std::vector<Variant> row(size_t row) const;
 
