@@ -30,40 +30,6 @@ uint64_t bytes_equal(uint64_t word, unsigned char c) {
   return (x - kOnes) & ~x & (kOnes << 7);
 }
 
-// The first special byte at or after `pos`, or data.size(); sixteen bytes
-// at a time with SSE2, else eight where the machine is little-endian.
-size_t skip_plain_text(std::string_view data, size_t pos) {
-  const size_t n = data.size();
-#if defined(__SSE2__)
-  const __m128i comma = _mm_set1_epi8(',');
-  const __m128i line_feed = _mm_set1_epi8('\n');
-  const __m128i carriage_return = _mm_set1_epi8('\r');
-  const __m128i quote = _mm_set1_epi8('"');
-  while (n - pos >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + pos));
-    const __m128i found = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, line_feed)),
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, carriage_return), _mm_cmpeq_epi8(bytes, quote)));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-    if (mask != 0) return pos + static_cast<size_t>(std::countr_zero(mask));
-    pos += 16;
-  }
-#endif
-  if constexpr (std::endian::native == std::endian::little) {
-    while (n - pos >= 8) {
-      uint64_t word = 0;
-      std::memcpy(&word, data.data() + pos, sizeof word);
-      const uint64_t found = bytes_equal(word, ',') | bytes_equal(word, '\n') |
-                             bytes_equal(word, '\r') | bytes_equal(word, '"');
-      if (found != 0) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
-      pos += 8;
-    }
-  }
-  while (pos < n && !kSpecial[static_cast<unsigned char>(data[pos])])
-    ++pos;
-  return pos;
-}
-
 // The special bytes among the sixteen at `block` (a bit for each, from the
 // lowest), or among the `count` bytes there when fewer.
 unsigned special_bytes(const char* block, size_t count) {
@@ -82,6 +48,32 @@ unsigned special_bytes(const char* block, size_t count) {
     if (kSpecial[static_cast<unsigned char>(block[i])]) mask |= 1u << i;
   }
   return mask;
+}
+
+// The first special byte at or after `pos`, or data.size(); sixteen bytes
+// at a time with SSE2, else eight where the machine is little-endian.
+size_t skip_plain_text(std::string_view data, size_t pos) {
+  const size_t n = data.size();
+#if defined(__SSE2__)
+  while (n - pos >= 16) {
+    const unsigned mask = special_bytes(data.data() + pos, 16);
+    if (mask != 0) return pos + static_cast<size_t>(std::countr_zero(mask));
+    pos += 16;
+  }
+#endif
+  if constexpr (std::endian::native == std::endian::little) {
+    while (n - pos >= 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, data.data() + pos, sizeof word);
+      const uint64_t found = bytes_equal(word, ',') | bytes_equal(word, '\n') |
+                             bytes_equal(word, '\r') | bytes_equal(word, '"');
+      if (found != 0) return pos + static_cast<size_t>(std::countr_zero(found) / 8);
+      pos += 8;
+    }
+  }
+  while (pos < n && !kSpecial[static_cast<unsigned char>(data[pos])])
+    ++pos;
+  return pos;
 }
 
 // The usual record: unquoted cells up to a line break within `data`. Goes
