@@ -4,33 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/folder_order.h"
 #include "platform/paths.h"
-#include "platform/text_codec.h"
 #include "platform/toolkit_file_name.h"
 
 namespace pharmex::platform {
-
-namespace {
-
-// Folders before files; then by name without regard to case, then by bytes,
-// so names differing only in case keep a stable order.
-bool listed_before(const FolderItem& a, const FolderItem& b) {
-  if (a.folder != b.folder) return a.folder;
-  const CodePage& page = text_codec().ansi();
-  auto upper_less = [&page](char x, char y) {
-    return page.to_upper(static_cast<unsigned char>(x)) <
-           page.to_upper(static_cast<unsigned char>(y));
-  };
-  if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                   upper_less))
-    return true;
-  if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
-                                   upper_less))
-    return false;
-  return a.name < b.name;
-}
-
-}  // namespace
 
 bool HeadlessFolderView::open(std::string_view path) {
   std::string target = resolve_in_folder(folder_, path);
@@ -59,7 +37,7 @@ std::vector<FolderItem> HeadlessFolderView::items() const {
     if (!folder && !matches_mask(name, filter_)) continue;
     items.push_back({std::move(name), folder});
   }
-  std::sort(items.begin(), items.end(), listed_before);
+  std::sort(items.begin(), items.end(), listed_before<FolderItem>);
   return items;
 }
 

@@ -2,6 +2,7 @@ set(PHARMEX_platform_SOURCES
   code_page.cc
   code_page_tables.cc
   file_name_query.cc
+  folder_order.cc
   headless_controls.cc
   headless_driver.cc
   headless_folder_view.cc

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/folder_order.h"
 #include "platform/paths.h"
-#include "platform/text_codec.h"
 #include "platform/toolkit_file_name.h"
 #include "platform/win32_text.h"
 
@@ -15,22 +15,6 @@ namespace pharmex::platform {
 namespace {
 
 enum Column { kName, kSize, kWritten };
-
-bool listed_before(const Win32FolderItem& a, const Win32FolderItem& b) {
-  if (a.folder != b.folder) return a.folder;
-  const CodePage& page = text_codec().ansi();
-  auto upper_less = [&page](char x, char y) {
-    return page.to_upper(static_cast<unsigned char>(x)) <
-           page.to_upper(static_cast<unsigned char>(y));
-  };
-  if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                   upper_less))
-    return true;
-  if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
-                                   upper_less))
-    return false;
-  return a.name < b.name;
-}
 
 // Sizes as Explorer shows them: whole kilobytes, rounded up.
 std::wstring size_text(const Win32FolderItem& item) {
@@ -145,7 +129,7 @@ void Win32FolderList::refresh() {
       } while (::FindNextFileW(search, &found));
       ::FindClose(search);
     }
-    std::sort(items_.begin(), items_.end(), listed_before);
+    std::sort(items_.begin(), items_.end(), listed_before<Win32FolderItem>);
   }
   if (list_ == nullptr) return;
   filling_ = true;
