@@ -33,3 +33,20 @@ void run_then_clean_up(Body&& body, Steps&&... clean_up) {
 }
 
 }  // namespace pharmex
+
+namespace pharmex {
+
+// Sets a flag for one scope and clears it when the scope is left, also by an
+// exception ("a form is being closed", "a program drives the dialog").
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace pharmex

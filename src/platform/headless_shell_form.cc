@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "core/cleanup.h"
 #include "platform/file_name_query.h"
 #include "platform/headless_toolkit.h"
 #include "platform/paths.h"
@@ -18,18 +19,6 @@ namespace {
 std::string ansi(std::string_view utf8) {
   return text_codec().utf8_to_ansi(utf8);
 }
-
-// Resets a flag when a scope ends, also by an exception.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 

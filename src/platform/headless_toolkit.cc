@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "core/error.h"
 #include "platform/paths.h"
 
 namespace pharmex::platform {
@@ -24,8 +23,7 @@ HeadlessToolkit::HeadlessToolkit() : places_(default_places()) {}
 HeadlessToolkit::~HeadlessToolkit() {
   // Forms go first: their extensions may still call the toolkit while they
   // release what they hold.
-  while (!forms_.empty())
-    forms_.pop_back();
+  forms_.clear();
 }
 
 std::unique_ptr<ShellForm> HeadlessToolkit::create_shell_form() {
@@ -40,8 +38,8 @@ void HeadlessToolkit::show_modeless(std::unique_ptr<ShellForm> form) {
     throw std::invalid_argument("the form was not made by this toolkit");
   }
   headless->show();
-  forms_.emplace_back(headless);
   form.release();
+  forms_.add(std::unique_ptr<HeadlessShellForm>(headless));
 }
 
 void HeadlessToolkit::show_error(std::string_view message) {
@@ -70,45 +68,20 @@ bool HeadlessToolkit::window_enabled(WindowHandle window) const {
   return it == enabled_.end() || it->second;
 }
 
-std::vector<HeadlessShellForm*> HeadlessToolkit::open_forms() const {
-  std::vector<HeadlessShellForm*> open;
-  for (const auto& form : forms_) {
-    if (form->visible()) open.push_back(form.get());
-  }
-  return open;
-}
-
-HeadlessShellForm* HeadlessToolkit::active_form() const {
-  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
-    if ((*it)->visible()) return it->get();
-  }
-  return nullptr;
-}
-
-HeadlessShellForm* HeadlessToolkit::open_form(int id) const {
-  for (const auto& form : forms_) {
-    if (form->id() == id && form->visible()) return form.get();
-  }
-  return nullptr;
-}
-
 void HeadlessToolkit::dispatch(const std::function<void()>& event) noexcept {
-  ++event_depth_;
-  try {
-    event();
-  } catch (...) {
-    show_error(current_exception_message());
-  }
-  if (--event_depth_ == 0) destroy_released_forms();
+  forms_.dispatch(event, [this](std::string_view message) { show_error(message); });
 }
 
 void HeadlessToolkit::destroy_released_forms() noexcept {
-  std::vector<std::unique_ptr<HeadlessShellForm>> released;
-  for (auto& form : forms_) {
-    if (form->released()) released.push_back(std::move(form));
-  }
-  std::erase(forms_, nullptr);
-  // `released` goes here, after forms_ is consistent again.
+  forms_.destroy_released();
+}
+
+DialogAnswer HeadlessToolkit::answer(std::string_view path, std::optional<int> file_type) {
+  return answer_active_form(forms_, message_boxes_, path, file_type);
+}
+
+bool HeadlessToolkit::dismiss() {
+  return dismiss_active_form(forms_);
 }
 
 }  // namespace pharmex::platform

@@ -27,17 +27,10 @@
 
 #include "platform/dialog_driver.h"
 #include "platform/headless_shell_form.h"
+#include "platform/shown_forms.h"
 #include "platform/toolkit.h"
 
 namespace pharmex::platform {
-
-struct MessageBoxRecord {
-  MessageKind kind = MessageKind::kInformation;
-  std::string caption;
-  std::string text;
-
-  bool operator==(const MessageBoxRecord&) const = default;
-};
 
 struct WindowEvent {
   enum class Kind { kEnable, kDisable, kBringToTop };
@@ -77,17 +70,17 @@ class HeadlessToolkit final : public Toolkit, public DialogDriver {
   WindowHandle active_window_answer() const override { return active_window_answer_; }
   void set_active_window_answer(WindowHandle window) override { active_window_answer_ = window; }
 
-  // DialogDriver (platform/headless_driver.h): message boxes are answered at
+  // DialogDriver (platform/shown_forms.h): message boxes are answered at
   // once here anyway.
   DialogAnswer answer(std::string_view path, std::optional<int> file_type) override;
   bool dismiss() override;
 
   // The forms shown and not closed, in the order they were shown.
-  std::vector<HeadlessShellForm*> open_forms() const;
+  std::vector<HeadlessShellForm*> open_forms() const { return forms_.open_forms(); }
   // The form shown last that is still open; null when none is.
-  HeadlessShellForm* active_form() const;
+  HeadlessShellForm* active_form() const { return forms_.active(); }
   // The open form with that id; null when it is closed or gone.
-  HeadlessShellForm* open_form(int id) const;
+  HeadlessShellForm* open_form(int id) const { return forms_.open_form(id); }
 
   const std::vector<MessageBoxRecord>& message_boxes() const { return message_boxes_; }
   const std::vector<WindowEvent>& window_events() const { return window_events_; }
@@ -109,7 +102,7 @@ class HeadlessToolkit final : public Toolkit, public DialogDriver {
   void destroy_released_forms() noexcept;
 
  private:
-  std::vector<std::unique_ptr<HeadlessShellForm>> forms_;  // shown, in order
+  ShownForms<HeadlessShellForm> forms_;
   std::vector<MessageBoxRecord> message_boxes_;
   std::vector<WindowEvent> window_events_;
   std::map<WindowHandle, bool> enabled_;
@@ -117,7 +110,6 @@ class HeadlessToolkit final : public Toolkit, public DialogDriver {
   std::function<void(HeadlessShellForm&)> form_created_;
   WindowHandle active_window_answer_ = 0;
   int forms_created_ = 0;
-  int event_depth_ = 0;
 };
 
 }  // namespace pharmex::platform

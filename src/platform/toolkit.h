@@ -50,6 +50,16 @@ enum class CloseMode { kDismiss, kAccept };
 
 enum class MessageKind { kError, kWarning, kInformation };
 
+// A message box as shown: what the headless toolkit records, and what a
+// program driving a dialog learns of the boxes it answered.
+struct MessageBoxRecord {
+  MessageKind kind = MessageKind::kInformation;
+  std::string caption;
+  std::string text;
+
+  bool operator==(const MessageBoxRecord&) const = default;
+};
+
 // One entry of a file-type list: the description the list shows and the mask
 // the folder view filters with (patterns separated by ";", such as "*.dbf").
 struct FileType {

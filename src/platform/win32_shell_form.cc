@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "core/cleanup.h"
 #include "platform/file_name_query.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
@@ -78,18 +79,6 @@ std::string special_folder(int csidl) {
 std::string ansi(std::string_view utf8) {
   return text_codec().utf8_to_ansi(utf8);
 }
-
-// Resets a flag when a scope ends, also by an exception.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 

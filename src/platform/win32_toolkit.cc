@@ -2,9 +2,7 @@
 
 #include <stdexcept>
 
-#include "core/error.h"
-#include "platform/paths.h"
-#include "platform/win32_text.h"
+#include "core/cleanup.h"
 #include "platform/win32_window_operations.h"
 
 namespace pharmex::platform {
@@ -14,37 +12,12 @@ namespace {
 // The toolkit whose forms the thread's message hook serves.
 thread_local Win32Toolkit* hooked_toolkit = nullptr;
 
-UINT icon_of(MessageKind kind) {
-  switch (kind) {
-    case MessageKind::kError:
-      return MB_ICONERROR;
-    case MessageKind::kWarning:
-      return MB_ICONWARNING;
-    case MessageKind::kInformation:
-      break;
-  }
-  return MB_ICONINFORMATION;
-}
-
-// Sets a flag for one scope, also left by an exception.
-class ScriptScope {
- public:
-  explicit ScriptScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~ScriptScope() { flag_ = false; }
-  ScriptScope(const ScriptScope&) = delete;
-  ScriptScope& operator=(const ScriptScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 Win32Toolkit::~Win32Toolkit() {
   // Forms go first: their extensions may still call the toolkit while they
   // release what they hold.
-  while (!forms_.empty())
-    forms_.pop_back();
+  forms_.clear();
   update_hook();
 }
 
@@ -58,8 +31,8 @@ void Win32Toolkit::show_modeless(std::unique_ptr<ShellForm> form) {
     throw std::invalid_argument("the form was not made by this toolkit");
   }
   own->show();
-  forms_.emplace_back(own);
   form.release();
+  forms_.add(std::unique_ptr<Win32ShellForm>(own));
   update_hook();
 }
 
@@ -76,11 +49,11 @@ void Win32Toolkit::message_box(std::string_view text, std::string_view caption, 
 void Win32Toolkit::show_message(HWND owner, std::string_view text, std::string_view caption,
                                 MessageKind kind) {
   if (scripted_) {
-    answered_boxes_.emplace_back(kind, std::string(text));
+    answered_boxes_.push_back({kind, std::string(caption), std::string(text)});
     return;
   }
   if (!::IsWindow(owner)) owner = nullptr;
-  ::MessageBoxW(owner, wide_text(text).c_str(), wide_text(caption).c_str(), MB_OK | icon_of(kind));
+  Win32WindowOperations::message_box(reinterpret_cast<WindowHandle>(owner), text, caption, kind);
 }
 
 void Win32Toolkit::enable_window(WindowHandle window, bool enable) {
@@ -97,70 +70,25 @@ WindowHandle Win32Toolkit::active_window_answer() const {
 }
 
 void Win32Toolkit::dispatch(const std::function<void()>& event) noexcept {
-  ++event_depth_;
-  try {
-    event();
-  } catch (...) {
-    show_error(current_exception_message());
+  if (forms_.dispatch(event, [this](std::string_view message) { show_error(message); })) {
+    update_hook();
   }
-  if (--event_depth_ == 0) destroy_released_forms();
-}
-
-void Win32Toolkit::destroy_released_forms() noexcept {
-  std::vector<std::unique_ptr<Win32ShellForm>> released;
-  for (auto& form : forms_) {
-    if (form->released()) released.push_back(std::move(form));
-  }
-  std::erase(forms_, nullptr);
-  released.clear();
-  update_hook();
 }
 
 Win32ShellForm* Win32Toolkit::active_form() const {
-  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
-    if ((*it)->visible()) return it->get();
-  }
-  return nullptr;
+  return forms_.active();
 }
 
-bool Win32Toolkit::is_open(int id) const {
-  for (const auto& form : forms_) {
-    if (form->id() == id && form->visible()) return true;
-  }
-  return false;
-}
-
-// The same steps as the headless driver (platform/headless_driver.h), on the
-// real window.
+// While a program answers, message boxes are answered at once and recorded.
 DialogAnswer Win32Toolkit::answer(std::string_view path, std::optional<int> file_type) {
-  Win32ShellForm* form = active_form();
-  if (form == nullptr) return {};
-  ScriptScope scripted(scripted_);
+  FlagScope scripted(scripted_);
   answered_boxes_.clear();
-  if (file_type) form->select_file_type(*file_type);
-  std::string_view name = path;
-  if (is_absolute_path(path)) {
-    std::string_view folder = extract_file_path(path);
-    if (form->open_folder(folder)) name = extract_file_name(path);
-  }
-  form->type_file_name(name);
-  size_t boxes_before = answered_boxes_.size();
-  int id = form->id();
-  form->press_enter();  // may destroy the form
-  if (!is_open(id)) return {DialogAnswer::Outcome::kClosed, {}};
-  if (answered_boxes_.size() == boxes_before) return {DialogAnswer::Outcome::kRefused, {}};
-  const auto& [kind, text] = answered_boxes_.back();
-  return {kind == MessageKind::kError ? DialogAnswer::Outcome::kFailed
-                                      : DialogAnswer::Outcome::kRefused,
-          text};
+  return answer_active_form(forms_, answered_boxes_, path, file_type);
 }
 
 bool Win32Toolkit::dismiss() {
-  Win32ShellForm* form = active_form();
-  if (form == nullptr) return false;
-  ScriptScope scripted(scripted_);
-  form->press_escape();
-  return true;
+  FlagScope scripted(scripted_);
+  return dismiss_active_form(forms_);
 }
 
 // Hooked while a form is shown, unhooked with the last one.

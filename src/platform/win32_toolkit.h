@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "platform/dialog_driver.h"
+#include "platform/shown_forms.h"
 #include "platform/toolkit.h"
 #include "platform/win32_shell_form.h"
 
@@ -71,18 +72,15 @@ class Win32Toolkit final : public Toolkit, public DialogDriver {
  private:
   static LRESULT CALLBACK message_hook(int code, WPARAM w, LPARAM l);
   Win32ShellForm* active_form() const;
-  bool is_open(int id) const;
-  void destroy_released_forms() noexcept;
   void update_hook();
 
-  std::vector<std::unique_ptr<Win32ShellForm>> forms_;  // shown, in order
+  ShownForms<Win32ShellForm> forms_;
   WindowHandle active_window_answer_ = 0;
   HHOOK hook_ = nullptr;
   int forms_created_ = 0;
-  int event_depth_ = 0;
   // While a program drives a form: the boxes it was answered, in order.
   bool scripted_ = false;
-  std::vector<std::pair<MessageKind, std::string>> answered_boxes_;
+  std::vector<MessageBoxRecord> answered_boxes_;
 };
 
 }  // namespace pharmex::platform
