@@ -176,8 +176,9 @@ void TDbfDataSet::Close() {
 
 void TDbfDataSet::Commit() {
   std::unique_ptr<TTableStage> stage = std::move(stage_);  // thrown away should a step fail
+  const bool open = table_ != nullptr;
   CloseTable(stage != nullptr);
-  if (stage) stage->Commit();
+  if (stage && open) stage->Commit();
 }
 
 void TDbfDataSet::CloseTable(bool write_through) {

@@ -74,8 +74,12 @@ void TTableStage::Commit() {
       }
       if (files.exists(memo_path_)) moves.Move(memo_path_, staged_->path("oldmemo"), memo_path_);
       moves.Move(memo_file_, memo_path_, memo_path_);
+      moves.Move(table_file_, table_path_, table_path_);
+    } else {
+      // Refused while the old table is open, as on Windows: its reader may
+      // still open the memo file it had, which a later pair would replace.
+      moves.Move(table_file_, table_path_, table_path_, true);
     }
-    moves.Move(table_file_, table_path_, table_path_);
   } catch (...) {
     staged_->unlock_folder();
     throw;

@@ -28,9 +28,10 @@
 // pair, never a table with the other's memo file; a run killed between two
 // steps leaves no table rather than a crossed pair. A step that fails undoes
 // the ones before it, so a failed commit leaves the old pair in place. A table
-// without memo fields is put in place by one rename over the old table (its
-// old memo file, if any, stays as it was, as a new table without memo fields
-// always leaves it), under the folder's lock as well.
+// without memo fields is put in place by one rename over the old table,
+// refused as well while anybody has it open (its old memo file, if any, stays
+// as it was, as a new table without memo fields always leaves it), under the
+// folder's lock too.
 //
 // One object is used by one thread.
 #pragma once

@@ -97,11 +97,11 @@ class FileSystem {
   virtual std::unique_ptr<File> create_new(std::string_view path) = 0;
   // Renames (or moves) a file, replacing an existing target.
   virtual bool rename(std::string_view from, std::string_view to) = 0;
-  // Renames as rename() does, but only a file nobody has open: whoever
-  // holds it keeps finding it under its name (Windows refuses to move such a
-  // file itself; the POSIX backend holds the file's sharing claim
-  // exclusively while it renames). False when the file is in use or cannot
-  // be renamed.
+  // Renames as rename() does, but only while nobody has the file, or the
+  // file it would replace, open: whoever holds one keeps finding it under
+  // its name (Windows refuses to move or replace such a file itself; the
+  // POSIX backend holds both files' sharing claims exclusively while it
+  // renames). False when one of them is in use or the rename fails.
   virtual bool rename_if_unused(std::string_view from, std::string_view to) = 0;
   // True when a file (not a folder) exists at the path.
   virtual bool exists(std::string_view path) = 0;

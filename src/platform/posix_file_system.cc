@@ -11,9 +11,9 @@
 //
 // Windows also refuses to remove or move a file somebody has open (without
 // delete sharing, which this library never grants). remove() and
-// rename_if_unused() ask the file's claim the same way: they hold it
-// exclusively for the moment they work, and are refused while anyone has the
-// file open through the library. rename() itself replaces and moves files
+// rename_if_unused() ask the files' claims the same way: they hold them
+// exclusively for the moment they work, and are refused while anyone has one
+// of the files open through the library. rename() itself replaces and moves files
 // whoever has them open, as POSIX does: a text file rewritten in place while
 // it is still being read keeps its reader on the old bytes.
 #include <fcntl.h>
@@ -224,14 +224,24 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool rename_if_unused(std::string_view from, std::string_view to) override {
-    // The exclusive claim keeps every opener out until the file has its new
-    // name; an opener that got the file before the claim finds it moved
+    // The exclusive claims keep every opener out until the files have their
+    // new names; an opener that got a file before the claim finds it moved
     // when it claims (open_claimed) and opens the path again.
-    const std::string native = native_path(from);
-    int fd = open_claimed(native, O_RDONLY, FileSharing::kExclusive);
-    if (fd < 0) return false;
-    bool ok = ::rename(native.c_str(), native_path(to).c_str()) == 0;
-    ::close(fd);
+    const std::string source = native_path(from);
+    const std::string target = native_path(to);
+    int moved = open_claimed(source, O_RDONLY, FileSharing::kExclusive);
+    if (moved < 0) return false;
+    int replaced = -1;
+    if (file_exists(to)) {
+      replaced = open_claimed(target, O_RDONLY, FileSharing::kExclusive);
+      if (replaced < 0) {
+        ::close(moved);
+        return false;
+      }
+    }
+    bool ok = ::rename(source.c_str(), target.c_str()) == 0;
+    if (replaced >= 0) ::close(replaced);
+    ::close(moved);
     return ok;
   }
 

@@ -215,7 +215,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool rename_if_unused(std::string_view from, std::string_view to) override {
-    // MoveFileExW itself refuses a file that is open without delete sharing.
+    // MoveFileExW itself refuses to move or replace a file that is open
+    // without delete sharing.
     return rename(from, to);
   }
 

@@ -154,7 +154,7 @@ TEST_F(FileSystemTest, ANewFileIsHeldAloneFromItsFirstMoment) {
   EXPECT_NE(real_file_system().open(fresh, FileAccess::kRead, FileSharing::kShared), nullptr);
 }
 
-TEST_F(FileSystemTest, AFileInUseIsNeitherRemovedNorMovedAway) {
+TEST_F(FileSystemTest, AFileInUseIsNeitherRemovedNorMovedAwayNorReplaced) {
   const std::string moved = dir_.file("moved.bin");
   {
     auto user = Open(FileAccess::kRead, FileSharing::kShared);
@@ -162,6 +162,14 @@ TEST_F(FileSystemTest, AFileInUseIsNeitherRemovedNorMovedAway) {
     EXPECT_FALSE(real_file_system().remove(path_));
     EXPECT_FALSE(real_file_system().rename_if_unused(path_, moved));
     EXPECT_EQ(read_file(path_), "0123456789");
+  }
+  {
+    // Nor put over one in use.
+    write_file(moved, "in use");
+    auto user = real_file_system().open(moved, FileAccess::kRead, FileSharing::kShared);
+    ASSERT_NE(user, nullptr);
+    EXPECT_FALSE(real_file_system().rename_if_unused(path_, moved));
+    EXPECT_EQ(read_file(moved), "in use");
   }
   EXPECT_TRUE(real_file_system().rename_if_unused(path_, moved));
   EXPECT_EQ(read_file(moved), "0123456789");
