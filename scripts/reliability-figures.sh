@@ -63,7 +63,7 @@ awk '
     split($0, c, "while "); split(c[2], d, " "); replaced += d[1]
   }
   /files written into one folder/ {
-    split($0, a, ": "); split(a[2], b, " "); folder_files += b[1] * b[3]
+    split($0, a, ": "); split(a[2], b, " "); folder_files += b[1] * b[4]
   }
   /crash safety/ {
     split($0, a, ": "); split(a[3], b, " "); runs += b[1];
