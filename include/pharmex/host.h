@@ -23,12 +23,12 @@
  *   - Booleans are one byte (PxBool).
  *   - No exception crosses the boundary in either direction. A host operation
  *     that fails says so with pharmex_report_host_failure (below).
- *
- * A host written in Pascal uses the pharmex unit (bindings/pascal), which
- * declares these interfaces in Pascal and adapts them to these rules.
  *   - Strings handed to the host are zero-terminated UTF-16; IField.Name
  *     returns a zero-terminated UTF-16 name owned by the field, which the
  *     library copies at once.
+ *
+ * A host written in Pascal uses the pharmex unit (bindings/pascal), which
+ * declares these interfaces in Pascal and adapts them to these rules.
  *
  * The library calls every operation on the thread that called the entry point.
  * QueryInterface is never called.
