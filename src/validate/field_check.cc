@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "dbf/dbf_format.h"
+#include "dbf/field_spec.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::validate {
@@ -54,19 +55,14 @@ void check_name(const TableStructure& table, const Descriptor& field, const Tabl
   }
 }
 
+// The width the table builder gives a field of the type (D 8, L 1, M, B and
+// G 10); nothing for the types whose width is their own.
 std::optional<uint32_t> standard_width(char type) {
-  switch (type) {
-    case 'D':
-      return 8;
-    case 'L':
-      return 1;
-    case 'M':
-    case 'B':
-    case 'G':
-      return 10;
-    default:
-      return std::nullopt;
-  }
+  dbf::TFieldSpec spec;
+  spec.type = type;
+  spec.length = 0;
+  const uint32_t width = spec.RecordBytes();
+  return width == 0 ? std::nullopt : std::optional<uint32_t>(width);
 }
 
 void check_type(const TableStructure& table, const Descriptor& field, Findings& findings) {

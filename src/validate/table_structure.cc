@@ -20,20 +20,6 @@ uint8_t u8(const std::string& bytes, size_t at) {
   return static_cast<uint8_t>(bytes[at]);
 }
 
-bool accepted_version(uint8_t version) {
-  switch (version) {
-    case fmt::kVersionPlain:
-    case fmt::kVersionDb4Sql:
-    case fmt::kVersionVisualFox:
-    case fmt::kVersionDb3Memo:
-    case fmt::kVersionDb4Memo:
-    case fmt::kVersionFoxMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool memo_version(uint8_t version) {
   return version == fmt::kVersionDb3Memo || version == fmt::kVersionDb4Memo ||
          version == fmt::kVersionFoxMemo;
@@ -69,7 +55,7 @@ DescriptorEnd scan_descriptors(TableFile& file) {
 }
 
 void check_version(uint8_t version, const TableLayout& layout, Findings& findings) {
-  if (!accepted_version(version)) {
+  if (!fmt::AcceptedVersion(version)) {
     findings.add(Place::header, 0, "", 0,
                  "version byte " + hex_byte(version) + " is no dBase table the library reads",
                  "0x03 (no memo) or 0x8B (dBase IV with memo)");
@@ -229,7 +215,7 @@ void check_records_and_end(TableFile& file, TableStructure& table, uint32_t stor
 // The version byte says whether the table has a memo file; its fields say
 // whether it needs one.
 void check_memo_version(const TableStructure& table, Findings& findings) {
-  if (table.version == fmt::kVersionVisualFox || !accepted_version(table.version)) return;
+  if (table.version == fmt::kVersionVisualFox || !fmt::AcceptedVersion(table.version)) return;
   const Descriptor* memo = nullptr;
   for (const Descriptor& field : table.fields) {
     if (field.is_memo() && memo == nullptr) memo = &field;

@@ -23,17 +23,6 @@ bool is_section(std::string_view text) {
   return text.starts_with('[') && text.ends_with(']');
 }
 
-std::vector<std::string_view> record_fields(std::string_view text) {
-  std::vector<std::string_view> fields;
-  while (!text.empty()) {
-    const size_t end = text.find(';');
-    fields.push_back(text.substr(0, end));
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return fields;
-}
-
 }  // namespace
 
 void check_text_file(std::string_view bytes, const TextLayout& layout,
@@ -86,17 +75,12 @@ const TextLayout* recognise_text(std::string_view bytes, std::string_view path,
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   if (!bytes.starts_with(kHeaderSection)) return nullptr;
   const std::vector<TextLayout>& texts = LayoutCatalogue::instance().texts();
-  std::vector<std::string_view> lines;
-  for (size_t start = 0; start < bytes.size();) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
+  const platform::TextCodec& codec = platform::text_codec();
+  Findings ignored(std::string{});
+  const std::vector<TextLine> lines =
+      split_text_lines(bytes, TextPage(codec.ansi(), nullptr), ignored);
   if (lines.size() > 1) {
-    const std::vector<std::string_view> header = record_fields(lines[1]);
+    const std::vector<std::string_view> header = split_fields(lines[1].text);
     const size_t rate = exporting::kTextHeaderFields.size() - 1;
     for (const TextLayout& layout : texts) {
       if (header.size() > rate && header[rate] == layout.parts->rate) {
@@ -106,7 +90,7 @@ const TextLayout* recognise_text(std::string_view bytes, std::string_view path,
     }
   }
   for (size_t i = 3; i < lines.size(); ++i) {
-    const size_t count = record_fields(lines[i]).size();
+    const size_t count = split_fields(lines[i].text).size();
     for (const TextLayout& layout : texts) {
       if (count == layout.body.size()) {
         reason = "its body records have " + std::to_string(count) + " fields";

@@ -84,4 +84,15 @@ std::vector<TextLine> split_text_lines(std::string_view bytes, const TextPage& p
   return lines;
 }
 
+std::vector<std::string_view> split_fields(std::string_view record) {
+  std::vector<std::string_view> fields;
+  while (!record.empty()) {
+    const size_t end = record.find(';');
+    fields.push_back(record.substr(0, end));
+    if (end == std::string_view::npos) break;
+    record.remove_prefix(end + 1);
+  }
+  return fields;
+}
+
 }  // namespace pharmex::validate

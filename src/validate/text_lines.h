@@ -25,4 +25,8 @@ struct TextLine {
 std::vector<TextLine> split_text_lines(std::string_view bytes, const TextPage& page,
                                        Findings& findings);
 
+// The fields of a record: the text before each ";", and what follows the
+// last one when the record does not end with it. Views into `record`.
+std::vector<std::string_view> split_fields(std::string_view record);
+
 }  // namespace pharmex::validate

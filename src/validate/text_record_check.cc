@@ -61,20 +61,12 @@ struct TextRecordCheck::Fields {
 
 TextRecordCheck::Fields TextRecordCheck::split(const TextLine& line, size_t expected) {
   Fields fields;
-  std::string_view rest = line.text;
-  uint64_t at = line.at;
-  while (!rest.empty()) {
-    const size_t end = rest.find(';');
-    const std::string_view field = rest.substr(0, end);
-    fields.texts.push_back(field);
-    fields.at.push_back(at);
-    if (end == std::string_view::npos) {
-      findings_.add(Finding::Place::line, line.number, "", line.at + line.text.size(),
-                    "the record does not end with \";\"", "every field followed by \";\"");
-      break;
-    }
-    rest.remove_prefix(end + 1);
-    at += end + 1;
+  fields.texts = split_fields(line.text);
+  for (std::string_view text : fields.texts)
+    fields.at.push_back(line.at + static_cast<uint64_t>(text.data() - line.text.data()));
+  if (!line.text.ends_with(';')) {
+    findings_.add(Finding::Place::line, line.number, "", line.at + line.text.size(),
+                  "the record does not end with \";\"", "every field followed by \";\"");
   }
   if (fields.texts.size() != expected) {
     findings_.add(Finding::Place::line, line.number, "", line.at,
