@@ -61,9 +61,9 @@ class RecordWalk {
     if (flag == fmt::kLiveRecord) return;
     if (flag == fmt::kDeletedRecord) {
       findings_.add(Finding::Place::record, number, "", at,
-                    layout_.written_by_library()
-                        ? "the record is deleted"
-                        : "the record is deleted: the import passes it over",
+                    layout_.form == TableForm::order_file && !layout_.name.empty()
+                        ? "the record is deleted: the import passes it over"
+                        : "the record is deleted",
                     "' ', a live record");
       return;
     }
@@ -85,7 +85,8 @@ void check_records(TableFile& file, const TableStructure& table, const TableLayo
                    platform::FileSystem& file_system, Findings& findings) {
   const platform::CodePage& page = *platform::CodePage::find(table.text_code_page);
   std::unique_ptr<MemoCheck> memo;
-  if (table.has_memo_fields()) {
+  // A 0x30 table keeps binary block numbers; its memo file is not judged.
+  if (table.has_memo_fields() && table.version != fmt::kVersionVisualFox) {
     memo = std::make_unique<MemoCheck>(file_system, file.path(), table.version, findings);
   }
   RecordWalk walk(table, layout, TextPage(page, other_page(page)), memo.get(), findings);

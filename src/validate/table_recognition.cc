@@ -9,6 +9,9 @@ namespace pharmex::validate {
 
 namespace {
 
+// Below this a layout explains too little of the file to be taken for it.
+constexpr double kLeastScore = 0.5;
+
 std::vector<std::string> layout_names(const TableLayout& layout) {
   if (layout.form == TableForm::generic) return layout.names;
   std::vector<std::string> names;
@@ -59,7 +62,7 @@ std::optional<Recognition> recognise_table(const TableStructure& table, bool ord
         break;
     }
     const std::pair<double, double> ranked{score, of_layout};
-    if (ranked <= best_score) continue;
+    if (score < kLeastScore || ranked <= best_score) continue;
     best_score = ranked;
     std::string reason;
     if (order_file && common == names.size()) {

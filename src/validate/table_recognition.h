@@ -6,7 +6,8 @@
 //               (1 when every field is one);
 //   order file  above one half when the file has every field the import
 //               reads, the more so the fewer other fields it has.
-// The best score wins; then the layout whose names the file covers more;
+// A layout scoring below one half is not taken. The best score wins; then
+// the layout whose names the file covers more;
 // then the layout first in the catalogue (the library's own tables before
 // the order files). A price list to import against (--price) leaves only the
 // order files.
@@ -25,7 +26,7 @@ struct Recognition {
   std::string reason;  // "9 of its 9 fields are those of the Khabarovsk price table"
 };
 
-// Nothing when no layout shares a field name with the file.
+// Nothing when no layout scores one half.
 std::optional<Recognition> recognise_table(const TableStructure& table, bool order_files_only);
 
 }  // namespace pharmex::validate

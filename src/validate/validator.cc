@@ -1,5 +1,6 @@
 #include "validate/validator.h"
 
+#include "dbf/dbf_format.h"
 #include "export/waybill_text.h"
 #include "platform/paths.h"
 #include "validate/field_check.h"
@@ -63,6 +64,15 @@ void validate_table(TableFile& file, const TableLayout* layout, const Validation
   if (layout == nullptr) {
     Findings probe(request.path);
     std::optional<TableStructure> fields = check_structure(file, format_only(), probe);
+    std::optional<unsigned char> version = file.byte_at(0);
+    if (!fields && (!version || !dbf::format::AcceptedVersion(*version))) {
+      // Not even a table to judge: say so once rather than every byte.
+      findings.add(Finding::Place::file, 0, "", 0,
+                   "the file is neither a dBase table nor a waybill text file",
+                   "a dBase table, or a text file whose first line is \"[Header]\"");
+      report.findings = findings.all();
+      return;
+    }
     std::optional<Recognition> found;
     if (fields) found = recognise_table(*fields, static_cast<bool>(request.prices));
     if (found) {
