@@ -221,6 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderDamage{"code_page", 29, "\x65", "", ""},
         HeaderDamage{"code_page_western", 29, "\x01", "",
                      "marks code page 437, but the library reads the text as code page 866"},
+        HeaderDamage{"code_page_unknown", 29, "\x42", "", "is no language driver"},
         HeaderDamage{"field_name", 32 * 5, "XXXXXX", "Field 'ART_ID' not found",
                      "the field is no column of the order table"},
         HeaderDamage{"field_length", 32 + 16, "\xFF\xFF", "Table Header for %s is invalid",

@@ -27,6 +27,7 @@ struct TextCase {
   const char* problem;
   bool utf8 = false;      // the whole file written as UTF-8 instead
   bool as_bytes = false;  // `to` written as it is, not in code page 1251
+  bool last = false;      // the last occurrence of `from`, not the first
 };
 
 void PrintTo(const TextCase& c, std::ostream* out) {
@@ -57,7 +58,7 @@ TEST_P(TextDamageTest, NamesTheDefectInItsLine) {
     layout.routine(run, path);
   }
   std::string bytes = read_file(path);
-  const size_t at = bytes.find(ansi(test.from));
+  const size_t at = test.last ? bytes.rfind(ansi(test.from)) : bytes.find(ansi(test.from));
   ASSERT_NE(at, std::string::npos) << "the file holds no " << test.from;
   bytes.replace(at, ansi(test.from).size(), test.as_bytes ? test.to : ansi(test.to));
   if (test.utf8) bytes = platform::text_codec().ansi_to_utf8(bytes);
@@ -83,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TextCase{"line_end_lf_alone", "E-Farma SST", ";1;\r\n", ";1;\n", 2,
                  "the line ends with LF alone"},
+        TextCase{"last_line_without_line_break", "E-Farma SST", "\r\n", "", 8,
+                 "the last line has no line break", false, false, true},
         TextCase{"empty_line", "E-Farma SST", "[Body]\r\n", "[Body]\r\n\r\n", 4,
                  "the line is empty"},
         TextCase{"byte_order_mark", "E-Farma SST", "[Header]", "\xEF\xBB\xBF[Header]", 1,
