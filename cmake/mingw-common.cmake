@@ -21,9 +21,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Programs built here run under Wine (64-bit only on this machine).
-find_program(PHARMEX_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-find_program(PHARMEX_WINE64 NAMES wine64)
-if(PHARMEX_WINE64 AND PHARMEX_MINGW_TRIPLET MATCHES "^x86_64")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PHARMEX_WINE64})
+# Programs built here run under Wine: 64-bit ones under wine64, 32-bit ones
+# under Wine's 32-bit loader (on a 64-bit kernel without 32-bit support that
+# is qemu's user-mode emulator, which scripts/install-wine32.sh sets up).
+if(PHARMEX_MINGW_TRIPLET MATCHES "^x86_64")
+  find_program(PHARMEX_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(PHARMEX_WINE NAMES wine64)
+else()
+  find_program(PHARMEX_WINE NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+endif()
+if(PHARMEX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${PHARMEX_WINE})
 endif()

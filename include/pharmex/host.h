@@ -13,15 +13,22 @@
  *     that receives the result as an extra first argument, ahead of the object.
  *     A returned interface carries a reference the caller releases; a returned
  *     variant belongs to the caller, who clears it (pharmex/variant.h). The
- *     callee stores the result without reading what the slot held before.
- *   - SetValue takes its variant by value, Locate its key by address; both
- *     stay owned by the caller.
+ *     slot the library passes is always empty (a null interface, a
+ *     PX_VT_EMPTY variant): a callee may store its result without looking,
+ *     or clear the slot first, as a Pascal function result is cleared;
+ *     neither frees anything.
+ *   - SetValue takes its variant by value (on 32-bit Windows all 16 bytes on
+ *     the stack: a Pascal "const" parameter, passed by reference, does not
+ *     match), Locate its key by address; both stay owned by the caller.
  *   - Booleans are one byte (PxBool).
  *   - No exception crosses the boundary in either direction. A host operation
  *     that fails says so with pharmex_report_host_failure (below).
  *   - Strings handed to the host are zero-terminated UTF-16; IField.Name
  *     returns a zero-terminated UTF-16 name owned by the field, which the
  *     library copies at once.
+ *
+ * A host written in Pascal uses the pharmex unit (bindings/pascal), which
+ * declares these interfaces in Pascal and adapts them to these rules.
  *
  * The library calls every operation on the thread that called the entry point.
  * QueryInterface is never called.

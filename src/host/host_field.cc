@@ -3,6 +3,7 @@
 #include "core/abi_variant.h"
 #include "core/error.h"
 #include "host/host_failure.h"
+#include "host/host_variant.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -41,7 +42,20 @@ Variant HostField::value() const {
   IField& field = checked();
   AbiVariant result;
   call_host([&] { field.lpVtbl->Value(result.out(), &field); });
-  return from_abi(result.get());
+  try {
+    return read_host_variant(result.get());
+  } catch (const VariantError& refusal) {
+    raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
+  }
+}
+
+std::string HostField::column_name() const {
+  if (!lookup_.starts_with('#')) return lookup_;
+  try {
+    return name();
+  } catch (const Error&) {
+    return lookup_;  // the host cannot say either: its index, then
+  }
 }
 
 void HostField::set_value(const Variant& value) const {

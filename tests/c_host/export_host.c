@@ -17,6 +17,7 @@
 #include "csv_dataset.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
+#include "stack_check.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -54,6 +55,12 @@ static void PX_STDCALL on_finish(PxWindow window) {
   fprintf(callback_log, "  finish window %d\n", window == kHostWindow);
 }
 
+/* The callbacks as the library gets them: through the stack checks, which
+ * on 32-bit Windows measure what each call removes from the stack. */
+static PxProgressCallback progress = on_progress;
+static PxStartCallback start = on_start;
+static PxFinishCallback finish = on_finish;
+
 static void run(const char* what) {
   fprintf(callback_log, "%s\n", what);
 }
@@ -72,7 +79,7 @@ static IDataSet* load(const char* name) {
   char path[kPath];
   IDataSet* data = csv_dataset_load(in_examples(name, path));
   if (data == NULL) exit(2);
-  return data;
+  return stack_checked_dataset(data);
 }
 
 static void expect_success(const char* what) {
@@ -103,7 +110,7 @@ static void dump_lines(IDataSet* lines, const char* name) {
     ++failures;
     return;
   }
-  csv_dataset_dump(lines, file);
+  csv_dataset_dump(stack_checked_host_dataset(lines), file);
   fclose(file);
 }
 
@@ -114,14 +121,14 @@ static void exports(void) {
 
   IDataSet* suppliers = load("suppliers.csv");
   run("supplier_export");
-  supplier_export(kHostWindow, suppliers, on_progress, on_start, on_finish);
+  supplier_export(kHostWindow, suppliers, progress, start, finish);
   answer("supplier_export", "supplier", 0);
   suppliers->lpVtbl->Release(suppliers);
 
   IDataSet* prices = load("price_list.csv");
   for (int type = 0; type < 3; ++type) {
     run(kPriceNames[type]);
-    price_export(kHostWindow, prices, on_progress, on_start, on_finish);
+    price_export(kHostWindow, prices, progress, start, finish);
     answer("price_export", kPriceNames[type], type);
   }
   run("price_export_to_file");
@@ -132,7 +139,7 @@ static void exports(void) {
   IDataSet* order_headers = load("order_headers.csv");
   IDataSet* order_lines = load("order_lines.csv");
   run("order_export");
-  order_export(kHostWindow, order_headers, order_lines, on_progress, on_start, on_finish);
+  order_export(kHostWindow, order_headers, order_lines, progress, start, finish);
   answer("order_export", "order", 0);
   order_headers->lpVtbl->Release(order_headers);
   order_lines->lpVtbl->Release(order_lines);
@@ -142,7 +149,7 @@ static void exports(void) {
   for (int type = 0; type < 6; ++type) {
     snprintf(name, sizeof name, "waybill_%d", type);
     run(name);
-    waybill_export(kHostWindow, waybill_headers, waybill_lines, on_progress, on_start, on_finish);
+    waybill_export(kHostWindow, waybill_headers, waybill_lines, progress, start, finish);
     answer("waybill_export", name, type);
   }
   for (int type = 0; type < 6; ++type) {
@@ -150,8 +157,8 @@ static void exports(void) {
     run(name);
     make_folder(in_out(name, path));
     snprintf(path, sizeof path, "%s" SEP "%s" SEP, out, name);
-    waybill_export_ToPath(kHostWindow, waybill_headers, waybill_lines, on_progress, on_start,
-                          on_finish, path, type);
+    waybill_export_ToPath(kHostWindow, waybill_headers, waybill_lines, progress, start, finish,
+                          path, type);
     expect_success("waybill_export_ToPath");
   }
   waybill_headers->lpVtbl->Release(waybill_headers);
@@ -167,7 +174,7 @@ static void imports(void) {
     IDataSet* lines = load("current_order_lines.csv");
     snprintf(name, sizeof name, "import_%s", kLayouts[type]);
     run(name);
-    order_import(kHostWindow, prices, prices, lines, on_progress, on_start, on_finish);
+    order_import(kHostWindow, prices, prices, lines, progress, start, finish);
     expect_success("order_import");
     snprintf(name, sizeof name, "order_%s.dbf", kLayouts[type]);
     if (pharmex_dialog_answer(in_examples(name, path), type) != 0) {
@@ -201,6 +208,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "cannot write %s\n", path);
     return 2;
   }
+  stack_checked_callbacks(&progress, &start, &finish);
   /* The same text for numbers and dates on every system. */
   if (pharmex_set_regional_settings(",", "dd.MM.yyyy") != 0) ++failures;
   exports();
@@ -210,6 +218,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%d host objects were not released\n", csv_live_objects());
     ++failures;
   }
+  if (stack_check_mismatches() != 0) ++failures;
   if (failures == 0) printf("export host: every entry point ran\n");
   return failures == 0 ? 0 : 1;
 }

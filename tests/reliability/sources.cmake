@@ -10,5 +10,6 @@ set(PHARMEX_TEST_reliability_SOURCES
   fuzz_findings_test.cc
   independent_readers_test.cc
   layouts.cc
+  shared_table_workload.cc
   table_image.cc
 )

@@ -24,6 +24,7 @@
 
 #include "csv_dataset.h"
 #include "pharmex/pharmex.h"
+#include "stack_check.h"
 
 enum { kPath = 1024, kWait = 15000 };
 
@@ -70,12 +71,17 @@ static void PX_STDCALL on_finish(PxWindow window) {
   InterlockedIncrement(&finishes);
 }
 
+/* The callbacks as the library gets them, through the stack checks. */
+static PxProgressCallback progress = on_progress;
+static PxStartCallback start = on_start;
+static PxFinishCallback finish = on_finish;
+
 static IDataSet* load(const char* name) {
   char path[kPath];
   snprintf(path, sizeof path, "%s\\%s", examples, name);
   IDataSet* data = csv_dataset_load(path);
   if (data == NULL) ExitProcess(2);
-  return data;
+  return stack_checked_dataset(data);
 }
 
 static void in_work(const wchar_t* name, wchar_t* path) {
@@ -312,7 +318,7 @@ static void case_confirm(void) {
   wchar_t path[kPath], folder[kPath];
   IDataSet* suppliers = load("suppliers.csv");
   reset_counts();
-  supplier_export((PxWindow)host, suppliers, on_progress, on_start, on_finish);
+  supplier_export((PxWindow)host, suppliers, progress, start, finish);
   suppliers->lpVtbl->Release(suppliers);
   run_driver(confirm_driver);
   in_work(L"supplier.dbf", path);
@@ -339,7 +345,7 @@ static void case_file_type(void) {
   IDataSet* headers = load("waybill_headers.csv");
   IDataSet* lines = load("waybill_lines.csv");
   reset_counts();
-  waybill_export((PxWindow)host, headers, lines, on_progress, on_start, on_finish);
+  waybill_export((PxWindow)host, headers, lines, progress, start, finish);
   headers->lpVtbl->Release(headers);
   lines->lpVtbl->Release(lines);
   run_driver(file_type_driver);
@@ -387,7 +393,7 @@ static void case_dismiss(void) {
   IDataSet* prices = load("price_list.csv");
   for (dismissal = 0; dismissal < 4; ++dismissal) {
     reset_counts();
-    price_export((PxWindow)host, prices, on_progress, on_start, on_finish);
+    price_export((PxWindow)host, prices, progress, start, finish);
     run_driver(dismiss_driver);
     CHECK(starts == 0 && finishes == 0);
     check_closed();
@@ -433,7 +439,7 @@ static void wildcard_driver(void) {
 static void case_wildcard(void) {
   IDataSet* suppliers = load("suppliers.csv");
   reset_counts();
-  supplier_export((PxWindow)host, suppliers, on_progress, on_start, on_finish);
+  supplier_export((PxWindow)host, suppliers, progress, start, finish);
   suppliers->lpVtbl->Release(suppliers);
   run_driver(wildcard_driver);
   CHECK(starts == 0 && finishes == 0);
@@ -478,7 +484,7 @@ static void case_failure(void) {
                      NULL);
   CHECK(held != INVALID_HANDLE_VALUE);
   reset_counts();
-  supplier_export((PxWindow)host, suppliers, on_progress, on_start, on_finish);
+  supplier_export((PxWindow)host, suppliers, progress, start, finish);
   suppliers->lpVtbl->Release(suppliers);
   run_driver(failure_driver);
   CloseHandle(held);
@@ -543,7 +549,7 @@ static void navigation_driver(void) {
 static void case_navigation(void) {
   IDataSet* suppliers = load("suppliers.csv");
   reset_counts();
-  supplier_export((PxWindow)host, suppliers, on_progress, on_start, on_finish);
+  supplier_export((PxWindow)host, suppliers, progress, start, finish);
   suppliers->lpVtbl->Release(suppliers);
   run_driver(navigation_driver);
   CHECK(starts == 0);
@@ -568,7 +574,7 @@ static void import_driver(void) {
 
 static int dump_length(IDataSet* lines) {
   FILE* file = tmpfile();
-  csv_dataset_dump(lines, file);
+  csv_dataset_dump(stack_checked_host_dataset(lines), file);
   long length = ftell(file);
   fclose(file);
   return (int)length;
@@ -582,7 +588,7 @@ static void case_import(void) {
   MultiByteToWideChar(CP_ACP, 0, examples, -1, examples_wide, kPath);
   GetFullPathNameW(examples_wide, kPath, examples_wide, NULL);
   reset_counts();
-  order_import((PxWindow)host, prices, prices, lines, on_progress, on_start, on_finish);
+  order_import((PxWindow)host, prices, prices, lines, progress, start, finish);
   run_driver(import_driver);
   CHECK(starts == 1 && finishes == 1);
   CHECK(dump_length(lines) > before);
@@ -634,21 +640,20 @@ static void take_shots(void) {
   IDataSet* current_lines = load("current_order_lines.csv");
   shot_title = L"Save As";
   shot_name = L"supplier_export";
-  supplier_export((PxWindow)host, suppliers, on_progress, on_start, on_finish);
+  supplier_export((PxWindow)host, suppliers, progress, start, finish);
   run_driver(shot_driver);
   shot_name = L"price_export";
-  price_export((PxWindow)host, prices, on_progress, on_start, on_finish);
+  price_export((PxWindow)host, prices, progress, start, finish);
   run_driver(shot_driver);
   shot_name = L"order_export";
-  order_export((PxWindow)host, order_headers, order_lines, on_progress, on_start, on_finish);
+  order_export((PxWindow)host, order_headers, order_lines, progress, start, finish);
   run_driver(shot_driver);
   shot_name = L"waybill_export";
-  waybill_export((PxWindow)host, waybill_headers, waybill_lines, on_progress, on_start, on_finish);
+  waybill_export((PxWindow)host, waybill_headers, waybill_lines, progress, start, finish);
   run_driver(shot_driver);
   shot_title = L"Open";
   shot_name = L"order_import";
-  order_import((PxWindow)host, order_prices, order_prices, current_lines, on_progress, on_start,
-               on_finish);
+  order_import((PxWindow)host, order_prices, order_prices, current_lines, progress, start, finish);
   run_driver(shot_driver);
   IDataSet* all[] = {suppliers,       prices,        order_headers, order_lines,
                      waybill_headers, waybill_lines, order_prices,  current_lines};
@@ -675,6 +680,7 @@ int main(int argc, char** argv) {
   GetFullPathNameW(work, kPath, work, NULL);
   host_thread = GetCurrentThreadId();
   settled = CreateEventW(NULL, TRUE, FALSE, NULL);
+  stack_checked_callbacks(&progress, &start, &finish);
 
   WNDCLASSW host_class = {0};
   host_class.lpfnWndProc = host_procedure;
@@ -722,6 +728,7 @@ int main(int argc, char** argv) {
     case_import();
   }
   DestroyWindow(host);
+  CHECK(stack_check_mismatches() == 0);
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\kestrova");
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\kestrova");
   if (failures != 0) fprintf(stderr, "%d check(s) failed\n", failures);

@@ -22,6 +22,7 @@
 #include "csv_dataset.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
+#include "stack_check.h"
 
 enum { kPath = 1024 };
 
@@ -54,7 +55,7 @@ static IDataSet* load(const char* examples, const char* name) {
   snprintf(path, sizeof path, "%s\\%s", examples, name);
   IDataSet* data = csv_dataset_load(path);
   if (data == NULL) ExitProcess(2);
-  return data;
+  return stack_checked_dataset(data);
 }
 
 static void remove_key(void) {
@@ -242,7 +243,9 @@ static void append_lock_held_elsewhere_fails_the_export(const char* examples, co
   snprintf(locked_table, sizeof locked_table, "%swaybill_4817.dbf", folder);
   IDataSet* headers = load(examples, "waybill_headers.csv");
   IDataSet* lines = load(examples, "waybill_lines.csv");
-  waybill_export_ToPath(0, headers, lines, take_lock_elsewhere, NULL, NULL, folder, 0);
+  PxProgressCallback progress = take_lock_elsewhere;
+  stack_checked_callbacks(&progress, NULL, NULL);
+  waybill_export_ToPath(0, headers, lines, progress, NULL, NULL, folder, 0);
   snprintf(message, sizeof message, "Can not Lock file %s", locked_table);
   CHECK(holder != NULL);
   CHECK(last_error_is(message));
@@ -348,6 +351,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%d host objects were not released\n", csv_live_objects());
     ++failures;
   }
+  CHECK(stack_check_mismatches() == 0);
   if (failures == 0) printf("windows host: all checks passed\n");
   return failures == 0 ? 0 : 1;
 }
