@@ -82,6 +82,12 @@ bool MemoryFileSystem::create(std::string_view path) {
   return true;
 }
 
+std::unique_ptr<platform::File> MemoryFileSystem::create_new(std::string_view path) {
+  if (exists(path)) return nullptr;
+  create(path);
+  return open(path, platform::FileAccess::kReadWrite, platform::FileSharing::kExclusive);
+}
+
 bool MemoryFileSystem::rename(std::string_view from, std::string_view to) {
   auto found = files_.find(from);
   if (found == files_.end()) return false;
@@ -89,6 +95,10 @@ bool MemoryFileSystem::rename(std::string_view from, std::string_view to) {
   files_.erase(found);
   files_[std::string(to)] = std::move(bytes);
   return true;
+}
+
+bool MemoryFileSystem::rename_if_unused(std::string_view from, std::string_view to) {
+  return rename(from, to);
 }
 
 bool MemoryFileSystem::exists(std::string_view path) {
@@ -100,6 +110,21 @@ bool MemoryFileSystem::remove(std::string_view path) {
   if (found == files_.end()) return false;
   files_.erase(found);
   return true;
+}
+
+std::vector<std::string> MemoryFileSystem::file_names(std::string_view folder) {
+  // Paths are keys: a file is in the folder when its key is the folder, a
+  // separator and a name without one.
+  std::string prefix(folder);
+  if (!prefix.empty() && prefix.back() != '/') prefix.push_back('/');
+  std::vector<std::string> names;
+  for (const auto& [path, bytes] : files_) {
+    if (path.size() > prefix.size() && path.starts_with(prefix) &&
+        path.find('/', prefix.size()) == std::string::npos) {
+      names.push_back(path.substr(prefix.size()));
+    }
+  }
+  return names;
 }
 
 }  // namespace pharmex::fuzzing

@@ -31,9 +31,12 @@ class MemoryFileSystem : public platform::FileSystem {
   std::unique_ptr<platform::File> open(std::string_view path, platform::FileAccess access,
                                        platform::FileSharing sharing) override;
   bool create(std::string_view path) override;
+  std::unique_ptr<platform::File> create_new(std::string_view path) override;
   bool rename(std::string_view from, std::string_view to) override;
+  bool rename_if_unused(std::string_view from, std::string_view to) override;
   bool exists(std::string_view path) override;
   bool remove(std::string_view path) override;
+  std::vector<std::string> file_names(std::string_view folder) override;
 
  private:
   std::map<std::string, std::shared_ptr<std::vector<char>>, std::less<>> files_;

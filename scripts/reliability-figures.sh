@@ -5,7 +5,8 @@
 #
 # Usage: scripts/reliability-figures.sh [build-dir]
 # Scale (environment): PHARMEX_WRITERS (8), PHARMEX_RECORDS_PER_WRITER (500),
-# PHARMEX_WRITER_ROUNDS (5), PHARMEX_KILL_RUNS (200), PHARMEX_KILL_SEED.
+# PHARMEX_WRITER_ROUNDS (5), PHARMEX_REPLACE_EXPORTS (200), PHARMEX_KILL_RUNS
+# (200), PHARMEX_KILL_SEED.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libgtest-dev libgmock-dev \
@@ -29,9 +30,10 @@ run() {
 echo "== faults injected at every file operation of every layout"
 run --gtest_filter='AllLayouts/FaultMatrixTest.*'
 echo
-echo "== several processes appending to one table, a reader walking it"
+echo "== several processes appending to one table, a reader walking it; exports replacing one"
 PHARMEX_WRITERS="${PHARMEX_WRITERS:-8}" \
   PHARMEX_RECORDS_PER_WRITER="${PHARMEX_RECORDS_PER_WRITER:-500}" \
+  PHARMEX_REPLACE_EXPORTS="${PHARMEX_REPLACE_EXPORTS:-200}" \
   run --gtest_filter='ConcurrentWritersTest.*' --gtest_repeat="${PHARMEX_WRITER_ROUNDS:-5}"
 echo
 echo "== writers killed with SIGKILL at random moments"
@@ -47,21 +49,33 @@ rm -f "$log.out"
 echo
 echo "== summary"
 awk '
-  /fault matrix/ { split($0, a, ": "); split(a[3], b, " "); operations += b[1]; faulty += b[3] }
-  /fault matrix/ && / lock: / { split($0, a, ": "); split(a[3], b, " "); locks += b[1] }
+  /fault matrix/ {
+    split($0, a, ": "); split(a[3], b, " "); operations += b[1]; faulty += b[3];
+    n = split(a[3], c, ", "); split(c[n], d, " "); waited += d[1]
+  }
   /appended,/ {
     rounds++; split($0, a, "= "); split(a[2], b, " "); appended += b[1];
     split($0, c, "appended, "); split(c[2], d, " "); landed += d[1]
   }
+  /races to export one table/ { split($0, a, ": "); split(a[2], b, " "); races += b[1] }
+  /a reader polled/ {
+    split($0, a, "polled "); split(a[2], b, " "); polls += b[1];
+    split($0, c, "while "); split(c[2], d, " "); replaced += d[1]
+  }
+  /files written into one folder/ {
+    split($0, a, ": "); split(a[2], b, " "); folder_files += b[1] * b[4]
+  }
   /crash safety/ {
     split($0, a, ": "); split(a[3], b, " "); runs += b[1];
     split(a[3], c, "), "); split(c[2], d, " "); killed += d[1];
-    split(c[2], e, "mid-export, "); split(e[2], f, " "); whole += f[1]
+    split(a[4], e, ", "); split(e[1], f, " "); kept += f[1];
+    split(e[2], g, " "); whole += g[1]; split(e[3], h, " "); none += h[1]
   }
   /independent readers/ { readers++; split($0, a, ": "); split(a[3], b, " "); fields += b[1] * b[4] }
   END {
-    printf "fault injection: %d operation faults over the layouts (%d failing runs checked, %d refused locks waited out)\n", operations, faulty, locks;
+    printf "fault injection: %d operation faults over the layouts (%d failing runs checked, %d waited out: refused locks and the folder lock)\n", operations, faulty, waited;
     printf "concurrent writers: %d rounds, %d records appended, %d landed exactly once\n", rounds, appended, landed;
-    printf "crash safety: %d export runs, %d killed mid-export, every table left sound (%d whole records read back)\n", runs, killed, whole;
+    printf "replacing tables: %d races to export one table, %d replacements under a polling reader (%d polls), %d files written by runs sharing a folder\n", races, replaced, polls, folder_files;
+    printf "crash safety: %d export runs, %d killed mid-export: %d previous tables kept, %d complete new ones, %d without a table, none partial or crossed\n", runs, killed, kept, whole, none;
     printf "independent readers: %d table layouts, %d field values compared\n", readers, fields
   }' "$log"

@@ -40,10 +40,20 @@ bool TCreateDbfDataSet::CreateTable() {
   std::optional<std::vector<TFieldSpec>> specs = ParseFieldList(create_fields_);
   if (!specs) raise<DatabaseError>("Field list is invalid");
 
+  // Declared first, gone last: the builder's files are closed before a
+  // stage that was not handed on removes them.
+  std::unique_ptr<TTableStage> stage;
   std::unique_ptr<TDbfBuilder> builder =
       NewBuilder(type_, path, *options_.file_system, *options_.clock);
   for (const TFieldSpec& spec : *specs)
     builder->AddField(spec.name, spec.type, spec.length, spec.decimals);
+  if (write_aside_) {
+    stage = std::make_unique<TTableStage>(
+        TDiskFile::FullPath(builder->Path()),
+        builder->HasMemo() ? TDiskFile::FullPath(builder->MemoPath()) : std::string(),
+        options_.file_system);
+    builder->WriteAside(stage->TableFile(), stage->MemoFile());
+  }
   builder->CreateFiles();
   // The new files stay ours until the dataset has them open: another export
   // to the same path cannot create them anew (cutting them under us) in
@@ -54,15 +64,17 @@ bool TCreateDbfDataSet::CreateTable() {
   } else {
     builder->ShareFiles();
   }
-  table_->Open();
+  if (stage) table_->WriteAside(std::move(stage));
   try {
+    table_->Open();
     TDbfFieldLayer& table = *table_->DBFObject();
     if (table.HasMemo()) table.OpenMemoAsCreated();
   } catch (...) {
+    builder.reset();
     try {
-      table_->Close();
+      table_->Close();  // a table written aside goes with it
     } catch (...) {
-      // The memo file's failure is the one to report.
+      // The opening's failure is the one to report.
     }
     throw;
   }

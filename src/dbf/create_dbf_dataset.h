@@ -24,6 +24,15 @@
 // The question concerns the file that would be replaced: the table name with
 // ".DBF" added when it has none.
 //
+// Written aside. With WriteAside the new files are written under temporary
+// names in the table's folder (TTableStage) while the table of that name, and
+// its memo file, stay as they are; the dataset is opened on the new files,
+// and only its Commit puts them in the old ones' place (Close throws them
+// away). An existing table that may not be replaced (read-only, or held
+// exclusively) is refused with "Could not create file %s" as before, before
+// anything is written. Two creators of one table then never meet: each
+// writes its own files, and the last to commit leaves its table whole.
+//
 // Two creators, one path. From the moment the new files are created until
 // the dataset has opened the table and its memo file, somebody of ours holds
 // them, so a second creator of the same table (another export, in this
@@ -81,6 +90,8 @@ class TCreateDbfDataSet {
   bool AutoOverwrite() const { return auto_overwrite_; }  // default false
   void SetAutoOverwrite(bool on) { auto_overwrite_ = on; }
   void SetOverwriteQuestion(TOverwriteQuestion ask) { ask_ = std::move(ask); }
+  bool WriteAside() const { return write_aside_; }  // default false
+  void SetWriteAside(bool on) { write_aside_ = on; }
 
   // Creates the files and opens DBFTable: true. False when replacing an
   // existing table was declined.
@@ -98,6 +109,7 @@ class TCreateDbfDataSet {
   TDbfDataSet* table_ = nullptr;
   TDbfTypes type_ = TDbfTypes::Clipper;
   bool auto_overwrite_ = false;
+  bool write_aside_ = false;
   TOverwriteQuestion ask_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "dbf/dbf_table.h"
 #include "dbf/disk_file.h"
@@ -92,10 +93,16 @@ std::string TDbfBuilder::TableImage() const {
   return image;
 }
 
-std::unique_ptr<TDiskFile> TDbfBuilder::WriteFile(const std::string& path,
+void TDbfBuilder::WriteAside(std::string table_file, std::string memo_file) {
+  aside_table_ = std::move(table_file);
+  aside_memo_ = std::move(memo_file);
+}
+
+std::unique_ptr<TDiskFile> TDbfBuilder::WriteFile(const std::string& path, const std::string& shown,
                                                   const std::string& bytes) {
   // Created empty (replacing an old file), then opened for writing, not shared.
   auto file = std::make_unique<TDiskFile>(path, false, true, fs_);
+  file->ShowAs(shown);
   file->CreateNew();
   file->WriteAt(0, bytes);
   return file;
@@ -103,8 +110,12 @@ std::unique_ptr<TDiskFile> TDbfBuilder::WriteFile(const std::string& path,
 
 void TDbfBuilder::CreateFiles() {
   CloseFiles();
-  table_file_ = WriteFile(path_, TableImage());
-  if (has_memo_) memo_file_ = WriteFile(MemoPath(), InitialMemo(platform::base_name(path_)));
+  table_file_ = WriteFile(aside_table_.empty() ? path_ : aside_table_, path_, TableImage());
+  if (has_memo_) {
+    const std::string memo = MemoPath();
+    memo_file_ = WriteFile(aside_memo_.empty() ? memo : aside_memo_, memo,
+                           InitialMemo(platform::base_name(path_)));
+  }
 }
 
 void TDbfBuilder::ShareFiles() {

@@ -16,6 +16,10 @@
 // Both files are created empty, replacing existing ones; a table without
 // memo fields leaves an old memo file of the same name alone.
 //
+// Written aside. With WriteAside the files go to the temporary names a
+// TTableStage gives them; their messages and the memo file's header still
+// name the table of Path() they are to become.
+//
 // Holding the new files. The builder keeps its files open, exclusively, from
 // their creation on, and lets shared openers in (ShareFiles) only once they
 // are written. A creator that opens the new table through a dataset before
@@ -56,6 +60,10 @@ class TDbfBuilder {
   uint32_t RecordLength() const { return record_length_; }
   int FieldCount() const { return static_cast<int>(descriptors_.size()); }
 
+  // Writes the table file at `table_file` and the memo file at `memo_file`
+  // instead of at Path() and MemoPath() (TTableStage).
+  void WriteAside(std::string table_file, std::string memo_file);
+
   // Appends one descriptor; an empty name adds nothing. The caller has
   // checked the values (ParseFieldList).
   void AddField(std::string_view name, char type, int32_t length, int32_t decimals);
@@ -81,7 +89,9 @@ class TDbfBuilder {
  private:
   using Descriptor = std::array<char, format::kDescriptorSize>;
 
-  std::unique_ptr<TDiskFile> WriteFile(const std::string& path, const std::string& bytes);
+  // `path` created and written, named `shown` in messages.
+  std::unique_ptr<TDiskFile> WriteFile(const std::string& path, const std::string& shown,
+                                       const std::string& bytes);
 
   platform::FileSystem& fs_;
   const platform::Clock& clock_;
@@ -89,6 +99,8 @@ class TDbfBuilder {
   std::unique_ptr<TDiskFile> table_file_;
   std::unique_ptr<TDiskFile> memo_file_;
   std::string path_;
+  std::string aside_table_;  // "" at path_
+  std::string aside_memo_;   // "" at MemoPath()
   std::vector<Descriptor> descriptors_;
   uint32_t record_length_ = 1;  // the deletion flag
   bool has_memo_ = false;

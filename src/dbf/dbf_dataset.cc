@@ -110,19 +110,27 @@ std::string TDbfDataSet::TablePath() const {
   return path.append(table_name_);
 }
 
+void TDbfDataSet::WriteAside(std::unique_ptr<TTableStage> stage) {
+  CheckInactive();
+  stage_ = std::move(stage);
+}
+
 void TDbfDataSet::Open() {
   if (table_) return;
   if (table_name_.empty()) raise<DatabaseError>("Table name missing");
   if (!platform::has_extension(table_name_)) {
-    // ".DBF", or ".dbf" when only that file exists (TDbfTable::FindTablePath).
-    table_name_.append(platform::extract_file_ext(TDbfTable::FindTablePath(TablePath(), Files())));
+    // ".DBF", or ".dbf" when only that file exists (TDbfTable::FindTablePath);
+    // a table written aside has the extension its stage was given.
+    table_name_.append(platform::extract_file_ext(
+        stage_ ? stage_->TablePath() : TDbfTable::FindTablePath(TablePath(), Files())));
   }
-  const std::string path = TablePath();
+  const std::string path = stage_ ? stage_->TableFile() : TablePath();
   if (!Files().exists(TDiskFile::FullPath(path)))
-    raise<DatabaseError>("Cannot find file %s", {path});
+    raise<DatabaseError>("Cannot find file %s", {stage_ ? stage_->TablePath() : path});
 
   auto table =
       std::make_unique<TDbfFieldLayer>(path, !exclusive_, !read_only_, Files(), *options_.clock);
+  if (stage_) table->WriteAsideFor(stage_->TablePath(), stage_->MemoFile());
   table->OpenTable();
   table->SetAutoFlush(auto_flush_);
   table->SetUseDeleted(use_deleted_);
@@ -162,6 +170,18 @@ void TDbfDataSet::BuildFields(TDbfFieldLayer& table) {
 }
 
 void TDbfDataSet::Close() {
+  std::unique_ptr<TTableStage> stage = std::move(stage_);  // thrown away after the files close
+  CloseTable(false);
+}
+
+void TDbfDataSet::Commit() {
+  std::unique_ptr<TTableStage> stage = std::move(stage_);  // thrown away should a step fail
+  const bool open = table_ != nullptr;
+  CloseTable(stage != nullptr);
+  if (stage && open) stage->Commit();
+}
+
+void TDbfDataSet::CloseTable(bool write_through) {
   if (!table_) return;
   fields_.clear();
   field_index_.Reset(0);
@@ -172,7 +192,7 @@ void TDbfDataSet::Close() {
   record_locked_ = false;  // closing the file gives the lock back
   replaced_memos_.clear();
   std::unique_ptr<TDbfFieldLayer> table = std::move(table_);
-  table->CloseTable();
+  table->CloseTable(write_through);
 }
 
 TDbfField* TDbfDataSet::FindField(std::string_view name) {

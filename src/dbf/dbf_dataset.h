@@ -31,6 +31,12 @@
 // state with the record buffer intact, to be corrected, posted again or
 // cancelled.
 //
+// Written aside. A new table made by TCreateDbfDataSet with WriteAside is
+// written under temporary names (TTableStage) while TableName keeps naming
+// the table it is to replace, which stays as it was: Commit closes the
+// dataset and puts the new files in that table's place, Close (also the
+// destructor's) throws them away. Messages name the table of TableName.
+//
 // What the dataset takes from its surroundings (EngineOptions: the regional
 // settings its fields convert values with, the file system, the clock that
 // dates the header) it is given when it is made, by default the process's
@@ -54,6 +60,7 @@
 #include "dbf/field_name_index.h"
 #include "dbf/lock_protocol.h"
 #include "dbf/memo_file.h"
+#include "dbf/table_stage.h"
 
 namespace pharmex::dbf {
 
@@ -119,8 +126,18 @@ class TDbfDataSet {
   // "Table Header for %s is invalid", ...).
   void Open();
   // Drops a pending insert or edit, releases the field objects and closes the
-  // table and memo files. Does nothing when closed.
+  // table and memo files; a table written aside is thrown away with them.
+  // Does nothing when closed.
   void Close();
+  // Closes as Close does; a table written aside is first written through to
+  // the disk and then takes the place of the table of TableName (the stage's
+  // failures: "Error on Rename of file %s", ...; it is thrown away then).
+  void Commit();
+  // The table to open is written aside by `stage` (TCreateDbfDataSet does
+  // this): Open opens the stage's files, named in messages as the table and
+  // memo file they are to become. Closed only.
+  void WriteAside(std::unique_ptr<TTableStage> stage);
+  bool WrittenAside() const { return stage_ != nullptr; }
   bool Active() const { return table_ != nullptr; }
   TDataSetState State() const { return state_; }
 
@@ -183,6 +200,8 @@ class TDbfDataSet {
   void FreeOnPost(int index, int64_t block);
 
  private:
+  // Close's work; with `write_through` the files are first written through.
+  void CloseTable(bool write_through);
   void CheckActive() const;
   void CheckInactive() const;
   void CheckWritable() const;
@@ -217,6 +236,8 @@ class TDbfDataSet {
   bool exact_count_ = false;
   TLockRetry lock_retry_;
 
+  // Before the table: a stage goes after the files it holds are closed.
+  std::unique_ptr<TTableStage> stage_;
   std::unique_ptr<TDbfFieldLayer> table_;
   std::vector<std::unique_ptr<TDbfField>> fields_;
   TFieldNameIndex field_index_;

@@ -216,7 +216,7 @@ void TDbfFieldLayer::RaiseWrongType(const TDbfFieldDef& field) const {
 }
 
 void TDbfFieldLayer::RaiseInvalidNumber(const TDbfFieldDef& field, std::string_view text) const {
-  std::string argument(platform::base_name(FileName()));
+  std::string argument(platform::base_name(ShownName()));
   argument.append("->").append(field.name).append(" (").append(text).append(")");
   raise<DbfError>("Invalid numeric value in field %s", {argument});
 }

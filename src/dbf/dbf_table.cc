@@ -85,21 +85,21 @@ void TDbfTable::OpenTable() {
 }
 
 [[noreturn]] void TDbfTable::RaiseInvalidHeader() const {
-  raise<DbfError>("Table Header for %s is invalid", {FileName()});
+  raise<DbfError>("Table Header for %s is invalid", {ShownName()});
 }
 
 [[noreturn]] void TDbfTable::RaiseNoRecord(int64_t record) const {
-  raise<DbfError>("Record number %d is not in table %s", {record, FileName()});
+  raise<DbfError>("Record number %d is not in table %s", {record, ShownName()});
 }
 
 void TDbfTable::ReadHeaderAndFields() {
   if (ReadAt(0, header_) < format::kHeaderSize) {
-    raise<DbfError>("Error on Read of file %s", {FileName()});
+    raise<DbfError>("Error on Read of file %s", {ShownName()});
   }
   const uint8_t version = Version();
   if (!format::AcceptedVersion(version)) RaiseInvalidHeader();
   if (header_[format::kEncryptedOffset] != 0) {
-    raise<DbfError>("No Password for encrypted file %s", {FileName()});
+    raise<DbfError>("No Password for encrypted file %s", {ShownName()});
   }
   kept_flags_ = static_cast<uint8_t>(header_[format::kFlagsOffset]) & format::kKeptFlags;
   // 866 is what the OEM rule reads already; a page without a table cannot be read.
@@ -136,7 +136,7 @@ void TDbfTable::ReadFields(uint32_t descriptor_bytes) {
   const uint32_t count = descriptor_bytes / format::kDescriptorSize;
   std::vector<char> descriptors(static_cast<size_t>(count) * format::kDescriptorSize);
   if (ReadAt(format::kHeaderSize, descriptors) < descriptors.size()) {
-    raise<DbfError>("Error on Read of file %s", {FileName()});
+    raise<DbfError>("Error on Read of file %s", {ShownName()});
   }
   fields_.clear();
   fields_.reserve(count);
@@ -182,7 +182,7 @@ void TDbfTable::RefreshHeader() {
   if (!Shared() || !IsOpen()) return;
   std::array<char, format::kHeaderSize> fresh{};
   if (ReadAt(0, fresh) < format::kHeaderSize) {
-    raise<DbfError>("Error on Read of file %s", {FileName()});
+    raise<DbfError>("Error on Read of file %s", {ShownName()});
   }
   const int32_t count = CountFromFileSize();
   header_ = fresh;
@@ -235,7 +235,7 @@ bool TDbfTable::GotoRecord(int32_t position) {
     }
   }
   if (ReadAt(RecordOffset(target), RecordBuffer()) < record_length_) {
-    raise<DbfError>("Error on Read of file %s", {FileName()});
+    raise<DbfError>("Error on Read of file %s", {ShownName()});
   }
   current_ = static_cast<int32_t>(target);
   std::copy_n(record_.begin(), record_length_, read_copy_.begin());
@@ -315,12 +315,12 @@ void TDbfTable::WriteHeader() {
   header_pending_ = false;
 }
 
-void TDbfTable::CloseTable() {
+void TDbfTable::CloseTable(bool write_through) {
   if (!IsOpen()) return;
   // The memo file and the table file are closed also when the header could
   // not be written: the header failure is the one reported.
   run_then_clean_up(
-      [this] {
+      [this, write_through] {
         if (header_pending_ && ReadWrite()) {
           wholly_locked_ = false;  // closing gives the lock back: write now
           if (Shared()) RefreshHeader();
@@ -328,23 +328,34 @@ void TDbfTable::CloseTable() {
         }
         header_pending_ = false;
         wholly_locked_ = false;
+        if (write_through) {
+          if (memo_) memo_->FlushFile();
+          FlushFile();
+        }
       },
       [this] { CloseMemo(); }, [this] { CloseFile(); });
 }
 
+void TDbfTable::WriteAsideFor(std::string_view table_path, std::string memo_file) {
+  ShowAs(table_path);
+  memo_file_ = std::move(memo_file);
+}
+
 std::unique_ptr<TMemoFile> TDbfTable::NewMemoFile() const {
-  switch (Version()) {
-    case format::kVersionDb4Memo:
-      return std::make_unique<TMemo4File>(TMemoFile::FindMemoPath(FileName(), ".dbt", Files()),
-                                          Shared(), ReadWrite(), Files());
-    case format::kVersionFoxMemo:
-    case format::kVersionVisualFox:
-      return std::make_unique<TFoxMemoFile>(TMemoFile::FindMemoPath(FileName(), ".fpt", Files()),
-                                            Shared(), ReadWrite(), Files());
-    default:
-      return std::make_unique<TMemoFile>(TMemoFile::FindMemoPath(FileName(), ".dbt", Files()),
-                                         Shared(), ReadWrite(), Files());
+  const bool fox = Version() == format::kVersionFoxMemo || Version() == format::kVersionVisualFox;
+  const std::string_view extension = fox ? ".fpt" : ".dbt";
+  const std::string path =
+      memo_file_.empty() ? TMemoFile::FindMemoPath(FileName(), extension, Files()) : memo_file_;
+  std::unique_ptr<TMemoFile> memo;
+  if (fox) {
+    memo = std::make_unique<TFoxMemoFile>(path, Shared(), ReadWrite(), Files());
+  } else if (Version() == format::kVersionDb4Memo) {
+    memo = std::make_unique<TMemo4File>(path, Shared(), ReadWrite(), Files());
+  } else {
+    memo = std::make_unique<TMemoFile>(path, Shared(), ReadWrite(), Files());
   }
+  if (!memo_file_.empty()) memo->ShowAs(TMemoFile::MemoPath(ShownName(), extension));
+  return memo;
 }
 
 TMemoFile& TDbfTable::Memo() {
@@ -441,7 +452,7 @@ bool TDbfTable::TakeAppendLock() {
   for (int attempt = 1;; ++attempt) {
     if (LockAppend()) return true;
     if (LockCount() > 0) return false;
-    if (attempt >= lock_retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
+    if (attempt >= lock_retry_.attempts) raise<DbfError>("Can not Lock file %s", {ShownName()});
     if (lock_retry_.sleep) {
       lock_retry_.sleep(lock_retry_.pause);
     } else {

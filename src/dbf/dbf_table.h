@@ -64,13 +64,21 @@ class TDbfTable : public TDiskFile {
   // extension the file dialogs give). TablePath when neither exists.
   static std::string FindTablePath(std::string_view path, platform::FileSystem& file_system);
 
+  // A table written aside (TTableStage): the file stands for the table at
+  // `table_path`, which messages name, and its memo file lies at
+  // `memo_file`, named in messages as that table's memo file.
+  // REQUIRES: not open yet.
+  void WriteAsideFor(std::string_view table_path, std::string memo_file);
+
   // Opens the file and reads and checks its header and descriptors. Fails
   // with "File %s could not be found", "Access denied to file %s", "Error on
   // Read of file %s", "Table Header for %s is invalid" or "No Password for
   // encrypted file %s".
   void OpenTable();
-  // Writes a pending header, closes the memo file and the table file.
-  void CloseTable();
+  // Writes a pending header, closes the memo file and the table file; with
+  // `write_through` after having them written through to the disk (the memo
+  // file first), as a table about to take another's place must be.
+  void CloseTable(bool write_through = false);
 
   // The memo file, opened on first use with the table's sharing and access:
   // dBase IV (0x8B) tables use a TMemo4File, FoxPro tables (0xF5, 0x30) a
@@ -185,6 +193,7 @@ class TDbfTable : public TDiskFile {
   void SetDeletedFlag(char flag);
 
   const platform::Clock& clock_;
+  std::string memo_file_;  // "" beside the table, under its name
   std::array<char, format::kHeaderSize> header_{};
   int32_t record_count_ = 0;
   uint32_t header_length_ = 0;

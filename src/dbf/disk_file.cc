@@ -13,6 +13,7 @@ TDiskFile::TDiskFile(std::string_view path, bool shared, bool read_write,
                      platform::FileSystem& file_system)
     : fs_(file_system),
       path_(FullPath(path)),
+      shown_(path_),
       exists_(fs_.exists(path_)),
       shared_(shared),
       read_write_(read_write) {}
@@ -29,17 +30,17 @@ std::string TDiskFile::FullPath(std::string_view path) {
 
 void TDiskFile::OpenFile() {
   if (file_) return;
-  if (!exists_) raise<DbfError>("File %s could not be found", {path_});
+  if (!exists_) raise<DbfError>("File %s could not be found", {shown_});
   file_ = fs_.open(path_, read_write_ ? FileAccess::kReadWrite : FileAccess::kRead,
                    shared_ ? FileSharing::kShared : FileSharing::kExclusive);
-  if (!file_) raise<DbfError>("Access denied to file %s", {path_});
+  if (!file_) raise<DbfError>("Access denied to file %s", {shown_});
   position_ = 0;
   TOpenFileList::Enter(this);
 }
 
 void TDiskFile::CreateNew() {
   CloseFile();
-  if (!fs_.create(path_)) raise<DbfError>("Could not create file %s", {path_});
+  if (!fs_.create(path_)) raise<DbfError>("Could not create file %s", {shown_});
   exists_ = true;
   OpenFile();
   // Between the create and the opening another writer may have created the
@@ -54,20 +55,20 @@ void TDiskFile::CreateNew() {
   }
   if (!empty) {
     CloseQuietly();
-    raise<DbfError>("Could not create file %s", {path_});
+    raise<DbfError>("Could not create file %s", {shown_});
   }
 }
 
 void TDiskFile::Share() {
   if (shared_) return;
-  if (!file_ || !file_->share()) raise<DbfError>("Access denied to file %s", {path_});
+  if (!file_ || !file_->share()) raise<DbfError>("Access denied to file %s", {shown_});
   shared_ = true;
 }
 
 size_t TDiskFile::ReadAt(uint64_t offset, std::span<char> buffer) {
   std::optional<size_t> count;
   if (file_) count = file_->read_at(offset, buffer);
-  if (!count) raise<DbfError>("Error on Read of file %s", {path_});
+  if (!count) raise<DbfError>("Error on Read of file %s", {shown_});
   last_count_ = *count;
   position_ = offset + *count;
   return *count;
@@ -83,27 +84,27 @@ void TDiskFile::WriteAt(uint64_t offset, std::span<const char> data) {
   }
   // A write that stopped part of the way is as much a failure as one that
   // never started: the record or header on disk is now incomplete.
-  if (!count || *count != data.size()) raise<DbfError>("Error writing to %s", {path_});
+  if (!count || *count != data.size()) raise<DbfError>("Error writing to %s", {shown_});
 }
 
 uint64_t TDiskFile::FileSize() {
   std::optional<uint64_t> size;
   if (file_) size = file_->size();
-  if (!size) raise<DbfError>("Error getting FileSize for file %s", {path_});
+  if (!size) raise<DbfError>("Error getting FileSize for file %s", {shown_});
   return *size;
 }
 
 void TDiskFile::FlushFile() {
   if (!file_) return;
-  if (!file_->sync()) raise<DbfError>("Error on Flush for file %s", {path_});
+  if (!file_->sync()) raise<DbfError>("Error on Flush for file %s", {shown_});
   written_since_flush_ = false;
 }
 
 void TDiskFile::TruncateAt(uint64_t offset) {
   if (!read_write_ || (shared_ && !HoldsLockAll())) {
-    raise<DbfError>("%s requires full access to file %s", {"Truncate", path_});
+    raise<DbfError>("%s requires full access to file %s", {"Truncate", shown_});
   }
-  if (!file_ || !file_->truncate(offset)) raise<DbfError>("Error in Truncate of file %s", {path_});
+  if (!file_ || !file_->truncate(offset)) raise<DbfError>("Error in Truncate of file %s", {shown_});
   position_ = offset;
 }
 
@@ -120,8 +121,9 @@ void TDiskFile::RenameTo(std::string_view new_path) {
         // The rename failure is the one to report.
       }
     }
-    raise<DbfError>("Error on Rename of file %s", {path_});
+    raise<DbfError>("Error on Rename of file %s", {shown_});
   }
+  if (shown_ == path_) shown_ = target;
   path_ = std::move(target);
   exists_ = true;
   if (was_open) OpenFile();
@@ -137,7 +139,7 @@ void TDiskFile::CloseFile() {
   }
   ReleaseHandle();
   // Closing dropped the platform lock anyway; the failure is still reported.
-  if (!unlocked) raise<DbfError>("Error in Unlock of file %s", {path_});
+  if (!unlocked) raise<DbfError>("Error in Unlock of file %s", {shown_});
 }
 
 void TDiskFile::CloseQuietly() noexcept {
@@ -180,7 +182,7 @@ void TDiskFile::UnlockRange() {
   if (lock_count_ == 0) return;
   if (shared_ && lock_count_ == 1) {
     if (!file_ || !file_->unlock(locked_.offset, locked_.length)) {
-      raise<DbfError>("Error in Unlock of file %s", {path_});
+      raise<DbfError>("Error in Unlock of file %s", {shown_});
     }
   }
   --lock_count_;

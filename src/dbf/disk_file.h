@@ -11,6 +11,10 @@
 // unlock releases the platform lock. A refused lock is not an error here; the
 // caller decides.
 //
+// Messages name the file by its full path, or, for a file written aside
+// under a temporary name (TTableStage), by the path of the file it is to
+// become (ShowAs): that is the file the user asked for.
+//
 // Every open file is listed in the process-wide TOpenFileList until it is
 // closed. One object is used by one thread.
 #pragma once
@@ -44,6 +48,10 @@ class TDiskFile {
   static std::string FullPath(std::string_view path);
 
   const std::string& FileName() const { return path_; }
+  // The path messages name: FileName(), unless ShowAs gave another.
+  const std::string& ShownName() const { return shown_; }
+  // Messages name `path` (made absolute as FileName is) from now on.
+  void ShowAs(std::string_view path) { shown_ = FullPath(path); }
   bool FileExists() const { return exists_; }
   bool IsOpen() const { return file_ != nullptr; }
   bool Shared() const { return shared_; }
@@ -107,6 +115,7 @@ class TDiskFile {
   platform::FileSystem& fs_;
   std::unique_ptr<platform::File> file_;
   std::string path_;
+  std::string shown_;
   bool exists_;
   bool shared_;
   bool read_write_;

@@ -83,7 +83,7 @@ void TMemoFile::ReadMemoHeader() {
 }
 
 [[noreturn]] void TMemoFile::RaiseBad() const {
-  raise<DbfError>("Memo record is bad in %s", {FileName()});
+  raise<DbfError>("Memo record is bad in %s", {ShownName()});
 }
 
 uint64_t TMemoFile::CheckedStart(int64_t block) {
@@ -138,7 +138,7 @@ void TMemoFile::LockMemo() {
   const TLockRange range = LockOffsets(protocol_).memo;
   for (int attempt = 1;; ++attempt) {
     if (LockRange(range)) return;
-    if (attempt >= retry_.attempts) raise<DbfError>("Can not Lock file %s", {FileName()});
+    if (attempt >= retry_.attempts) raise<DbfError>("Can not Lock file %s", {ShownName()});
     if (retry_.sleep) {
       retry_.sleep(retry_.pause);
     } else {
@@ -167,7 +167,7 @@ void TMemoFile::UnderMemoLock(const std::function<void()>& work) {
 
 int64_t TMemoFile::WriteMemo(int64_t old_block, std::span<const char> text) {
   if (text.empty() && old_block == 0) return 0;
-  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {FileName()});
+  if (text.size() > kMaxText) raise<DbfError>("Error writing to %s", {ShownName()});
   int64_t block = 0;
   UnderMemoLock([&] { block = Store(old_block, text); });
   return block;

@@ -18,4 +18,5 @@ set(PHARMEX_dbf_SOURCES
   memo4_file.cc
   memo_file.cc
   open_file_list.cc
+  table_stage.cc
 )

@@ -1,13 +1,9 @@
 #include "export/atomic_text_file.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <span>
 #include <utility>
 
 #include "core/error.h"
-#include "platform/paths.h"
 
 namespace pharmex::exporting {
 
@@ -15,45 +11,28 @@ namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
 
-// ".name.~pharmex-<pid>-<n>" in the target's folder: hidden, unique within
-// the process, and on the same file system so the final rename is atomic.
-std::string temporary_name(std::string_view target) {
-  static std::atomic<unsigned> counter{0};
-  std::string name(platform::extract_file_path(target));
-  name += '.';
-  name += platform::extract_file_name(target);
-  name += ".~pharmex-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  return name;
-}
-
 }  // namespace
 
 AtomicTextFile::AtomicTextFile(std::string target, platform::FileSystem& file_system)
     : files_(file_system), target_(std::move(target)) {
-  platform::FileSystem& files = files_;
   // The rename would replace a target that may not be written (read-only,
   // or held exclusively by its reader) as if it were free: refuse it as
   // writing it in place would.
-  if (files.exists(target_) &&
-      !files.open(target_, platform::FileAccess::kReadWrite, platform::FileSharing::kShared)) {
+  if (!platform::StagedFiles::may_replace(files_, target_)) {
     raise<Error>("Cannot create file %s", {target_});
   }
-  temporary_ = temporary_name(target_);
-  if (files.create(temporary_)) {
-    file_ =
-        files.open(temporary_, platform::FileAccess::kReadWrite, platform::FileSharing::kExclusive);
+  staged_ = platform::StagedFiles::claim_beside(files_, target_);
+  if (staged_) {
+    temporary_ = staged_->path("text");
+    file_ = files_.create_new(temporary_);
   }
-  if (!file_) {
-    files.remove(temporary_);
-    raise<Error>("Cannot create file %s", {target_});
-  }
+  if (!file_) raise<Error>("Cannot create file %s", {target_});
   buffer_.reserve(kBufferSize);
 }
 
 AtomicTextFile::~AtomicTextFile() {
-  if (committed_) return;
+  // Closed before the staged files go: an uncommitted file goes with them.
   if (file_) file_->close();
-  files_.remove(temporary_);
 }
 
 void AtomicTextFile::write(std::string_view bytes) {
@@ -88,7 +67,6 @@ void AtomicTextFile::commit() {
   if (!files_.rename(temporary_, target_)) {
     raise<Error>("Cannot create file %s", {target_});
   }
-  committed_ = true;
 }
 
 }  // namespace pharmex::exporting

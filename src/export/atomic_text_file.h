@@ -1,8 +1,9 @@
 // A text file written all or nothing. The bytes go to a temporary file beside
-// the target; only commit() puts it in the target's place, with one rename.
-// A run that fails before commit leaves the target as it was (an earlier file
-// of that name included) and removes the temporary file, so a partner system
-// never finds half a waybill.
+// the target (platform::StagedFiles: its name, and the clearing of what
+// killed runs left); only commit() puts it in the target's place, with one
+// rename. A run that fails before commit leaves the target as it was (an
+// earlier file of that name included) and removes the temporary file, so a
+// partner system never finds half a waybill.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "platform/staged_files.h"
 
 namespace pharmex::exporting {
 
@@ -38,11 +40,11 @@ class AtomicTextFile {
 
   platform::FileSystem& files_;
   std::string target_;
+  std::unique_ptr<platform::StagedFiles> staged_;
   std::string temporary_;
   std::unique_ptr<platform::File> file_;
   std::string buffer_;
   uint64_t written_ = 0;
-  bool committed_ = false;
 };
 
 }  // namespace pharmex::exporting

@@ -8,6 +8,7 @@ namespace pharmex::exporting {
 void TableRun::create(std::vector<std::string> field_specifications) {
   dbf::TCreateDbfDataSet creator(table_.Options());
   creator.SetAutoOverwrite(true);
+  creator.SetWriteAside(true);
   creator.SetDBFTable(&table_);
   creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
   creator.SetCreateFields(std::move(field_specifications));
@@ -26,6 +27,7 @@ void run_table_routine(host::RunContext& context, const std::string& path,
         table.SetLargeIntegerAs(dbf::TIntFields::asLargeInt);
         TableRun run(context, table);
         body(run);
+        table.Commit();
       },
       [&] { table.Close(); },
       [&] {

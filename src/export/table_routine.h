@@ -6,9 +6,16 @@
 //      integer fields, with the run context's settings, file system and
 //      clock; the routine's body creates the table, appends, fills and posts
 //      its records and reports progress;
-//   3. always, also after a failure: the table is released (its file
-//      closed), the folder of the path is remembered where the layout does
-//      so, and the finish callback is called.
+//   3. when the body succeeded: the table, written aside until then, is
+//      closed and takes the target's place (dbf::TTableStage);
+//   4. always, also after a failure: the table is released (a table not put
+//      in place is thrown away, and the target stays as it was), the folder
+//      of the path is remembered where the layout does so, and the finish
+//      callback is called.
+//
+// So a partner watching the folder never finds half a table under the
+// target's name: it finds yesterday's file (or none) until the whole new one
+// takes its place, also when the run fails at a row or is killed.
 //
 // A failure of the body is passed on after the clean-up; should the clean-up
 // fail as well, the first failure is the one reported.
@@ -35,9 +42,10 @@ class TableRun {
   // The settings host values are converted and combined with: the context's.
   const RegionalSettings& settings() const { return context_.settings(); }
 
-  // Creates the table at the path (an existing file is replaced, dBase IV
-  // form) with these field specifications, in order, and opens it; the
-  // files are written as the table reads them, with its options.
+  // Creates the table for the path (an existing file is replaced at the
+  // end, dBase IV form) with these field specifications, in order, and
+  // opens it; the files are written aside as the table reads them, with its
+  // options.
   void create(std::vector<std::string> field_specifications);
 
   // The progress rule for `count` rows (the walked dataset's RecordCount,

@@ -1,6 +1,7 @@
 // The file system as the table engine sees it: open files with positioned
 // reads and writes, flush, truncate, non-blocking byte-range locks, and the few
-// whole-file operations (create, rename, exists).
+// whole-file operations (create, rename, exists, remove, the files of a
+// folder).
 //
 // Everything goes through two small interfaces so that tests can replace the
 // real backend or wrap it: FileSystemWrapper and FileWrapper delegate every
@@ -21,7 +22,9 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/service.h"
 
@@ -87,12 +90,29 @@ class FileSystem {
   // False when that is not possible, also when someone else has the file open
   // (a file in use is never cut to nothing under its user).
   virtual bool create(std::string_view path) = 0;
+  // Makes a new, empty file at `path` and returns it open for reading and
+  // writing, held exclusively from its first moment: nobody else opens or
+  // claims it in between. Null when something is already at the path (a
+  // later exists() tells) or the file cannot be made.
+  virtual std::unique_ptr<File> create_new(std::string_view path) = 0;
   // Renames (or moves) a file, replacing an existing target.
   virtual bool rename(std::string_view from, std::string_view to) = 0;
+  // Renames as rename() does, but only while nobody has the file, or the
+  // file it would replace, open: whoever holds one keeps finding it under
+  // its name (Windows refuses to move or replace such a file itself; the
+  // POSIX backend holds both files' sharing claims exclusively while it
+  // renames). False when one of them is in use or the rename fails.
+  virtual bool rename_if_unused(std::string_view from, std::string_view to) = 0;
   // True when a file (not a folder) exists at the path.
   virtual bool exists(std::string_view path) = 0;
-  // Deletes a file; false when it cannot be deleted (or is not there).
+  // Deletes a file; false when it cannot be deleted, is not there, or
+  // somebody has it open: a file in use is never pulled away from its user
+  // (Windows refuses that itself; the POSIX backend asks the file's sharing
+  // claim first).
   virtual bool remove(std::string_view path) = 0;
+  // The names of the files (not folders) in `folder` ("" the current folder),
+  // in no particular order; none when the folder cannot be read.
+  virtual std::vector<std::string> file_names(std::string_view folder) = 0;
 };
 
 // The real files of a POSIX system (posix_file_system.cc, POSIX builds only).
@@ -139,11 +159,20 @@ class FileSystemWrapper : public FileSystem {
     return target_.open(path, access, sharing);
   }
   bool create(std::string_view path) override { return target_.create(path); }
+  std::unique_ptr<File> create_new(std::string_view path) override {
+    return target_.create_new(path);
+  }
   bool rename(std::string_view from, std::string_view to) override {
     return target_.rename(from, to);
   }
+  bool rename_if_unused(std::string_view from, std::string_view to) override {
+    return target_.rename_if_unused(from, to);
+  }
   bool exists(std::string_view path) override { return target_.exists(path); }
   bool remove(std::string_view path) override { return target_.remove(path); }
+  std::vector<std::string> file_names(std::string_view folder) override {
+    return target_.file_names(folder);
+  }
 
  protected:
   FileSystem& target() { return target_; }

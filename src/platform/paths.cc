@@ -53,6 +53,19 @@ std::string_view base_name(std::string_view path) {
   return name.substr(0, name.size() - extract_file_ext(name).size());
 }
 
+std::vector<std::string> files_in_folder(std::string_view ansi_folder) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator it(ansi_folder.empty() ? fs::path(".") : filesystem_path(ansi_folder),
+                            error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::error_code kind;
+    if (it->is_regular_file(kind)) names.push_back(ansi_file_name(it->path().filename()));
+  }
+  return names;
+}
+
 std::string file_name_component(std::string_view name) {
   std::string out(name);
   for (char& c : out) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pharmex::platform {
 
@@ -73,7 +74,10 @@ std::string file_name_component(std::string_view name);
 // caller's business.
 bool is_valid_system_path(std::string_view ansi_path);
 
-bool file_exists(std::string_view ansi_path);       // a regular file (or a link to one)
+bool file_exists(std::string_view ansi_path);  // a regular file (or a link to one)
+// The ANSI names of the regular files (and links to one) in a folder ("" the
+// current one), in no particular order; none when it cannot be read.
+std::vector<std::string> files_in_folder(std::string_view ansi_folder);
 bool directory_exists(std::string_view ansi_path);  // a directory (or a link to one)
 // A directory this user may enter.
 bool can_enter_directory(std::string_view ansi_path);

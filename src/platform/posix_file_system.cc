@@ -8,6 +8,14 @@
 // files opened on one path inside one process conflict as they do on Windows,
 // and closing one file never drops the locks of another. flock and fcntl locks
 // do not interact on Linux, so the sharing claim never blocks a range lock.
+//
+// Windows also refuses to remove or move a file somebody has open (without
+// delete sharing, which this library never grants). remove() and
+// rename_if_unused() ask the files' claims the same way: they hold them
+// exclusively for the moment they work, and are refused while anyone has one
+// of the files open through the library. rename() itself replaces and moves files
+// whoever has them open, as POSIX does: a text file rewritten in place while
+// it is still being read keeps its reader on the old bytes.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,6 +24,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -128,22 +138,49 @@ class PosixFile final : public File {
   FileAccess access_;
 };
 
+// True when `path` still names the file open at `fd`: nobody renamed
+// another file over it, or removed it, since it was opened.
+bool still_at(int fd, const std::string& native) {
+  struct stat held {
+  }, named{};
+  return ::fstat(fd, &held) == 0 && ::stat(native.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Takes the sharing claim on an open regular file and makes it block again.
+bool claim(int fd, FileSharing sharing) {
+  struct stat info {};
+  int kind = sharing == FileSharing::kShared ? LOCK_SH : LOCK_EX;
+  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+         retry_on_eintr([&] { return ::flock(fd, kind | LOCK_NB); }) == 0 &&
+         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+}
+
+// How often an opening is tried again when the file at its path was
+// replaced between the open and the claim.
+constexpr int kReopenAttempts = 50;
+
 // Opens a regular file without blocking on anything else (a FIFO would block
 // a plain open) and takes its sharing claim. -1 on any refusal.
+//
+// The claim is taken on the file that was opened; should another file have
+// been renamed over the path (a table put in its place) or the file removed
+// in between, the claim would hold a file nobody finds under that name any
+// more, so the path is opened again. That keeps a reader from holding an old
+// table while it finds the new one's memo file beside it.
 int open_claimed(const std::string& native, int flags, FileSharing sharing) {
-  int fd =
-      retry_on_eintr([&] { return ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666); });
-  if (fd < 0) return -1;
-  struct stat info {};
-  int claim = sharing == FileSharing::kShared ? LOCK_SH : LOCK_EX;
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            retry_on_eintr([&] { return ::flock(fd, claim | LOCK_NB); }) == 0 &&
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
-  if (!ok) {
+  for (int attempt = 0; attempt < kReopenAttempts; ++attempt) {
+    int fd = retry_on_eintr(
+        [&] { return ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666); });
+    if (fd < 0) return -1;
+    if (!claim(fd, sharing)) {
+      ::close(fd);
+      return -1;
+    }
+    if (still_at(fd, native)) return fd;
     ::close(fd);
-    return -1;
   }
-  return fd;
+  return -1;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -164,13 +201,70 @@ class PosixFileSystem final : public FileSystem {
     return ::close(fd) == 0 && ok;
   }
 
+  std::unique_ptr<File> create_new(std::string_view path) override {
+    // open and flock are two steps: somebody removing the new file in
+    // between (a run clearing what it takes for left-overs) holds it, or has
+    // taken it away. The file is then made again, or found there.
+    const std::string native = native_path(path);
+    for (int attempt = 0; attempt < kReopenAttempts; ++attempt) {
+      int fd = retry_on_eintr([&] {
+        return ::open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
+      });
+      if (fd < 0) return nullptr;
+      if (claim(fd, FileSharing::kExclusive) && still_at(fd, native)) {
+        return std::make_unique<PosixFile>(fd, FileAccess::kReadWrite);
+      }
+      ::close(fd);
+    }
+    return nullptr;
+  }
+
   bool rename(std::string_view from, std::string_view to) override {
     return ::rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
   }
 
+  bool rename_if_unused(std::string_view from, std::string_view to) override {
+    // The exclusive claims keep every opener out until the files have their
+    // new names; an opener that got a file before the claim finds it moved
+    // when it claims (open_claimed) and opens the path again.
+    const std::string source = native_path(from);
+    const std::string target = native_path(to);
+    int moved = open_claimed(source, O_RDONLY, FileSharing::kExclusive);
+    if (moved < 0) return false;
+    int replaced = -1;
+    if (file_exists(to)) {
+      replaced = open_claimed(target, O_RDONLY, FileSharing::kExclusive);
+      if (replaced < 0) {
+        ::close(moved);
+        return false;
+      }
+    }
+    bool ok = ::rename(source.c_str(), target.c_str()) == 0;
+    if (replaced >= 0) ::close(replaced);
+    ::close(moved);
+    return ok;
+  }
+
   bool exists(std::string_view path) override { return file_exists(path); }
 
-  bool remove(std::string_view path) override { return ::unlink(native_path(path).c_str()) == 0; }
+  bool remove(std::string_view path) override {
+    const std::string native = native_path(path);
+    int fd = open_claimed(native, O_RDONLY, FileSharing::kExclusive);
+    if (fd < 0) {
+      // A file we may not read has no claim we could ask; anything else
+      // refused is in use (or not there, or no regular file).
+      if (!file_exists(path) || ::access(native.c_str(), R_OK) == 0) return false;
+      return ::unlink(native.c_str()) == 0;
+    }
+    // Unlinked while the claim is held: nobody gets hold of it in between.
+    bool ok = ::unlink(native.c_str()) == 0;
+    ::close(fd);
+    return ok;
+  }
+
+  std::vector<std::string> file_names(std::string_view folder) override {
+    return files_in_folder(folder);
+  }
 };
 
 }  // namespace

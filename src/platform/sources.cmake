@@ -11,6 +11,7 @@ set(PHARMEX_platform_SOURCES
   memory_settings_store.cc
   paths.cc
   settings_store.cc
+  staged_files.cc
   text_codec.cc
   toolkit.cc
   toolkit_file_name.cc

@@ -1,7 +1,8 @@
 // The Windows backend of the file system: CreateFileW with the share modes of
 // shared opening (others may read and write) and exclusive opening (nobody
 // else at all), positioned ReadFile and WriteFile, FlushFileBuffers,
-// SetEndOfFile, MoveFileExW for the replacing rename, and non-blocking
+// SetEndOfFile, MoveFileExW for the replacing rename (which, like DeleteFileW,
+// refuses a file somebody has open without delete sharing), and non-blocking
 // LockFileEx byte-range locks. Those locks are mandatory on Windows: another
 // handle cannot read or write a locked byte. That is why the lock protocols
 // lock bytes far beyond any data: the lock announces, it never blocks the
@@ -12,6 +13,8 @@
 #include <windows.h>
 
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -197,15 +200,35 @@ class Win32FileSystem final : public FileSystem {
     return ::CloseHandle(handle) && ok;
   }
 
+  std::unique_ptr<File> create_new(std::string_view path) override {
+    // CREATE_NEW without sharing makes the file and claims it in one step.
+    std::wstring native = wide_path(path);
+    HANDLE handle = open_handle(native, GENERIC_READ | GENERIC_WRITE,
+                                share_mode(FileSharing::kExclusive), CREATE_NEW);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(handle, std::move(native), FileAccess::kReadWrite);
+  }
+
   bool rename(std::string_view from, std::string_view to) override {
     return ::MoveFileExW(wide_path(from).c_str(), wide_path(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
+  bool rename_if_unused(std::string_view from, std::string_view to) override {
+    // MoveFileExW itself refuses to move or replace a file that is open
+    // without delete sharing.
+    return rename(from, to);
+  }
+
   bool exists(std::string_view path) override { return file_exists(path); }
 
   bool remove(std::string_view path) override {
+    // Refused for a file that is open without delete sharing.
     return ::DeleteFileW(wide_path(path).c_str()) != 0;
+  }
+
+  std::vector<std::string> file_names(std::string_view folder) override {
+    return files_in_folder(folder);
   }
 };
 

@@ -1,5 +1,6 @@
 // The table creator: the field list grammar, its refusals, the bytes the
-// builders write, replacing an existing table, and opening the new one.
+// builders write, replacing an existing table, opening the new one, and a
+// new table written aside that takes the old one's place only on Commit.
 #include "dbf/create_dbf_dataset.h"
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "dbf/field_spec.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "platform/staged_files.h"
 #include "testing/test_support.h"
 
 namespace pharmex::dbf {
@@ -318,6 +320,159 @@ TEST_F(CreatorTest, OtherFlavoursWriteTheirVersionBytesAndMemoFiles) {
   ASSERT_TRUE(Create({"A;C;1;0"}));
   EXPECT_EQ(Bytes()[0], '\x03');
 }
+
+// A table with a memo file written aside over yesterday's pair.
+class WriteAsideTest : public CreatorTest {
+ protected:
+  static constexpr const char* kOldTable = "yesterday's table";
+  static constexpr const char* kOldMemo = "yesterday's memo file";
+
+  WriteAsideTest() {
+    write_file(path_, kOldTable);
+    write_file(memo_, kOldMemo);
+    creator_.SetWriteAside(true);
+  }
+
+  // Creates ORDER with a memo field, appends one record with a memo.
+  void WriteOneRecord() {
+    ASSERT_TRUE(Create({"NAME;C;10;0", "NOTE;M;0;0"}));
+    table_.Append();
+    table_.FieldByName("NAME").SetValue(Variant::ascii("new"));
+    table_.FieldByName("NOTE").SetValue(Variant::ascii("today's memo"));
+    table_.Post();
+  }
+  // Creates ORDER with a memo field aside through `files` into `table`
+  // (made with them too).
+  void CreateOn(platform::FileSystem& files, TDbfDataSet& table) {
+    table.SetTableName(path_);
+    TCreateDbfDataSet creator(Options(files));
+    creator.SetDBFTable(&table);
+    creator.SetDBFType(TDbfTypes::DBaseIV);
+    creator.SetAutoOverwrite(true);
+    creator.SetWriteAside(true);
+    creator.SetCreateFields({"NAME;C;10;0", "NOTE;M;0;0"});
+    ASSERT_TRUE(creator.CreateTable());
+  }
+  bool YesterdaysPairAlone() const {
+    return read_file(path_) == kOldTable && read_file(memo_) == kOldMemo &&
+           pharmex::testing::folder_entries(dir_.path()) ==
+               std::vector<std::string>{"ORDER.DBF", "ORDER.DBT"};
+  }
+
+  std::string memo_ = dir_.file("ORDER.DBT");
+};
+
+TEST_F(WriteAsideTest, TheNewPairTakesTheOldOnesPlaceOnlyOnCommit) {
+  WriteOneRecord();
+  ASSERT_TRUE(table_.WrittenAside());
+  EXPECT_EQ(read_file(path_), kOldTable);
+  EXPECT_EQ(read_file(memo_), kOldMemo);
+  EXPECT_EQ(table_.TableName(), path_);
+  table_.Commit();
+  EXPECT_FALSE(table_.Active());
+  const std::string bytes = Bytes();
+  EXPECT_EQ(bytes[0], '\x8B');
+  EXPECT_EQ(format::DecodeFixed32(&bytes[format::kRecordCountOffset]), 1u);
+  // The memo file's header names the table it belongs to, not the
+  // temporary name it was written under.
+  EXPECT_EQ(read_file(memo_).substr(8, 8), std::string("ORDER\0\0\0", 8));
+  EXPECT_EQ(pharmex::testing::folder_entries(dir_.path()),
+            (std::vector<std::string>{"ORDER.DBF", "ORDER.DBT"}));
+  TDbfDataSet reopened(Options());
+  reopened.SetTableName(path_);
+  reopened.Open();
+  EXPECT_EQ(reopened.FieldByName("NOTE").Value().to_text(reopened.Settings()), u"today's memo");
+}
+
+TEST_F(WriteAsideTest, CloseThrowsTheNewTableAway) {
+  WriteOneRecord();
+  table_.Close();
+  EXPECT_TRUE(YesterdaysPairAlone());
+}
+
+TEST_F(WriteAsideTest, ATableWithoutMemoFieldsLeavesTheOldMemoFileAlone) {
+  ASSERT_TRUE(Create({"A;C;1;0"}));
+  table_.Commit();
+  EXPECT_EQ(Bytes().size(), 66u);
+  EXPECT_EQ(read_file(memo_), kOldMemo);
+}
+
+TEST_F(WriteAsideTest, MessagesNameTheFilesTheUserAskedFor) {
+  testing::FaultyFileSystem files;
+  TDbfDataSet table(Options(files));
+  CreateOn(files, table);
+  table.Append();
+  files.faults.fail_op = testing::FileOp::kWrite;
+  files.faults.fail_op_number = files.faults.count(testing::FileOp::kWrite) + 1;
+  EXPECT_THROW_MSG(table.FieldByName("NOTE").SetValue(Variant::ascii("memo")), DbfError,
+                   "Error writing to " + memo_);
+  files.faults.fail_op_number = files.faults.count(testing::FileOp::kWrite) + 1;
+  EXPECT_THROW_MSG(table.Post(), DbfError, "Error writing to " + path_);
+  EXPECT_NE(platform::StagedFiles::id_of(platform::extract_file_name(files.faults.failed_path)), "")
+      << "the memo file was not written aside: " << files.faults.failed_path;
+  table.Close();
+  EXPECT_TRUE(YesterdaysPairAlone());
+}
+
+TEST_F(WriteAsideTest, AnOldFileThatMayNotBeReplacedIsRefusedBeforeAnythingIsWritten) {
+  for (const std::string& held : {path_, memo_}) {
+    auto holder = platform::posix_file_system().open(held, platform::FileAccess::kRead,
+                                                     platform::FileSharing::kExclusive);
+    ASSERT_NE(holder, nullptr);
+    EXPECT_THROW_MSG(Create({"NAME;C;10;0", "NOTE;M;0;0"}), DbfError,
+                     "Could not create file " + held);
+    EXPECT_FALSE(table_.Active());
+    holder.reset();
+    EXPECT_TRUE(YesterdaysPairAlone());
+  }
+}
+
+TEST_F(WriteAsideTest, AReaderOfTheOldTableKeepsTheOldPair) {
+  // With or without memo fields the new table waits for none: a reader that
+  // has the old table open may still open the memo file beside it.
+  for (const std::vector<std::string>& fields :
+       {std::vector<std::string>{"NAME;C;10;0", "NOTE;M;0;0"},
+        std::vector<std::string>{"NAME;C;10;0"}}) {
+    SCOPED_TRACE(fields.size());
+    ASSERT_TRUE(Create(fields));
+    table_.Append();
+    table_.Post();
+    auto reader = platform::posix_file_system().open(path_, platform::FileAccess::kRead,
+                                                     platform::FileSharing::kShared);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_THROW_MSG(table_.Commit(), DbfError, "Error on Rename of file " + path_);
+    reader.reset();
+    EXPECT_TRUE(YesterdaysPairAlone());
+  }
+}
+
+// The n-th of the four renames that put a pair in place fails: those before
+// it are undone.
+struct PairStepCase {
+  int rename;
+  const char* names;  // the file the message names: "table" or "memo"
+};
+
+class PairCommitTest : public WriteAsideTest, public ::testing::WithParamInterface<PairStepCase> {};
+
+TEST_P(PairCommitTest, AFailedStepLeavesTheOldPairInPlace) {
+  testing::FaultyFileSystem files;
+  files.faults.fail_op = testing::FileOp::kRename;
+  files.faults.fail_op_number = GetParam().rename;
+  TDbfDataSet table(Options(files));
+  CreateOn(files, table);
+  table.Append();
+  table.FieldByName("NOTE").SetValue(Variant::ascii("today's memo"));
+  table.Post();
+  const std::string named = GetParam().names == std::string("memo") ? memo_ : path_;
+  EXPECT_THROW_MSG(table.Commit(), DbfError, "Error on Rename of file " + named);
+  EXPECT_TRUE(YesterdaysPairAlone());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, PairCommitTest,
+                         ::testing::Values(PairStepCase{1, "table"}, PairStepCase{2, "memo"},
+                                           PairStepCase{3, "memo"}, PairStepCase{4, "table"}),
+                         [](const auto& info) { return std::to_string(info.param.rename); });
 
 TEST(FieldSpecTest, ReadsTheFourParts) {
   std::optional<TFieldSpec> spec = TFieldSpec::Parse("qnt;n; 14;2;;  ");

@@ -30,8 +30,10 @@ inline EngineOptions options_with(platform::FileSystem& files) {
   return options;
 }
 
-// The operations a fault can hit. Exists and remove are never failed: they
-// ask or clean up, and their failure is no fault of the writer.
+// The operations a fault can hit (a new file made and claimed counts as a
+// create; a rename of a file nobody uses as a rename). Exists, remove and
+// the listing of a folder are never failed: they ask or clean up, and their
+// failure is no fault of the writer.
 enum class FileOp {
   kOpen,
   kCreate,
@@ -142,9 +144,20 @@ class FaultyFileSystem : public platform::FileSystemWrapper {
     if (faulty(path) && faults.hit(FileOp::kCreate, path)) return false;
     return FileSystemWrapper::create(path);
   }
+  // A new file is a create and, when it is faulty, an open file of its own.
+  std::unique_ptr<platform::File> create_new(std::string_view path) override {
+    if (faulty(path) && faults.hit(FileOp::kCreate, path)) return nullptr;
+    auto file = FileSystemWrapper::create_new(path);
+    if (!file || !faulty(path)) return file;
+    return std::make_unique<FaultyFile>(std::move(file), faults, std::string(path));
+  }
   bool rename(std::string_view from, std::string_view to) override {
     if (faulty(from) && faults.hit(FileOp::kRename, from)) return false;
     return FileSystemWrapper::rename(from, to);
+  }
+  bool rename_if_unused(std::string_view from, std::string_view to) override {
+    if (faulty(from) && faults.hit(FileOp::kRename, from)) return false;
+    return FileSystemWrapper::rename_if_unused(from, to);
   }
 
   Faults faults;

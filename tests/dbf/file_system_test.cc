@@ -1,11 +1,15 @@
 // The platform's real files (the POSIX backend on Linux, the Win32 backend on
-// Windows): sharing claims, byte-range locks between open files, and what a
-// short read or a refused create looks like. Locks between processes:
+// Windows): sharing claims, byte-range locks between open files, what a short
+// read or a refused create looks like, and the whole-file operations that
+// leave a file somebody has open alone. Locks between processes:
 // posix_file_lock_test.cc here, the Windows test host under Wine.
 #include "platform/file_system.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "testing/test_support.h"
 
@@ -135,6 +139,52 @@ TEST_F(FileSystemTest, RenameMovesTheFile) {
   EXPECT_TRUE(real_file_system().rename(path_, dir_.file("moved.bin")));
   EXPECT_EQ(read_file(dir_.file("moved.bin")), "0123456789");
   EXPECT_FALSE(real_file_system().rename(path_, dir_.file("again.bin")));
+}
+
+TEST_F(FileSystemTest, ANewFileIsHeldAloneFromItsFirstMoment) {
+  EXPECT_EQ(real_file_system().create_new(path_), nullptr) << "an existing file was made anew";
+  EXPECT_EQ(read_file(path_), "0123456789");
+  const std::string fresh = dir_.file("fresh.lock");
+  auto held = real_file_system().create_new(fresh);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(held->size(), 0u);
+  EXPECT_EQ(real_file_system().open(fresh, FileAccess::kRead, FileSharing::kShared), nullptr);
+  EXPECT_FALSE(real_file_system().remove(fresh));
+  held->close();
+  EXPECT_NE(real_file_system().open(fresh, FileAccess::kRead, FileSharing::kShared), nullptr);
+}
+
+TEST_F(FileSystemTest, AFileInUseIsNeitherRemovedNorMovedAwayNorReplaced) {
+  const std::string moved = dir_.file("moved.bin");
+  {
+    auto user = Open(FileAccess::kRead, FileSharing::kShared);
+    ASSERT_NE(user, nullptr);
+    EXPECT_FALSE(real_file_system().remove(path_));
+    EXPECT_FALSE(real_file_system().rename_if_unused(path_, moved));
+    EXPECT_EQ(read_file(path_), "0123456789");
+  }
+  {
+    // Nor put over one in use.
+    write_file(moved, "in use");
+    auto user = real_file_system().open(moved, FileAccess::kRead, FileSharing::kShared);
+    ASSERT_NE(user, nullptr);
+    EXPECT_FALSE(real_file_system().rename_if_unused(path_, moved));
+    EXPECT_EQ(read_file(moved), "in use");
+  }
+  EXPECT_TRUE(real_file_system().rename_if_unused(path_, moved));
+  EXPECT_EQ(read_file(moved), "0123456789");
+  EXPECT_TRUE(real_file_system().remove(moved));
+  EXPECT_FALSE(real_file_system().exists(moved));
+  EXPECT_FALSE(real_file_system().remove(moved)) << "nothing left to remove";
+}
+
+TEST_F(FileSystemTest, AFoldersFilesAreListedWithoutItsFolders) {
+  write_file(dir_.file(".hidden"), "");
+  std::filesystem::create_directory(dir_.path() / "inner");
+  std::vector<std::string> names = real_file_system().file_names(dir_.path().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".hidden", "data.bin"}));
+  EXPECT_TRUE(real_file_system().file_names(dir_.file("missing")).empty());
 }
 
 TEST_F(FileSystemTest, ClosedFileFailsEveryOperation) {

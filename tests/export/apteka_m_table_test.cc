@@ -195,7 +195,8 @@ TEST_F(AptekaMTest, CodeAndVatAreSixtyFourBitWholeNumbers) {
   EXPECT_EQ(field(1, 219, 20), "          5000000000");
 }
 
-TEST_F(AptekaMTest, AValueItsFieldCannotTakeEndsTheRunAndKeepsTheRecordsBefore) {
+TEST_F(AptekaMTest, AValueItsFieldCannotTakeEndsTheRunAndKeepsYesterdaysFile) {
+  place_yesterdays();
   auto lines = memhost::read_csv(
       "waybillheads_id:integer,price:float,qty:float,nds:float,art_id:string(10),"
       "art_name:string(80),maker:string(40),country:string(15),serial:string(20),"
@@ -205,8 +206,8 @@ TEST_F(AptekaMTest, AValueItsFieldCannotTakeEndsTheRunAndKeepsTheRecordsBefore) 
       "lines.csv");
   EXPECT_THROW_MSG(run_on(apteka_m_routine, memhost::read_csv(kHeaderIds, "headers.csv"), lines),
                    DatabaseError, "Invalid value for field 'CODEPST'");
-  EXPECT_EQ(file().size(), file_size(1));
-  EXPECT_EQ(field(1, 111, 20), std::string(17, ' ') + "501");
+  EXPECT_EQ(file(), kYesterdays);
+  EXPECT_EQ(folder(), std::vector<std::string>{"waybill.dbf"}) << "a temporary file was left";
   EXPECT_EQ(host_events(),
             (std::vector<std::string>{"start 4660", "progress 4660 50", "finish 4660"}));
 }
@@ -217,7 +218,7 @@ TEST_F(AptekaMTest, AColumnTheHostLacksIsNamed) {
       "lines.csv");
   EXPECT_THROW_MSG(run_on(apteka_m_routine, memhost::read_csv(kHeaderIds, "headers.csv"), lines),
                    Error, "The host data have no column 'maker'");
-  EXPECT_EQ(file().size(), file_size(0));
+  EXPECT_EQ(folder(), std::vector<std::string>{}) << "no table, and nothing beside it";
 }
 
 TEST_F(AptekaMTest, TheDialogWritesTheTableAndLeavesTheRememberedFolder) {

@@ -59,14 +59,14 @@ TEST(AtomicTextFileTest, AMissingFolderCannotBeCreated) {
                    "Cannot create file " + target);
 }
 
-TEST(AtomicTextFileTest, AFolderInTheWayFailsTheCommitAndKeepsTheFolder) {
+TEST(AtomicTextFileTest, AFolderInTheWayIsRefusedBeforeWritingAndKept) {
   pharmex::testing::TempDir dir;
   std::string target = dir.file("w.txt");
   std::filesystem::create_directories(std::filesystem::path(target) / "inside");
-  AtomicTextFile file(target, platform::posix_file_system());
-  file.write_line("x");
-  EXPECT_THROW_MSG(file.commit(), Error, "Cannot create file " + target);
+  EXPECT_THROW_MSG(AtomicTextFile file(target, platform::posix_file_system()), Error,
+                   "Cannot create file " + target);
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(target) / "inside"));
+  EXPECT_EQ(entries(dir.path()), 1u);
 }
 
 }  // namespace

@@ -261,10 +261,12 @@ INSTANTIATE_TEST_SUITE_P(Halves, DjinalBoxTest,
 // even after a line that would have been.
 class DjinalFirstPassTest : public DjinalTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(DjinalFirstPassTest, AnEmptyPriceOrQuantityLeavesATableWithoutRecords) {
+TEST_P(DjinalFirstPassTest, AnEmptyPriceOrQuantityKeepsYesterdaysFile) {
+  place_yesterdays();
   EXPECT_THROW_MSG(run(kHeaderRow, std::string(kLine1) + GetParam()), VariantError,
                    "Could not convert variant of type (Null) into type (Double)");
-  EXPECT_EQ(file().size(), file_size(0));
+  EXPECT_EQ(file(), kYesterdays);
+  EXPECT_EQ(folder(), std::vector<std::string>{"waybill.dbf"});
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
 }
 
@@ -273,11 +275,10 @@ INSTANTIATE_TEST_SUITE_P(Lines, DjinalFirstPassTest,
                                            "1,10,,10,2,A,B,,1,,,,,,,\n",
                                            "1,10,,0,2,A,B,,1,,,,,,,\n"));
 
-TEST_F(DjinalTest, AnEmptyBoxFailsItsRecordAndKeepsTheOnesBefore) {
+TEST_F(DjinalTest, AnEmptyBoxFailsTheRunAfterARecordAndLeavesNoTable) {
   EXPECT_THROW_MSG(run(kHeaderRow, std::string(kLine1) + "1,10,1,0,2,A,B,,,,,,,,,\n"), VariantError,
                    "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(file().size(), file_size(1));
-  EXPECT_EQ(field(1, 29, 3), "501");
+  EXPECT_EQ(folder(), std::vector<std::string>{}) << "the record before was not to be found";
   EXPECT_EQ(host_events(),
             (std::vector<std::string>{"start 4660", "progress 4660 50", "finish 4660"}));
 }
@@ -285,10 +286,12 @@ TEST_F(DjinalTest, AnEmptyBoxFailsItsRecordAndKeepsTheOnesBefore) {
 TEST_F(DjinalTest, ATotalTooWideForItsNineCharactersFails) {
   run(kHeaderRow, "1,999999.99,1,0,1,A,B,,1,,,,,,,\n");
   EXPECT_EQ(field(1, kSumPay, 9), "999999.99");
+  const std::string yesterdays = file();
   host_events().clear();
   EXPECT_THROW_MSG(run(kHeaderRow, "1,500000,2,0,1,A,B,,1,,,,,,,\n"), DbfError,
                    "numeric value too big in field SUMPAY - 1000000.00");
-  EXPECT_EQ(file().size(), file_size(0));
+  EXPECT_EQ(file(), yesterdays) << "the earlier run's table was touched";
+  EXPECT_EQ(folder(), std::vector<std::string>{"waybill.dbf"});
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "finish 4660"}));
 }
 
@@ -297,11 +300,11 @@ TEST_F(DjinalTest, AColumnTheHostLacksIsNamed) {
       "waybillheads_id:integer,price:float,qty:float,nds:float\n1,10,1,0\n", "lines.csv");
   EXPECT_THROW_MSG(run_on(djinal_routine, pharmex::testing::waybill_headers(kHeaderRow), lines),
                    Error, "The host data have no column 'art_id'");
-  EXPECT_EQ(file().size(), file_size(0));
+  EXPECT_EQ(folder(), std::vector<std::string>{});
   auto headers = memhost::read_csv("id:integer,native_id:string(20)\n1,A-17\n", "headers.csv");
   EXPECT_THROW_MSG(run_on(djinal_routine, headers, pharmex::testing::waybill_lines(kLine1)), Error,
                    "The host data have no column 'date'");
-  EXPECT_EQ(file().size(), file_size(0));
+  EXPECT_EQ(folder(), std::vector<std::string>{});
   // DESCR, the last field, is filled after FIRM, before QNTPACK reads "box".
   std::string columns = pharmex::testing::waybill_line_columns();
   columns.replace(columns.find(",box:"), 5, ",pack:");

@@ -79,12 +79,14 @@ TEST_F(UnicoPriceTest, PackSizesRoundHalvesToEven) {
   EXPECT_EQ(table().column("QNTPACK"), (std::vector<std::string>{"12", "14", "7"}));
 }
 
-TEST_F(UnicoPriceTest, ANullPackSizeStopsTheExportKeepingTheRowsBefore) {
+TEST_F(UnicoPriceTest, ANullPackSizeStopsTheExportKeepingYesterdaysFile) {
   load("1,1,a,,,2,,,1,10,,,,,\n1,2,b,,,3,,,1,10,,,,,\n1,3,c,,,,,,1,10,,,,,\n");
+  pharmex::testing::write_file(root() + "/unico.dbf", "yesterday's price list");
   auto answer = save();
   ASSERT_EQ(answer.outcome, Outcome::kFailed);
   EXPECT_EQ(answer.message, "Could not convert variant of type (Null) into type (Int64)");
-  EXPECT_EQ(table().column("CODEPST"), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(pharmex::testing::read_file(root() + "/unico.dbf"), "yesterday's price list");
+  EXPECT_EQ(pharmex::testing::folder_entries(root()), std::vector<std::string>{"unico.dbf"});
   EXPECT_EQ(remembered(), root());
   EXPECT_EQ(host_events(), (std::vector<std::string>{"start 4660", "progress 4660 33",
                                                      "progress 4660 66", "finish 4660"}));

@@ -113,6 +113,12 @@ class WaybillTableTest : public host::testing::RunTest {
     return registry().read_string(platform::kHostSettingsKey, "waybill_export_path");
   }
 
+  // Yesterday's waybill at the path, which a failed run leaves as it was.
+  static constexpr const char* kYesterdays = "yesterday's waybill, whole";
+  void place_yesterdays() const { pharmex::testing::write_file(path_, kYesterdays); }
+  // What the folder holds: the target alone, or nothing.
+  std::vector<std::string> folder() const { return pharmex::testing::folder_entries(root()); }
+
  private:
   size_t header_length_;
   size_t record_length_;

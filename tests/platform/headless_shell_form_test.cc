@@ -28,14 +28,17 @@ struct DestructionProbe : FormExtension {
   bool& destroyed_;
 };
 
-// A folder with two sub-folders, three visible files and a hidden one:
+// A folder with two sub-folders, three visible files and hidden ones (the
+// last an export's temporary table):
 //   root/in/x.dbf  root/out/  root/a.dbf  root/B.DBF  root/c.txt  root/.secret.dbf
+//   root/.~pharmex-0123456789abcdef.table
 class HeadlessShellFormTest : public ::testing::Test {
  protected:
   HeadlessShellFormTest() : root_(fs::canonical(dir_.path()).string()) {
     fs::create_directory(root_ + "/in");
     fs::create_directory(root_ + "/out");
-    for (const char* name : {"in/x.dbf", "a.dbf", "B.DBF", "c.txt", ".secret.dbf"})
+    for (const char* name :
+         {"in/x.dbf", "a.dbf", "B.DBF", "c.txt", ".secret.dbf", ".~pharmex-0123456789abcdef.table"})
       write_file(root_ + "/" + name, "");
   }
 

@@ -7,6 +7,7 @@ set(PHARMEX_TEST_platform_SOURCES
   paths_test.cc
   service_test.cc
   settings_store_contract_test.cc
+  staged_files_test.cc
   text_codec_test.cc
   toolkit_file_name_test.cc
 )

@@ -1,5 +1,6 @@
 #include "reliability/layouts.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "export/generic_waybill_table.h"
@@ -11,6 +12,8 @@
 #include "export/waybill_export.h"
 #include "import/order_reader.h"
 #include "memhost/csv_reader.h"
+#include "platform/paths.h"
+#include "platform/staged_files.h"
 #include "testing/test_support.h"
 
 namespace pharmex::reliability {
@@ -112,6 +115,22 @@ const std::vector<Layout>& all_layouts() {
        "order_unico.dbf", order_data},
   };
   return layouts;
+}
+
+std::string memo_target(const std::string& target) {
+  return platform::change_file_ext(target, ".dbt");
+}
+
+std::string shown_path(const std::string& path, const std::string& target) {
+  const std::string_view name = platform::extract_file_name(path);
+  if (platform::StagedFiles::id_of(name).empty()) return path;
+  return name.ends_with(".memo") ? memo_target(target) : target;
+}
+
+bool staged_files_among(const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(), [](const std::string& name) {
+    return !platform::StagedFiles::id_of(name).empty() || name == ".~pharmex.folder";
+  });
 }
 
 std::vector<Layout> table_layouts() {

@@ -46,4 +46,15 @@ std::string test_name(std::string_view name);
 // A file of examples/.
 std::string example_path(const std::string& name);
 
+// The memo file of a table target ("waybill.dbf" -> "waybill.dbt").
+std::string memo_target(const std::string& target);
+
+// The file a message names for `path`, a file a run into `target` worked on:
+// for a file written aside under a temporary name, the target or its memo
+// file, which it was to become; any other file by its own path.
+std::string shown_path(const std::string& path, const std::string& target);
+
+// True when a run's temporary files are among `names` (a folder's).
+bool staged_files_among(const std::vector<std::string>& names);
+
 }  // namespace pharmex::reliability

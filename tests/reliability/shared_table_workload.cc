@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/regional_settings.h"
 #include "dbf/create_dbf_dataset.h"
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
@@ -43,12 +44,13 @@ std::string memo_of(int writer, int seq) {
   return text;
 }
 
-void create_shared_table(dbf::TDbfDataSet& table, const std::string& path) {
+void create_shared_table(dbf::TDbfDataSet& table, const std::string& path, bool aside) {
   table.SetTableName(path);
   dbf::TCreateDbfDataSet creator;
   creator.SetDBFTable(&table);
   creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
   creator.SetAutoOverwrite(true);
+  creator.SetWriteAside(aside);
   creator.SetCreateFields({"WRITER;N;4;0", "SEQ;N;8;0", "NAME;C;40;0", "NOTE;M;0;0"});
   if (!creator.CreateTable()) throw Error("the table was not created");
 }
@@ -70,11 +72,32 @@ void append_records(dbf::TDbfDataSet& table, int writer, int records) {
 
 void export_records(const std::string& path, int writer, int records) {
   dbf::TDbfDataSet table;
-  create_shared_table(table, path);
+  create_shared_table(table, path, true);
   append_records(table, writer, records);
-  const std::string wrong = not_whole(read_table_image(path), writer, records);
+  const std::string wrong = walked_not_whole(table, writer, records);
   if (!wrong.empty()) throw Error("writer " + std::to_string(writer) + ": " + wrong);
-  table.Close();
+  table.Commit();
+}
+
+WrittenRecord read_record(dbf::TDbfDataSet& table) {
+  const RegionalSettings& settings = table.Settings();
+  return {static_cast<int>(table.FieldByName("WRITER").Value().to_int64(settings)),
+          static_cast<int>(table.FieldByName("SEQ").Value().to_int64(settings)),
+          platform::utf16_to_utf8(table.FieldByName("NAME").Value().to_text(settings)),
+          platform::utf16_to_utf8(table.FieldByName("NOTE").Value().to_text(settings))};
+}
+
+std::string walked_not_whole(dbf::TDbfDataSet& table, int writer, int records) {
+  if (table.RecordCount() != records) return std::to_string(table.RecordCount()) + " records";
+  int s = 0;
+  for (table.First(); !table.Eof(); table.Next(), ++s) {
+    const WrittenRecord got = read_record(table);
+    if (got.writer != writer || got.seq != s || got.name != name_of(writer, s) ||
+        got.note != memo_of(writer, s)) {
+      return "record " + std::to_string(s + 1) + " is " + got.name;
+    }
+  }
+  return "";
 }
 
 std::string not_whole(const TableImage& image, int writer, int records) {

@@ -16,18 +16,33 @@ namespace pharmex::reliability {
 std::string name_of(int writer, int seq);
 std::string memo_of(int writer, int seq);
 
-// Creates the test table (WRITER, SEQ, NAME and the memo NOTE) at `path` as
-// an export does (dBase IV, replacing what is there) and leaves `table` open
-// on it. Throws what the engine throws.
-void create_shared_table(dbf::TDbfDataSet& table, const std::string& path);
+// Creates the test table (WRITER, SEQ, NAME and the memo NOTE) at `path`
+// (dBase IV, replacing what is there) and leaves `table` open on it; with
+// `aside` as an export does, written aside for Commit to put in place.
+// Throws what the engine throws.
+void create_shared_table(dbf::TDbfDataSet& table, const std::string& path, bool aside = false);
 
 // Appends and posts `records` records of `writer` through `table`.
 void append_records(dbf::TDbfDataSet& table, int writer, int records);
 
-// One exporting process: creates `path`, appends `records` records of
-// `writer` and, while it still holds the table, reads it back; throws when
-// it does not hold exactly those records, whole.
+// One exporting process: writes a table for `path` aside, appends `records`
+// records of `writer` and, while it still holds the table, walks it, then
+// puts it in place; throws when it does not hold exactly those records,
+// whole, or what the engine throws.
 void export_records(const std::string& path, int writer, int records);
+
+// What a record of the test table says: the current record of `table`.
+struct WrittenRecord {
+  int writer = 0;
+  int seq = 0;
+  std::string name;
+  std::string note;
+};
+WrittenRecord read_record(dbf::TDbfDataSet& table);
+
+// "" when the open `table` holds exactly `writer`'s `records` records,
+// whole, in order; otherwise the first that is not.
+std::string walked_not_whole(dbf::TDbfDataSet& table, int writer, int records);
 
 // "" when the table holds exactly `writer`'s `records` records, whole, in
 // order; otherwise what is wrong.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/variant.h"
 #include "platform/file_system.h"
@@ -49,6 +51,15 @@ bool same_value(const Variant& a, const Variant& b);
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// The names in a folder, sorted: what a partner watching it finds there.
+inline std::vector<std::string> folder_entries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // The platform's real files, whatever the process-wide file system is now:
 // posix_file_system() here, win32_file_system() in the Windows tests

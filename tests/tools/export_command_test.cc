@@ -182,6 +182,47 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ExportPriceCommandTest,
                                            PriceLayoutCase{"unico", "2", 301, true}),
                          [](const auto& info) { return std::string(info.param.layout); });
 
+// A price list that fails at a row (here the third, whose price is too wide
+// for CENA) leaves yesterday's table as the partner found it, not a complete
+// looking table of the rows before.
+TEST_F(ExportCommandTest, AFailingRowKeepsYesterdaysPriceList) {
+  const std::string target = dir_.file("price.dbf");
+  auto yesterday = run_cli({"export", "price", "--data", example("price_list.csv"), "--layout",
+                            "khabarovsk", "--out", target});
+  ASSERT_EQ(yesterday.code, kDone) << yesterday.err;
+  const std::string yesterdays = pharmex::testing::read_file(target);
+
+  std::string today = pharmex::testing::read_file(example("price_list.csv"));
+  size_t row = 0;
+  for (int n = 0; n < 3; ++n)
+    row = today.find('\n', row) + 1;
+  // The third row's cells (the example has no quoted commas), its price the
+  // ninth.
+  std::vector<std::string> cells;
+  const size_t end = today.find('\n', row);
+  std::string line = today.substr(row, end - row);
+  for (size_t at = 0, next; at <= line.size(); at = next + 1) {
+    next = line.find(',', at);
+    if (next == std::string::npos) next = line.size();
+    cells.push_back(line.substr(at, next - at));
+  }
+  cells[8] = "1000000";  // price
+  line.clear();
+  for (const std::string& cell : cells)
+    line += (line.empty() ? "" : ",") + cell;
+  today.replace(row, end - row, line);
+  const std::string csv = dir_.file("today.csv");
+  pharmex::testing::write_file(csv, today);
+
+  auto result =
+      run_cli({"export", "price", "--data", csv, "--layout", "khabarovsk", "--out", target});
+  EXPECT_EQ(result.code, kFailed);
+  EXPECT_EQ(result.err, "pharmex: numeric value too big in field CENA - 1000000.00\n");
+  EXPECT_EQ(pharmex::testing::read_file(target), yesterdays);
+  EXPECT_EQ(pharmex::testing::folder_entries(dir_.path()),
+            (std::vector<std::string>{"price.dbf", "today.csv"}));
+}
+
 TEST_F(ExportCommandTest, ExportsThePriceListWithoutTheDialog) {
   auto result = run_cli({"export", "price", "--data", example("price_list.csv"), "--no-dialog",
                          "--out", dir_.file("list.tab")});

@@ -108,6 +108,27 @@ TEST_F(ShowCommandTest, PrintsHeaderFieldsAndLiveRecordsAsAlignedText) {
                        "  2  a \"b\", c  -0.50\n");
 }
 
+// What an export killed while it wrote a new PRICE.DBF left beside it, under
+// its temporary names: show finds the table of the name it is given, with its
+// own memo file, as if they were not there.
+TEST_F(ShowCommandTest, AKilledExportsTemporaryFilesAreNotTakenForTheTable) {
+  const Result before = RunCli({"show", path_});
+  TableSpec other;
+  other.version = 0x8B;
+  other.fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
+  other.records = {
+      "half    "
+      "         1"};
+  write_file(dir_.file(".~pharmex-00000000000000aa.table"), MakeTable(other));
+  write_file(dir_.file(".~pharmex-00000000000000aa.memo"), "not PRICE's memo file");
+  write_file(dir_.file(".~pharmex-00000000000000aa.lock"), "");
+  for (const std::string& name : {path_, dir_.file("PRICE")}) {
+    const Result after = RunCli({"show", name});
+    EXPECT_EQ(after.code, 0) << after.err;
+    EXPECT_EQ(after.out, before.out);
+  }
+}
+
 TEST_F(ShowCommandTest, DeletedRecordsAreMarkedOnRequest) {
   Result r = RunCli({"show", "--deleted", path_});
   EXPECT_EQ(r.code, 0);

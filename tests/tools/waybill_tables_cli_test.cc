@@ -91,14 +91,33 @@ TEST_F(WaybillTablesCliTest, AnEmptyBoxFailsWithItsMessage) {
   std::string lines = dir_.file("lines.csv");
   pharmex::testing::write_file(lines, pharmex::testing::read_file(example("waybill_lines.csv")) +
                                           "1001,10,1,0,90001,Без упаковки,Фарм,,,,,,,,,\n");
+  const std::string target = dir_.file("waybill_4817.dbf");
+  pharmex::testing::write_file(target, "yesterday's waybill");
   auto result = run_cli(waybill(lines, {"--layout", "djinal", "--dir", dir_.path().string()}));
   EXPECT_EQ(result.code, kFailed);
   EXPECT_EQ(result.err,
             "pharmex export: Could not convert variant of type (Null) into type (Integer)\n");
-  // The records before the failing line stay.
-  dbf::TDbfDataSet table;
-  open(table, dir_.file("waybill_4817.dbf"));
-  EXPECT_EQ(table.RecordCount(), 5);
+  // The partner finds yesterday's waybill, not the records before the
+  // failing line, and nothing else beside it.
+  EXPECT_EQ(pharmex::testing::read_file(target), "yesterday's waybill");
+  EXPECT_EQ(pharmex::testing::folder_entries(dir_.path()),
+            (std::vector<std::string>{"lines.csv", "waybill_4817.dbf"}));
+}
+
+// A run killed while it wrote the waybill left its files under temporary
+// names; the next export into the folder clears them, and its own, and
+// leaves the partner the waybill alone.
+TEST_F(WaybillTablesCliTest, TheNextExportClearsWhatAKilledRunLeft) {
+  const std::vector<std::string> left = {".~pharmex-00000000000000aa.lock",
+                                         ".~pharmex-00000000000000aa.memo",
+                                         ".~pharmex-00000000000000aa.table"};
+  for (const std::string& name : left)
+    pharmex::testing::write_file(dir_.file(name), "what the killed run had written");
+  auto result = run_cli(
+      waybill(example("waybill_lines.csv"), {"--layout", "djinal", "--dir", dir_.path().string()}));
+  ASSERT_EQ(result.code, kDone) << result.err;
+  EXPECT_EQ(pharmex::testing::folder_entries(dir_.path()),
+            std::vector<std::string>{"waybill_4817.dbf"});
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
  *     fails nothing and is not created;
  *   - a read-only target and a table another program holds exclusively are
  *     refused with the engine's messages;
- *   - a second process holding the append lock makes the export wait and
- *     then fail with "Can not Lock file %s";
+ *   - a second process holding the append lock of the table being written
+ *     (under its temporary name, beside the target) makes the export wait
+ *     and then fail with "Can not Lock file %s" naming the target, which is
+ *     not there afterwards;
  *   - the DLL carries its icon MAINICON and its version.
  *
  *   windows_host EXAMPLES WORK      (an empty folder)
@@ -186,24 +188,38 @@ static void refused_targets(const char* examples, const char* work) {
 
 /* ---- a second process holding the append lock */
 
+static char locked_folder[kPath];
 static char locked_table[kPath];
 static HANDLE holder = NULL;
 static HANDLE held = NULL;
 static HANDLE release = NULL;
 
-/* At the first progress report a record is in the table: another process
- * takes the append lock now, before the second. */
+/* At the first progress report a record is in the table, which the export
+ * writes aside until it is whole: another process finds it there and takes
+ * the append lock now, before the second. */
 static void PX_STDCALL take_lock_elsewhere(PxWindow window, int32_t percent) {
   wchar_t self[kPath];
   wchar_t command[kPath * 2];
   wchar_t table[kPath];
+  char pattern[kPath];
+  char written[kPath];
+  WIN32_FIND_DATAA found;
+  HANDLE search;
   STARTUPINFOW startup;
   PROCESS_INFORMATION process;
   (void)window;
   (void)percent;
   if (holder != NULL) return;
+  snprintf(pattern, sizeof pattern, "%s.~pharmex-*.table", locked_folder);
+  search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    fprintf(stderr, "no table is being written in %s\n", locked_folder);
+    return;
+  }
+  FindClose(search);
+  snprintf(written, sizeof written, "%s%s", locked_folder, found.cFileName);
   GetModuleFileNameW(NULL, self, kPath);
-  MultiByteToWideChar(CP_ACP, 0, locked_table, -1, table, kPath);
+  MultiByteToWideChar(CP_ACP, 0, written, -1, table, kPath);
   swprintf(command, kPath * 2, L"\"%ls\" hold-lock \"%ls\"", self, table);
   memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
@@ -223,6 +239,7 @@ static void append_lock_held_elsewhere_fails_the_export(const char* examples, co
   release = CreateEventW(NULL, TRUE, FALSE, kLockRelease);
   snprintf(folder, sizeof folder, "%s\\locked\\", work);
   CreateDirectoryA(folder, NULL);
+  snprintf(locked_folder, sizeof locked_folder, "%s", folder);
   snprintf(locked_table, sizeof locked_table, "%swaybill_4817.dbf", folder);
   IDataSet* headers = load(examples, "waybill_headers.csv");
   IDataSet* lines = load(examples, "waybill_lines.csv");
@@ -232,6 +249,7 @@ static void append_lock_held_elsewhere_fails_the_export(const char* examples, co
   snprintf(message, sizeof message, "Can not Lock file %s", locked_table);
   CHECK(holder != NULL);
   CHECK(last_error_is(message));
+  CHECK(GetFileAttributesA(locked_table) == INVALID_FILE_ATTRIBUTES);
   SetEvent(release);
   if (holder != NULL) {
     DWORD code = 1;

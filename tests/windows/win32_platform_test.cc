@@ -1,7 +1,7 @@
 // The Windows backends' own rules: paths with drives, UNC roots and both
 // separators, long and Cyrillic paths at the file system, the system's code
-// pages and regional settings, local time, the operations on windows, and
-// the services' Windows defaults.
+// pages and regional settings, local time, the operations on windows,
+// the services' Windows defaults, and a table another program holds open.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,9 +9,14 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/error.h"
 #include "core/regional_settings.h"
 #include "core/service.h"
+#include "core/variant.h"
+#include "dbf/create_dbf_dataset.h"
+#include "dbf/dbf_dataset.h"
 #include "host/remembered_folders.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -163,6 +168,48 @@ TEST(Win32FilesTest, RenameReplacesAnExistingTarget) {
   EXPECT_TRUE(win32_file_system().rename(dir.file("new.txt"), dir.file("old.txt")));
   EXPECT_EQ(testing::read_file(dir.file("old.txt")), "new");
   EXPECT_FALSE(file_exists(dir.file("new.txt")));
+}
+
+// Another program has yesterday's table open, as programs on Windows do,
+// without delete sharing: the new table cannot take its place. The export
+// fails with the engine's message, yesterday's table stays, and nothing is
+// left of the new one. Once the other program lets go, it goes through.
+TEST(Win32FilesTest, ATableOpenInAnotherProgramKeepsItsPlace) {
+  testing::TempDir dir;
+  const std::string target = dir.file("waybill.dbf");
+  testing::write_file(target, "yesterday's");
+  HANDLE other = ::CreateFileW((dir.path() / L"waybill.dbf").c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  auto export_table = [&](bool with_memo) {
+    dbf::TDbfDataSet table;
+    table.SetTableName(target);
+    dbf::TCreateDbfDataSet creator;
+    creator.SetDBFTable(&table);
+    creator.SetDBFType(dbf::TDbfTypes::DBaseIV);
+    creator.SetAutoOverwrite(true);
+    creator.SetWriteAside(true);
+    std::vector<std::string> fields = {"NAME;C;10;0"};
+    if (with_memo) fields.emplace_back("NOTE;M;0;0");
+    creator.SetCreateFields(fields);
+    creator.CreateTable();
+    table.Append();
+    table.FieldByName("NAME").SetValue(Variant::ascii("new"));
+    table.Post();
+    table.Commit();
+  };
+  for (bool with_memo : {false, true}) {
+    SCOPED_TRACE(with_memo ? "with a memo file" : "without");
+    EXPECT_THROW_MSG(export_table(with_memo), DbfError, "Error on Rename of file " + target);
+    EXPECT_EQ(testing::read_file(target), "yesterday's");
+    EXPECT_EQ(testing::folder_entries(dir.path()), std::vector<std::string>{"waybill.dbf"});
+  }
+  ::CloseHandle(other);
+  export_table(true);
+  EXPECT_EQ(testing::read_file(target).substr(0, 1), "\x8B");
+  EXPECT_EQ(testing::folder_entries(dir.path()),
+            (std::vector<std::string>{"waybill.dbf", "waybill.dbt"}));
 }
 
 TEST(Win32FilesTest, DevicesAreNoFiles) {
