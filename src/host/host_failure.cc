@@ -1,5 +1,6 @@
 #include "host/host_failure.h"
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,16 @@ void throw_if_host_failed() {
   pending_failure.reset();
   if (message.empty()) message = kDefaultHostFailure;
   throw Error(platform::text_codec().utf8_to_ansi(message));
+}
+
+void throw_host_exception(std::string_view operation, const platform::HostException& raised) {
+  // What the exception says wins over a report made before it.
+  pending_failure.reset();
+  std::u16string text = platform::host_exception_text(raised);
+  if (!text.empty()) throw Error(platform::text_codec().utf16_to_ansi(text));
+  char code[9];
+  std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(raised.code));
+  raise<Error>("The host failed in %s (exception 0x%s)", {operation, std::string_view(code)});
 }
 
 }  // namespace pharmex::host
