@@ -681,6 +681,8 @@ int main(int argc, char** argv) {
   host_thread = GetCurrentThreadId();
   settled = CreateEventW(NULL, TRUE, FALSE, NULL);
   stack_checked_callbacks(&progress, &start, &finish);
+  /* Failures are read from pharmex_last_error(), not raised. */
+  pharmex_set_failure_mode(PX_FAILURE_RECORD);
 
   WNDCLASSW host_class = {0};
   host_class.lpfnWndProc = host_procedure;

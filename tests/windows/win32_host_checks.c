@@ -320,6 +320,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (pharmex_set_regional_settings(",", "dd.MM.yyyy") != 0) ++failures;
+  /* The checks read failures from pharmex_last_error(), not raised. */
+  if (pharmex_set_failure_mode(PX_FAILURE_RECORD) != PX_FAILURE_RAISE) ++failures;
 
   remembered_folder_is_read_back(examples, work);
   value_of_another_type_fails_the_dialog(examples);
