@@ -23,6 +23,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "check.h"
 #include "csv_dataset.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
@@ -31,14 +32,6 @@
 enum { kPath = 1024 };
 
 static int failures = 0;
-
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (!(condition)) {                                                      \
-      fprintf(stderr, "%s:%d: %s failed\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                            \
-    }                                                                        \
-  } while (0)
 
 static void utf8_of_wide(const wchar_t* wide, char* utf8, int size) {
   WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, size, NULL, NULL);

@@ -17,6 +17,7 @@
 #include <string.h>
 #include <winver.h>
 
+#include "check.h"
 #include "csv_dataset.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
@@ -28,14 +29,6 @@ static int failures = 0;
 static const wchar_t kKey[] = L"Software\\kestrova";
 static const wchar_t kLockHeld[] = L"pharmex-test-append-lock-held";
 static const wchar_t kLockRelease[] = L"pharmex-test-append-lock-release";
-
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (!(condition)) {                                                      \
-      fprintf(stderr, "%s:%d: %s failed\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                            \
-    }                                                                        \
-  } while (0)
 
 /* The library's last error against an expected ANSI text (it reports UTF-8). */
 static int last_error_is(const char* ansi) {
