@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds pharmex.dll for 32- and 64-bit Windows (Release, mingw-w64, in
 # build-win32/ and build-win64/, the folders of scripts/test-windows.sh) and
-# packs each with its import library, the public headers and HOSTS.md:
+# packs each with its import library, the public headers, the Pascal unit
+# and HOSTS.md:
 #   out/pharmex-VERSION-win32.zip and out/pharmex-VERSION-win64.zip
 # Each stripped DLL passes the static checks of tests/windows/check_dll.cmake
 # first.
@@ -33,6 +34,7 @@ for target in i686:win32 x86_64:win64; do
   cp "$build/pharmex.lib" "$stage/"
   cp include/pharmex/*.h "$build/generated/include/pharmex/version.h" "$stage/include/pharmex/"
   cp cmake/windows/HOSTS.md "$stage/HOSTS.md"
+  cp bindings/pascal/pharmex.pas "$stage/"
   rm -f "out/$package.zip"
   (cd "$build" && cmake -E tar cf "../out/$package.zip" --format=zip "$package")
   echo "out/$package.zip"

@@ -13,9 +13,13 @@
  *     that receives the result as an extra first argument, ahead of the object.
  *     A returned interface carries a reference the caller releases; a returned
  *     variant belongs to the caller, who clears it (pharmex/variant.h). The
- *     callee stores the result without reading what the slot held before.
- *   - SetValue takes its variant by value, Locate its key by address; both
- *     stay owned by the caller.
+ *     slot the library passes is always empty (a null interface, a
+ *     PX_VT_EMPTY variant): a callee may store its result without looking,
+ *     or clear the slot first, as a Pascal function result is cleared;
+ *     neither frees anything.
+ *   - SetValue takes its variant by value (on 32-bit Windows all 16 bytes on
+ *     the stack: a Pascal "const" parameter, passed by reference, does not
+ *     match), Locate its key by address; both stay owned by the caller.
  *   - Booleans are one byte (PxBool).
  *   - No C++ exception crosses the boundary in either direction. A host
  *     operation or callback that fails says so with
@@ -23,12 +27,15 @@
  *     into the host runs under a guard that stops a structured exception
  *     there (a Pascal exception, an access violation, another compiler's
  *     C++ exception), unwinds the host's frames (its finally blocks run)
- *     and ends the run with the exception's message (pharmex/pharmex.h).
- *     What AddRef or Release raise is dropped: the reference counts as
- *     taken or given back.
+ *     and ends the run with the exception's message (pharmex/pharmex.h);
+ *     elsewhere nothing may be raised. What AddRef or Release raise is
+ *     dropped: the reference counts as taken or given back.
  *   - Strings handed to the host are zero-terminated UTF-16; IField.Name
  *     returns a zero-terminated UTF-16 name owned by the field, which the
  *     library copies at once.
+ *
+ * A host written in Pascal uses the pharmex unit (bindings/pascal), which
+ * declares these interfaces in Pascal and adapts them to these rules.
  *
  * The library calls every operation on the thread that called the entry point.
  * QueryInterface is never called.
@@ -171,9 +178,8 @@ struct IDataSet {
  * (a Post the host refuses, a SetValue it cannot store, ...). Call it from
  * inside the failing IDataSet or IField operation or callback, on the
  * calling thread, with the message (UTF-8; null or "" for a generic one),
- * then return
- * normally: an operation with a result still stores one (a null interface, a
- * PX_VT_NULL variant). When the operation returns, the library ends the run
+ * then return normally: an operation with a result still stores one (a null
+ * interface, a PX_VT_NULL variant). When the operation returns, the library ends the run
  * with that message as its failure, exactly as if the operation had raised
  * it: the run's clean-up happens and the message is shown by the dialog or
  * passed on through pharmex_last_error(). Never throws. */

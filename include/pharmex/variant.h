@@ -20,13 +20,26 @@
  *   PX_VT_BOOL                int16_t, 0 for false and -1 for true
  *   PX_VT_ARRAY_VARIANT       PxVariantArray* (one-dimensional array of variants)
  *
+ * Read, never made, and never freed by the library (their memory is the
+ * host's language runtime's, which the library cannot reach):
+ *   PX_VT_ANSISTRING          a Pascal host's AnsiString (varString): 8-bit
+ *                             text in the ANSI code page, up to its first zero byte
+ *   PX_VT_UNICODESTRING       a Pascal host's UnicodeString (varUString):
+ *                             UTF-16, up to its first zero unit
+ * A host that hands these over keeps them alive during the call and frees
+ * them itself; a Pascal host avoids both by handing OleVariants, whose
+ * strings are BSTRs (the pharmex unit, bindings/pascal, does).
+ *
  * On Windows these are the system's own: a PxString is a BSTR, a
  * PxVariantArray a SAFEARRAY of VARIANT, and the functions below are those of
  * OLE automation (oleaut32: SysAllocStringLen, VariantClear, ...). A Windows
  * host may therefore use its own OLE variants (an OleVariant, a _variant_t,
- * C with oleaut32) and free what the library hands it with VariantClear. An
- * OLE host's other numeric types (VT_UI1, VT_R4, VT_DECIMAL, ...) and
- * references (VT_BYREF) are read as the nearest type above.
+ * C with oleaut32) and free what the library hands it with VariantClear.
+ * On every platform an OLE host's other numeric types (VT_I1, VT_UI1,
+ * VT_UI2, VT_UI4, VT_UI8, VT_INT, VT_UINT, VT_R4, VT_DECIMAL) are read as the
+ * nearest type above, and references (VT_BYREF) as what they point to. A
+ * type the library cannot read is refused with a message naming the column
+ * and the type's code ("... variant of type ($0009) ...").
  *
  * Ownership. Strings and arrays live on one allocator, the system's on
  * Windows and the library's elsewhere: create them only with
@@ -61,6 +74,8 @@ enum {
   PX_VT_BSTR = 8,
   PX_VT_BOOL = 11,
   PX_VT_I8 = 20,
+  PX_VT_ANSISTRING = 0x0100,
+  PX_VT_UNICODESTRING = 0x0102,
   PX_VT_ARRAY_VARIANT = 0x200C
 };
 

@@ -35,11 +35,4 @@ PxVariantArray* array_create(uint32_t count) noexcept;
 uint32_t array_count(const PxVariantArray* array) noexcept;
 PxVariant* array_item(PxVariantArray* array, uint32_t index) noexcept;
 
-// Brings a variant whose tag is none of PX_VT_* to one that is, in `target`
-// (which the caller owns and has cleared), where the platform's variants have
-// more types than the library reads: on Windows an OLE host's VT_UI1, VT_R4,
-// VT_DECIMAL, ... and VT_BYREF references. False when there is nothing to
-// bring it to (always, where the library's own variants are all there is).
-bool variant_normalize(PxVariant* target, const PxVariant* source) noexcept;
-
 }  // namespace pharmex::abi

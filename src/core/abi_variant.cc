@@ -1,11 +1,140 @@
 #include "core/abi_variant.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "core/abi_memory.h"
 #include "core/error.h"
 
 namespace pharmex {
+
+namespace {
+
+// OLE's type tags beyond the library's own, which OLE hosts hand over too.
+enum : uint16_t {
+  kR4 = 4,
+  kVariant = 12,
+  kDecimal = 14,
+  kI1 = 16,
+  kUI1 = 17,
+  kUI2 = 18,
+  kUI4 = 19,
+  kUI8 = 21,
+  kInt = 22,
+  kUInt = 23,
+  kByReference = 0x4000,
+};
+
+// The payload read as a T, whatever the union's members.
+template <class T>
+T payload(const PxVariant& value) {
+  T result;
+  std::memcpy(&result, &value.value, sizeof result);
+  return result;
+}
+
+[[noreturn]] void refuse(uint16_t type) {
+  char code[8];
+  std::snprintf(code, sizeof code, "$%04X", static_cast<unsigned>(type));
+  raise<VariantError>("Could not convert variant of type (%s) into type (%s)", {code, "Variant"});
+}
+
+// The bytes the value of a type takes in the payload, for the types read
+// through a reference; 0 for the others.
+size_t referenced_size(uint16_t type) {
+  switch (type) {
+    case kI1:
+    case kUI1:
+      return 1;
+    case PX_VT_I2:
+    case kUI2:
+    case PX_VT_BOOL:
+      return 2;
+    case PX_VT_I4:
+    case kUI4:
+    case kInt:
+    case kUInt:
+    case kR4:
+      return 4;
+    case PX_VT_I8:
+    case kUI8:
+    case PX_VT_R8:
+    case PX_VT_CY:
+    case PX_VT_DATE:
+      return 8;
+    case PX_VT_BSTR:
+    case PX_VT_ANSISTRING:
+    case PX_VT_UNICODESTRING:
+    case PX_VT_ARRAY_VARIANT:
+      return sizeof(void*);
+    default:
+      return 0;
+  }
+}
+
+// OLE's DECIMAL fills the whole variant: the tag's two bytes, the scale (a
+// power of ten to divide by, 0..28), the sign (0x80 for negative), the high
+// 32 bits of the 96-bit magnitude, then its low 64 bits.
+Variant decimal(const PxVariant& value) {
+  unsigned char bytes[16];
+  std::memcpy(bytes, &value, sizeof bytes);
+  const unsigned scale = bytes[2];
+  const bool negative = (bytes[3] & 0x80) != 0;
+  uint32_t high = 0;
+  uint64_t low = 0;
+  std::memcpy(&high, bytes + 4, sizeof high);
+  std::memcpy(&low, bytes + 8, sizeof low);
+  if (scale > 28) refuse(value.vt);
+  // Amounts with up to four decimals stay exact as currency.
+  if (high == 0 && scale <= 4) {
+    uint64_t factor = 1;
+    for (unsigned i = scale; i < 4; ++i)
+      factor *= 10;
+    if (low <= static_cast<uint64_t>(INT64_MAX) / factor) {
+      auto units = static_cast<int64_t>(low * factor);
+      return Variant::currency_units(negative ? -units : units);
+    }
+  }
+  double magnitude =
+      (static_cast<double>(high) * 18446744073709551616.0 + static_cast<double>(low)) /
+      std::pow(10.0, scale);
+  return Variant::real(negative ? -magnitude : magnitude);
+}
+
+// What a reference (VT_BYREF) points to, read as that value.
+Variant referenced(const PxVariant& value, AnsiText ansi_text) {
+  const auto type = static_cast<uint16_t>(value.vt & ~kByReference);
+  const auto* target = payload<const unsigned char*>(value);
+  if (target == nullptr) refuse(value.vt);
+  if (type == kVariant) {
+    const auto& inner = *reinterpret_cast<const PxVariant*>(target);
+    if ((inner.vt & kByReference) != 0) refuse(value.vt);  // OLE refers to no reference
+    return from_abi(inner, ansi_text);
+  }
+  PxVariant copy;  // borrows what the reference points to: never cleared
+  std::memset(&copy, 0, sizeof copy);
+  if (type == kDecimal) {
+    std::memcpy(&copy, target, 16);
+  } else if (size_t size = referenced_size(type); size > 0) {
+    std::memcpy(&copy.value, target, size);
+  } else {
+    refuse(value.vt);
+  }
+  copy.vt = type;
+  return from_abi(copy, ansi_text);
+}
+
+template <class Unit>
+size_t zero_terminated_length(const Unit* text) {
+  size_t length = 0;
+  while (text[length] != 0)
+    ++length;
+  return length;
+}
+
+}  // namespace
 
 PxString make_abi_string(std::u16string_view text) {
   PxString result = abi::string_alloc(reinterpret_cast<const PxChar16*>(text.data()),
@@ -14,7 +143,8 @@ PxString make_abi_string(std::u16string_view text) {
   return result;
 }
 
-Variant from_abi(const PxVariant& value) {
+Variant from_abi(const PxVariant& value, AnsiText ansi_text) {
+  if ((value.vt & kByReference) != 0) return referenced(value, ansi_text);
   switch (value.vt) {
     case PX_VT_EMPTY:
       return Variant();
@@ -45,16 +175,42 @@ Variant from_abi(const PxVariant& value) {
       uint32_t count = abi::array_count(value.value.array);
       items.reserve(count);
       for (uint32_t i = 0; i < count; ++i) {
-        items.push_back(from_abi(*abi::array_item(value.value.array, i)));
+        items.push_back(from_abi(*abi::array_item(value.value.array, i), ansi_text));
       }
       return Variant::array(std::move(items));
     }
-    default: {
-      AbiVariant normal;
-      if (abi::variant_normalize(normal.out(), &value)) return from_abi(normal.get());
-      raise<VariantError>("Could not convert variant of type (%s) into type (%s)",
-                          {"Unknown", "Variant"});
+    case kI1:
+      return Variant::integer(payload<int8_t>(value));
+    case kUI1:
+      return Variant::integer(payload<uint8_t>(value));
+    case kUI2:
+      return Variant::integer(payload<uint16_t>(value));
+    case kInt:
+      return Variant::integer(payload<int32_t>(value));
+    case kUI4:
+    case kUInt:
+      return Variant::int64(payload<uint32_t>(value));
+    case kUI8: {
+      auto whole = payload<uint64_t>(value);
+      if (whole <= static_cast<uint64_t>(INT64_MAX))
+        return Variant::int64(static_cast<int64_t>(whole));
+      return Variant::real(static_cast<double>(whole));
     }
+    case kR4:
+      return Variant::real(payload<float>(value));
+    case kDecimal:
+      return decimal(value);
+    case PX_VT_ANSISTRING: {
+      const auto* text = payload<const char*>(value);
+      return Variant::string(text == nullptr ? std::u16string() : ansi_text(text));
+    }
+    case PX_VT_UNICODESTRING: {
+      const auto* text = payload<const char16_t*>(value);
+      if (text == nullptr) return Variant::string({});
+      return Variant::string(std::u16string(text, zero_terminated_length(text)));
+    }
+    default:
+      refuse(value.vt);
   }
 }
 

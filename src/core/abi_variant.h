@@ -2,6 +2,7 @@
 // and AbiVariant, an owning holder that clears a PxVariant when it goes away.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/abi_memory.h"
@@ -10,9 +11,26 @@
 
 namespace pharmex {
 
-// Reads a host variant. A tag the library does not know throws VariantError
-// ("Could not convert variant of type (Unknown) into type (Variant)").
-Variant from_abi(const PxVariant& value);
+// How an 8-bit host string becomes text: the library's ANSI code page is the
+// platform layer's (platform::TextCodec), which this layer does not see.
+using AnsiText = std::u16string (*)(std::string_view bytes);
+
+// Reads a host variant, taking over nothing (what it points to stays the
+// host's, and the caller clears the variant as before):
+//   - the library's own types (pharmex/variant.h);
+//   - an OLE host's other types as the nearest of those, on every platform:
+//     VT_I1, VT_UI1, VT_UI2 and VT_INT as Integer, VT_UI4 and VT_UINT as
+//     Int64, VT_UI8 as Int64 (Double beyond its range), VT_R4 as Double,
+//     VT_DECIMAL as Currency when it has at most four decimals and fits,
+//     Double otherwise;
+//   - a reference (VT_BYREF) as the value it points to;
+//   - a Pascal host's own strings, which neither the library nor OLE can
+//     free: an AnsiString (PX_VT_ANSISTRING, 8-bit, made text by
+//     `ansi_text`) and a UnicodeString (PX_VT_UNICODESTRING, UTF-16), each
+//     up to its first zero unit.
+// Any other type throws VariantError "Could not convert variant of type
+// ($0009) into type (Variant)", with the type's code in hexadecimal.
+Variant from_abi(const PxVariant& value, AnsiText ansi_text);
 
 // Owns one PxVariant and clears it on destruction (never throws).
 class AbiVariant {

@@ -55,6 +55,8 @@ void variant_init(PxVariant* value) noexcept {
   value->vt = PX_VT_EMPTY;
 }
 
+// Only strings and arrays are owned; every other tag (numbers, references,
+// a Pascal host's own strings) points at nothing the library may free.
 void variant_clear(PxVariant* value) noexcept {
   if (value == nullptr) return;
   if (value->vt == PX_VT_BSTR) {
@@ -123,10 +125,6 @@ int32_t variant_copy(PxVariant* target, const PxVariant* source) noexcept {
   }
   *target = *source;
   return 0;
-}
-
-bool variant_normalize(PxVariant* /*target*/, const PxVariant* /*source*/) noexcept {
-  return false;
 }
 
 }  // namespace pharmex::abi

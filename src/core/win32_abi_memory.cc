@@ -42,27 +42,10 @@ bool is_variant_vector(const SAFEARRAY* array) {
          (array->fFeatures & FADF_VARIANT) != 0;
 }
 
-// The library's type for an OLE type it does not read; VT_EMPTY when it has none.
-VARTYPE nearest_type(const VARIANT& value) {
-  switch (value.vt) {
-    case VT_I1:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_INT:
-      return VT_I4;
-    case VT_UI4:
-    case VT_UINT:
-      return VT_I8;
-    case VT_UI8:
-      return value.ullVal <= static_cast<ULONGLONG>(INT64_MAX) ? VT_I8 : VT_R8;
-    case VT_R4:
-      return VT_R8;
-    case VT_DECIMAL:
-      // Amounts with up to four decimals stay exact as currency.
-      return value.decVal.scale <= 4 ? VT_CY : VT_R8;
-    default:
-      return VT_EMPTY;
-  }
+// A Pascal host's own strings (varString, varUString): not the system's, so
+// OLE automation neither frees nor copies them; they stay the host's.
+bool is_pascal_string(const PxVariant* value) {
+  return value->vt == PX_VT_ANSISTRING || value->vt == PX_VT_UNICODESTRING;
 }
 
 }  // namespace
@@ -90,7 +73,7 @@ void variant_init(PxVariant* value) noexcept {
 
 void variant_clear(PxVariant* value) noexcept {
   if (value == nullptr) return;
-  ::VariantClear(ole(value));
+  if (!is_pascal_string(value)) ::VariantClear(ole(value));
   variant_init(value);
 }
 
@@ -116,31 +99,15 @@ int32_t variant_copy(PxVariant* target, const PxVariant* source) noexcept {
   if (target == nullptr) return -1;
   variant_clear(target);
   if (source == nullptr) return 0;
+  if (is_pascal_string(source)) {
+    *target = *source;  // both refer to the host's string, which neither frees
+    return 0;
+  }
   if (FAILED(::VariantCopy(ole(target), ole(source)))) {
     variant_init(target);
     return -1;
   }
   return 0;
-}
-
-bool variant_normalize(PxVariant* target_variant, const PxVariant* source_variant) noexcept {
-  VARIANT& source = *ole(source_variant);
-  VARIANT* target = ole(target_variant);
-  if ((source.vt & VT_BYREF) != 0) {
-    if (FAILED(::VariantCopyInd(target, &source))) return false;
-    if ((target->vt & VT_BYREF) != 0) return false;
-    VARTYPE type = nearest_type(*target);
-    if (type == VT_EMPTY) return true;  // read as it is, or refused as unknown there
-    return SUCCEEDED(::VariantChangeTypeEx(target, target, LOCALE_INVARIANT, 0, type)) ||
-           (type == VT_CY &&
-            SUCCEEDED(::VariantChangeTypeEx(target, target, LOCALE_INVARIANT, 0, VT_R8)));
-  }
-  VARTYPE type = nearest_type(source);
-  if (type == VT_EMPTY) return false;
-  if (SUCCEEDED(::VariantChangeTypeEx(target, &source, LOCALE_INVARIANT, 0, type))) return true;
-  // A decimal beyond the currency's range.
-  return type == VT_CY &&
-         SUCCEEDED(::VariantChangeTypeEx(target, &source, LOCALE_INVARIANT, 0, VT_R8));
 }
 
 }  // namespace pharmex::abi

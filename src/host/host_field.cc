@@ -3,6 +3,7 @@
 #include "core/abi_variant.h"
 #include "core/error.h"
 #include "host/host_call.h"
+#include "host/host_variant.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -42,7 +43,20 @@ Variant HostField::value() const {
   AbiVariant result;
   PxVariant* slot = result.out();
   call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
-  return from_abi(result.get());
+  try {
+    return read_host_variant(result.get());
+  } catch (const VariantError& refusal) {
+    raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
+  }
+}
+
+std::string HostField::column_name() const {
+  if (!lookup_.starts_with('#')) return lookup_;
+  try {
+    return name();
+  } catch (const Error&) {
+    return lookup_;  // the host cannot say either: its index, then
+  }
 }
 
 void HostField::set_value(const Variant& value) const {

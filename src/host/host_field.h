@@ -39,7 +39,9 @@ class HostField {
   uint8_t data_type() const;
   // Declared width of a string column, in characters.
   int32_t size() const;
-  // The value in the host's current row (null when there is none).
+  // The value in the host's current row (null when there is none). A type
+  // the library cannot read throws VariantError "Could not convert variant
+  // of type ($0009) into type (Variant) in column 'name'".
   Variant value() const;
   // Stores a value into the current row, which the host must be appending or
   // editing. The host keeps a copy.
@@ -47,6 +49,8 @@ class HostField {
 
  private:
   IField& checked() const;
+  // The column for a message: the name it was asked for by, else the host's.
+  std::string column_name() const;
 
   HostRef<IField> field_;
   std::string lookup_;

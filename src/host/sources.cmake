@@ -3,6 +3,7 @@ set(PHARMEX_host_SOURCES
   host_dataset.cc
   host_failure.cc
   host_field.cc
+  host_variant.cc
   progress_reporter.cc
   remembered_folders.cc
   run_context.cc

@@ -3,8 +3,8 @@
 // boundary: a failure is recorded on the dataset and reported to the library.
 #include <exception>
 
-#include "core/abi_variant.h"
 #include "core/error.h"
+#include "host/host_variant.h"
 #include "memhost/memory_dataset.h"
 #include "memhost/memory_field.h"
 #include "memhost/query_interface.h"
@@ -114,7 +114,7 @@ struct DataSetVtable {
   static PxBool PX_STDCALL locate(IDataSet* dataset, const PxChar16* key_fields,
                                   const PxVariant* key, uint8_t /*options*/) noexcept {
     return guarded(dataset, Operation::Locate, PxBool{0}, [&](MemoryDataSet& set) {
-      Variant value = key == nullptr ? Variant::null() : from_abi(*key);
+      Variant value = key == nullptr ? Variant::null() : host::read_host_variant(*key);
       return static_cast<PxBool>(set.locate(host_text(key_fields), value) ? 1 : 0);
     });
   }

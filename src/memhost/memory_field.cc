@@ -1,6 +1,6 @@
 #include "memhost/memory_field.h"
 
-#include "core/abi_variant.h"
+#include "host/host_variant.h"
 #include "memhost/query_interface.h"
 
 namespace pharmex::memhost {
@@ -72,7 +72,7 @@ struct FieldVtable {
 
   static void PX_STDCALL set_value(IField* field, PxVariant value) noexcept {
     guarded(field, Operation::SetValue, 0, [&](MemoryField& f) {
-      f.dataset().set_current_value(f.column(), from_abi(value));
+      f.dataset().set_current_value(f.column(), host::read_host_variant(value));
       return 0;
     });
   }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/error.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_dataset.h"
@@ -77,6 +79,76 @@ TEST_F(HostDataSetTest, DataTypeKeepsTheLowSevenBits) {
   }
   EXPECT_EQ(fake.refs, 1);
 }
+
+// A field whose every Value is one variant a host made, unowned (the
+// library's clearing must leave it alone).
+struct FixedValueField {
+  IField base{&kTable};
+  int refs = 1;
+  PxVariant value;
+  bool slot_was_empty = false;  // what a Pascal callee relies on when it clears its result
+
+  static FixedValueField& of(IField* self) { return *reinterpret_cast<FixedValueField*>(self); }
+  static uint32_t PX_STDCALL add_ref(IField* self) { return ++of(self).refs; }
+  static uint32_t PX_STDCALL release(IField* self) { return --of(self).refs; }
+  static const PxChar16* PX_STDCALL name(IField*) {
+    return reinterpret_cast<const PxChar16*>(u"Цена");
+  }
+  static void PX_STDCALL value_of(PxVariant* result, IField* self) {
+    of(self).slot_was_empty = result->vt == PX_VT_EMPTY;
+    *result = of(self).value;
+  }
+  static constexpr IFieldVtbl kTable = {.QueryInterface = nullptr,
+                                        .AddRef = add_ref,
+                                        .Release = release,
+                                        .Name = name,
+                                        .DataType = nullptr,
+                                        .Size = nullptr,
+                                        .Value = value_of,
+                                        .SetValue = nullptr};
+};
+
+struct HostValueCase {
+  const char* name;
+  std::string lookup;  // how the field was asked for: a name, or "#index"
+  uint16_t type;
+  const void* payload;
+  std::string expected;  // the text read (UTF-8), or the refusal's message
+};
+
+class HostValueTest : public ::testing::TestWithParam<HostValueCase> {};
+
+TEST_P(HostValueTest, ReadsAPascalHostsStringsAndNamesTheColumnOfARefusal) {
+  const HostValueCase& c = GetParam();
+  FixedValueField fake;
+  std::memset(&fake.value, 0, sizeof fake.value);
+  fake.value.vt = c.type;
+  std::memcpy(&fake.value.value, &c.payload, sizeof c.payload);
+  {
+    HostField field(HostRef<IField>::retain(&fake.base), ansi(c.lookup));
+    if (c.type == PX_VT_ANSISTRING || c.type == PX_VT_UNICODESTRING) {
+      EXPECT_EQ(field.value().string_value(), platform::utf8_to_utf16(c.expected));
+    } else {
+      EXPECT_THROW_MSG(field.value(), VariantError, ansi(c.expected));
+    }
+  }
+  EXPECT_TRUE(fake.slot_was_empty);
+  EXPECT_EQ(fake.refs, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, HostValueTest,
+    ::testing::Values(
+        HostValueCase{"AnsiStringInTheAnsiCodePage", "name", PX_VT_ANSISTRING,
+                      "\xC0\xED\xE0\xEB\xFC\xE3\xE8\xED", "Анальгин"},
+        HostValueCase{"UnicodeString", "name", PX_VT_UNICODESTRING, u"Анальгин", "Анальгин"},
+        HostValueCase{"RefusalByName", "price", 9, nullptr,
+                      "Could not convert variant of type ($0009) into type (Variant) in column "
+                      "'price'"},
+        HostValueCase{"RefusalByIndexNamesTheHostsColumn", "#3", 0x0101, nullptr,
+                      "Could not convert variant of type ($0101) into type (Variant) in column "
+                      "'Цена'"}),
+    [](const ::testing::TestParamInfo<HostValueCase>& info) { return info.param.name; });
 
 TEST_F(HostDataSetTest, AMissingFieldIsNullAndRefusesUse) {
   auto data = memhost::read_csv("qty:integer\n1\n", "t.csv");

@@ -7,6 +7,7 @@
 #include "core/abi_variant.h"
 #include "core/error.h"
 #include "host/host_dataset.h"
+#include "host/host_variant.h"
 #include "memhost/csv_loaders.h"
 #include "memhost/csv_reader.h"
 #include "memhost/memory_field.h"
@@ -291,7 +292,7 @@ TEST_P(LoadedDataSetTest, ValueHandsTheCallerItsOwnCopy) {
   name.get()->lpVtbl->Value(&second, name.get());
   ASSERT_EQ(first.vt, PX_VT_BSTR);
   EXPECT_NE(first.value.bstr, second.value.bstr);
-  EXPECT_EQ(from_abi(first).string_value(), u"Аспирин");
+  EXPECT_EQ(host::read_host_variant(first).string_value(), u"Аспирин");
   pharmex_variant_clear(&first);
   pharmex_variant_clear(&second);
 }
@@ -326,7 +327,7 @@ TEST_P(LoadedDataSetTest, AFieldKeepsItsDatasetAlive) {
   EXPECT_EQ(MemoryDataSet::live_count(), datasets_before_ + 1);
   AbiVariant value;
   field->lpVtbl->Value(value.out(), field.get());
-  EXPECT_EQ(from_abi(value.get()).string_value(), u"Аспирин");
+  EXPECT_EQ(host::read_host_variant(value.get()).string_value(), u"Аспирин");
   field.reset();
   EXPECT_EQ(MemoryDataSet::live_count(), datasets_before_);
 }

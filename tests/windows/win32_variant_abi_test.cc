@@ -9,10 +9,16 @@
 
 #include "core/abi_variant.h"
 #include "core/error.h"
+#include "host/host_variant.h"
 #include "testing/test_support.h"
 
 namespace pharmex {
 namespace {
+
+// As the library reads a host's value: 8-bit strings in the system's ANSI code page.
+Variant from_abi(const PxVariant& value) {
+  return host::read_host_variant(value);
+}
 
 const PxVariant& px(const VARIANT& value) {
   return *reinterpret_cast<const PxVariant*>(&value);
@@ -126,7 +132,21 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     Variant::Kind::Double, 1.234567},
         ForeignCase{"ByReference", VT_BYREF | VT_I4, [](VARIANT& v) { v.plVal = &byref_target; },
-                    Variant::Kind::Integer, 1234}),
+                    Variant::Kind::Integer, 1234},
+        ForeignCase{"Int", VT_INT, [](VARIANT& v) { v.intVal = -70000; }, Variant::Kind::Integer,
+                    -70000},
+        ForeignCase{"UInt", VT_UINT, [](VARIANT& v) { v.uintVal = 3000000000u; },
+                    Variant::Kind::Int64, 3000000000.0},
+        ForeignCase{"QWord", VT_UI8, [](VARIANT& v) { v.ullVal = 18000000000000000000ull; },
+                    Variant::Kind::Double, 18000000000000000000.0},
+        ForeignCase{"ReferenceToVariant", VT_BYREF | VT_VARIANT,
+                    [](VARIANT& v) {
+                      static VARIANT target;
+                      target.vt = VT_R4;
+                      target.fltVal = 0.25f;
+                      v.pvarVal = &target;
+                    },
+                    Variant::Kind::Double, 0.25}),
     [](const ::testing::TestParamInfo<ForeignCase>& info) { return info.param.name; });
 
 TEST(Win32VariantAbiTest, ATypeWithoutValueIsRefused) {
@@ -134,7 +154,29 @@ TEST(Win32VariantAbiTest, ATypeWithoutValueIsRefused) {
   object.value.vt = VT_DISPATCH;
   object.value.pdispVal = nullptr;
   EXPECT_THROW_MSG(from_abi(px(object.value)), VariantError,
-                   "Could not convert variant of type (Unknown) into type (Variant)");
+                   "Could not convert variant of type ($0009) into type (Variant)");
+}
+
+// A Pascal host's strings beside OLE's: an AnsiString in the system's ANSI
+// code page (1251 in the tests' prefix) and a UnicodeString; the system's
+// VariantClear is never asked to free them.
+TEST(Win32VariantAbiTest, ReadsAPascalHostsOwnStrings) {
+  char ansi[] = "\xCF\xF0\xEE\xF2\xE5\xEA";
+  wchar_t units[] = L"Протек";
+  struct {
+    uint16_t type;
+    void* text;
+  } cases[] = {{PX_VT_ANSISTRING, ansi}, {PX_VT_UNICODESTRING, units}};
+  for (const auto& c : cases) {
+    PxVariant value;
+    pharmex_variant_init(&value);
+    value.vt = c.type;
+    std::memcpy(&value.value, &c.text, sizeof c.text);
+    EXPECT_EQ(from_abi(value).string_value(), u"Протек");
+    pharmex_variant_clear(&value);  // VariantClear would refuse them; nothing is freed
+    EXPECT_EQ(value.vt, PX_VT_EMPTY);
+  }
+  EXPECT_EQ(ansi[0], '\xCF');
 }
 
 TEST(Win32VariantAbiTest, CopiesAreDeepAndTheSystemsOwn) {
