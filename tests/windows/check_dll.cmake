@@ -8,8 +8,9 @@
 #     offers the decorated names a host's declarations produce;
 #   - the DLL imports only DLLs that Windows itself ships;
 #   - the resources hold the icon "MAINICON" and the version;
-#   - the DLL may have exception handlers (32-bit: not marked NO_SEH, which
-#     would make the system refuse the host call guard's handler);
+#   - the DLL may have exception handlers (32-bit: not marked NO_SEH and no
+#     SafeSEH table, either of which would make the system refuse the host
+#     call guard's handler);
 #   - a host linked through the import library imports the plain names.
 #
 #   cmake -DOBJDUMP=... -DNM=... -DDLL=pharmex.dll -DLIB=pharmex.lib
@@ -101,6 +102,12 @@ else()
   if(no_seh)
     fail("the DLL is marked NO_SEH (DllCharacteristics ${CMAKE_MATCH_1})")
   endif()
+endif()
+
+# 32-bit: no load configuration either, whose SafeSEH table, were it there,
+# would have to list the guard's handler.
+if(DECORATED_DEF AND NOT dump MATCHES "Entry a 00000000 00000000 Load Configuration Directory")
+  fail("the DLL has a load configuration (a SafeSEH table would refuse the guard's handler)")
 endif()
 
 # Resources: a group icon named MAINICON (type 14) and a version (type 16).
