@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libgtest-dev libgmock-dev \
-  python3 python3-dbf python3-dbfread locales fpc
+  python3 python3-dbf python3-dbfread locales fpc pkg-config
 scripts/install-locales.sh ru_RU.UTF-8 en_US.UTF-8 ja_JP.UTF-8
 build="${1:-build}"
 [ $# -gt 0 ] && shift

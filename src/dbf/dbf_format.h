@@ -40,6 +40,21 @@ inline constexpr uint8_t kVersionDb3Memo = 0x83;    // dBase III / Clipper with 
 inline constexpr uint8_t kVersionDb4Memo = 0x8B;    // dBase IV with memo
 inline constexpr uint8_t kVersionFoxMemo = 0xF5;    // FoxPro 2 with memo
 
+// True for the version bytes above, the tables the reader opens.
+inline bool AcceptedVersion(uint8_t version) {
+  switch (version) {
+    case kVersionPlain:
+    case kVersionDb4Sql:
+    case kVersionVisualFox:
+    case kVersionDb3Memo:
+    case kVersionDb4Memo:
+    case kVersionFoxMemo:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Descriptors.
 inline constexpr size_t kDescriptorSize = 32;
 inline constexpr size_t kNameLength = 11;  // zero-padded, byte 10 always 0

@@ -18,20 +18,6 @@ namespace pharmex::dbf {
 
 namespace {
 
-bool AcceptedVersion(uint8_t version) {
-  switch (version) {
-    case format::kVersionPlain:
-    case format::kVersionDb4Sql:
-    case format::kVersionVisualFox:
-    case format::kVersionDb3Memo:
-    case format::kVersionDb4Memo:
-    case format::kVersionFoxMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
 uint32_t TimeStamp(const DateParts& now) {
   auto value = ((static_cast<uint32_t>(now.hour) * 64 + static_cast<uint32_t>(now.minute)) * 64 +
                 static_cast<uint32_t>(now.second)) *
@@ -111,7 +97,7 @@ void TDbfTable::ReadHeaderAndFields() {
     raise<DbfError>("Error on Read of file %s", {FileName()});
   }
   const uint8_t version = Version();
-  if (!AcceptedVersion(version)) RaiseInvalidHeader();
+  if (!format::AcceptedVersion(version)) RaiseInvalidHeader();
   if (header_[format::kEncryptedOffset] != 0) {
     raise<DbfError>("No Password for encrypted file %s", {FileName()});
   }

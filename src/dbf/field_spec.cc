@@ -110,6 +110,10 @@ uint32_t TFieldSpec::RecordBytes() const {
   }
 }
 
+uint32_t TFieldSpec::StoredDecimals() const {
+  return DecimalsStored(StoredType()) ? static_cast<uint32_t>(decimals) : 0;
+}
+
 std::optional<std::vector<TFieldSpec>> ParseFieldList(const std::vector<std::string>& lines) {
   if (lines.empty()) return std::nullopt;
   std::vector<TFieldSpec> specs;

@@ -41,6 +41,10 @@ struct TFieldSpec {
   char StoredType() const;
   // Bytes the field takes in a record.
   uint32_t RecordBytes() const;
+  // The decimal count the field has once stored: DEC for N, F and the other
+  // letters, 0 for C (whose decimals byte holds the length's high byte), D,
+  // L, M, B and G.
+  uint32_t StoredDecimals() const;
   // True for M, B and G fields, which live in the memo file.
   bool IsMemo() const;
 };

@@ -27,6 +27,10 @@ constexpr WaybillTextLayout kLayout = {net_total,          "1.00",  TextBody::ap
 
 }  // namespace
 
+const WaybillTextLayout& apteka_2000w_layout() {
+  return kLayout;
+}
+
 void write_apteka_2000w(WaybillLines& waybill, AtomicTextFile& file,
                         const RegionalSettings& settings) {
   write_waybill_text(waybill, file, kLayout, settings);

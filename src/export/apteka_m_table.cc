@@ -50,6 +50,10 @@ static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
+std::span<const FixedField> apteka_m_fields() {
+  return kFields;
+}
+
 void write_apteka_m_table(TableRun& run, WaybillLines& waybill) {
   write_fixed_waybill_table(run, waybill, {kFields});
 }

@@ -6,6 +6,9 @@
 // header column: the header dataset only decides which lines are written.
 #pragma once
 
+#include <span>
+
+#include "export/fixed_field.h"
 #include "export/table_routine.h"
 #include "export/waybill_lines.h"
 
@@ -21,5 +24,8 @@ namespace pharmex::exporting {
 // ends the run with the records posted before it kept; a column the host
 // lacks fails when it is first read ("The host data have no column '%s'").
 void write_apteka_m_table(TableRun& run, WaybillLines& waybill);
+
+// The 15 fields, in table order.
+std::span<const FixedField> apteka_m_fields();
 
 }  // namespace pharmex::exporting

@@ -90,6 +90,10 @@ static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
+std::span<const FixedField> djinal_fields() {
+  return kFields;
+}
+
 void write_djinal_table(TableRun& run, WaybillLines& waybill) {
   write_fixed_waybill_table(run, waybill, {kFields, sum_totals, kTotalCount});
 }

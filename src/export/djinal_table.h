@@ -10,6 +10,9 @@
 // line filter (export/waybill_lines.h), reporting progress per record.
 #pragma once
 
+#include <span>
+
+#include "export/fixed_field.h"
 #include "export/table_routine.h"
 #include "export/waybill_lines.h"
 
@@ -28,5 +31,8 @@ namespace pharmex::exporting {
 // too big in field %s"); a column the host lacks fails when it is first read
 // ("The host data have no column '%s'").
 void write_djinal_table(TableRun& run, WaybillLines& waybill);
+
+// The 38 fields, in table order.
+std::span<const FixedField> djinal_fields();
 
 }  // namespace pharmex::exporting

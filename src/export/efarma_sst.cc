@@ -27,6 +27,10 @@ constexpr WaybillTextLayout kLayout = {
 
 }  // namespace
 
+const WaybillTextLayout& efarma_sst_layout() {
+  return kLayout;
+}
+
 void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file,
                       const RegionalSettings& settings) {
   write_waybill_text(waybill, file, kLayout, settings);

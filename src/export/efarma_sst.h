@@ -7,6 +7,7 @@
 #include "core/regional_settings.h"
 #include "export/atomic_text_file.h"
 #include "export/waybill_lines.h"
+#include "export/waybill_text.h"
 
 namespace pharmex::exporting {
 
@@ -16,5 +17,8 @@ namespace pharmex::exporting {
 // read and written with the run's `settings`, "." as decimal separator.
 void write_efarma_sst(WaybillLines& waybill, AtomicTextFile& file,
                       const RegionalSettings& settings);
+
+// The layout's own parts of the records.
+const WaybillTextLayout& efarma_sst_layout();
 
 }  // namespace pharmex::exporting

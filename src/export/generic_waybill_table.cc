@@ -43,6 +43,10 @@ constexpr std::array<std::string_view, 27> kWaybillColumns = {
 
 }  // namespace
 
+std::span<const std::string_view> waybill_columns() {
+  return kWaybillColumns;
+}
+
 void generic_waybill_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "waybill_export_path", [&context](TableRun& run) {
     WaybillLines waybill(host::HostDataSet(context.main_dataset()),

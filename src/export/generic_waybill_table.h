@@ -10,7 +10,9 @@
 // field list invalid: no file is written.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "host/run_context.h"
 
@@ -18,5 +20,8 @@ namespace pharmex::exporting {
 
 // The context's main dataset holds the waybill headers, its lines dataset the lines.
 void generic_waybill_routine(host::RunContext& context, const std::string& path);
+
+// The waybill column list: the host columns that may become fields.
+std::span<const std::string_view> waybill_columns();
 
 }  // namespace pharmex::exporting

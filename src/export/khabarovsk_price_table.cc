@@ -24,6 +24,10 @@ static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
+std::span<const FixedField> khabarovsk_price_fields() {
+  return kFields;
+}
+
 void khabarovsk_price_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "", [&context](TableRun& run) {
     host::HostDataSet prices(context.main_dataset());

@@ -20,13 +20,18 @@
 // remembers no folder.
 #pragma once
 
+#include <span>
 #include <string>
 
+#include "export/fixed_field.h"
 #include "host/run_context.h"
 
 namespace pharmex::exporting {
 
 // The context's main dataset holds the price list.
 void khabarovsk_price_routine(host::RunContext& context, const std::string& path);
+
+// The nine fields, in table order.
+std::span<const FixedField> khabarovsk_price_fields();
 
 }  // namespace pharmex::exporting

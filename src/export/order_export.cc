@@ -15,6 +15,10 @@ constexpr std::array<std::string_view, 13> kOrderColumns = {
 
 }  // namespace
 
+std::span<const std::string_view> order_columns() {
+  return kOrderColumns;
+}
+
 void order_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "order_export_path", [&context](TableRun& run) {
     host::HostDataSet headers(context.main_dataset());

@@ -10,7 +10,9 @@
 // is remembered under "order_export_path".
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "host/run_context.h"
 
@@ -18,5 +20,8 @@ namespace pharmex::exporting {
 
 // The context's main dataset holds the order headers, its lines dataset the lines.
 void order_routine(host::RunContext& context, const std::string& path);
+
+// The order column list: the host columns that may become fields.
+std::span<const std::string_view> order_columns();
 
 }  // namespace pharmex::exporting

@@ -16,6 +16,10 @@ constexpr std::array<std::string_view, 17> kPriceColumns = {
 
 }  // namespace
 
+std::span<const std::string_view> price_columns() {
+  return kPriceColumns;
+}
+
 void generic_price_routine(host::RunContext& context, const std::string& path) {
   run_table_routine(context, path, "price_export_path", [&context](TableRun& run) {
     host::HostDataSet prices(context.main_dataset());

@@ -8,7 +8,9 @@
 // and export/unico_price_table.h.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "host/run_context.h"
 
@@ -16,5 +18,8 @@ namespace pharmex::exporting {
 
 // The context's main dataset holds the price list.
 void generic_price_routine(host::RunContext& context, const std::string& path);
+
+// The price column list: the host columns that may become fields.
+std::span<const std::string_view> price_columns();
 
 }  // namespace pharmex::exporting

@@ -4,7 +4,9 @@
 // remembered under "supplier_export_path".
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "host/run_context.h"
 
@@ -12,5 +14,8 @@ namespace pharmex::exporting {
 
 // The context's main dataset holds the suppliers.
 void supplier_routine(host::RunContext& context, const std::string& path);
+
+// The supplier column list: the host columns that may become fields.
+std::span<const std::string_view> supplier_columns();
 
 }  // namespace pharmex::exporting

@@ -43,6 +43,10 @@ static_assert(fill_order_is_complete(kFields));
 
 }  // namespace
 
+std::span<const FixedField> unico_price_fields() {
+  return kFields;
+}
+
 int64_t unico_pack_size(const Variant& box, const RegionalSettings& settings) {
   // The variant rules are exactly the partner's: Empty is 0, whole numbers
   // stay, anything else rounds halves to even, and Null cannot convert.

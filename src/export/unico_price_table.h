@@ -26,15 +26,20 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/variant.h"
+#include "export/fixed_field.h"
 #include "host/run_context.h"
 
 namespace pharmex::exporting {
 
 // The context's main dataset holds the price list.
 void unico_price_routine(host::RunContext& context, const std::string& path);
+
+// The 22 fields, in table order.
+std::span<const FixedField> unico_price_fields();
 
 // The pack size Unico receives for a "box" value: an unassigned value gives
 // 0, a whole number passes unchanged, a fractional number or a text (read

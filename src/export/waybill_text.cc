@@ -1,5 +1,8 @@
 #include "export/waybill_text.h"
 
+#include <stdexcept>
+#include <utility>
+
 #include "core/regional_settings.h"
 #include "export/text_numbers.h"
 #include "export/text_record.h"
@@ -33,18 +36,34 @@ WaybillSums sum_waybill_lines(WaybillLines& waybill, const WaybillTextColumns& c
   return sums;
 }
 
+std::string header_field(TextHeader field, WaybillLines& waybill, const WaybillSums& sums,
+                         const WaybillTextLayout& layout, const RegionalSettings& settings) {
+  const platform::TextCodec& codec = platform::text_codec();
+  switch (field) {
+    case TextHeader::number:
+      return general_number(waybill.header_column("native_id").value().to_double(settings));
+    case TextHeader::short_date:
+      return short_date(waybill.header_column("date").value(), settings);
+    case TextHeader::total:
+      return four_decimals(sums.total);
+    case TextHeader::delivery:
+      return codec.utf16_to_ansi(kDeliveryText);
+    case TextHeader::vat10:
+      return layout.vat_field(sums.total, sums.vat10);
+    case TextHeader::vat18:
+      return layout.vat_field(sums.total, sums.vat18);
+    case TextHeader::currency:
+      return codec.utf16_to_ansi(kCurrencyText);
+    case TextHeader::rate:
+      break;
+  }
+  return std::string(layout.rate);
+}
+
 void header_record(TextRecord& record, WaybillLines& waybill, const WaybillSums& sums,
                    const WaybillTextLayout& layout, const RegionalSettings& settings) {
-  const platform::TextCodec& codec = platform::text_codec();
-  Variant number = waybill.header_column("native_id").value();
-  record.add_field(general_number(number.to_double(settings)));
-  record.add_field(short_date(waybill.header_column("date").value(), settings));
-  record.add_field(four_decimals(sums.total));
-  record.add_field(codec.utf16_to_ansi(u"ПОСТАВКА"));
-  record.add_field(layout.vat_field(sums.total, sums.vat10));
-  record.add_field(layout.vat_field(sums.total, sums.vat18));
-  record.add_field(codec.utf16_to_ansi(u"РУБЛЬ"));
-  record.add_field(layout.rate);
+  for (TextHeader field : kTextHeaderFields)
+    record.add_field(header_field(field, waybill, sums, layout, settings));
 }
 
 // "price" / (1 + "nds" / 100) by the variant rules, rounded to four decimals
@@ -58,14 +77,15 @@ bool vat_rate_is_10_or_18(const Variant& nds, const RegionalSettings& settings) 
   return vat_rate_is(nds, 18, settings) || vat_rate_is(nds, 10, settings);
 }
 
-struct TextBodyField {
+// A body field with its column found for the run.
+struct BoundField {
   TextBody kind;
-  host::HostField WaybillTextColumns::*column = nullptr;  // for the kinds that read one
+  const host::HostField* column;  // null for the kinds that read none
 };
 
-void add_body_field(TextRecord& record, const TextBodyField& field, const WaybillTextColumns& c,
+void add_body_field(TextRecord& record, const BoundField& field, const WaybillTextColumns& c,
                     const RegionalSettings& settings) {
-  Variant value = field.column != nullptr ? (c.*field.column).value() : Variant();
+  Variant value = field.column != nullptr ? field.column->value() : Variant();
   switch (field.kind) {
     case TextBody::empty:
       record.add_empty_field();
@@ -107,76 +127,91 @@ void add_body_field(TextRecord& record, const TextBodyField& field, const Waybil
   }
 }
 
-void add_body_fields(TextRecord& record, std::span<const TextBodyField> fields,
-                     const WaybillTextColumns& c, const RegionalSettings& settings) {
+std::vector<BoundField> bind(std::span<const TextBodyField> fields, const WaybillTextColumns& c) {
+  std::vector<BoundField> bound;
+  bound.reserve(fields.size());
   for (const TextBodyField& field : fields)
-    add_body_field(record, field, c, settings);
+    bound.push_back({field.kind, field.column.empty() ? nullptr : &c.named(field.column)});
+  return bound;
 }
 
-void add_body_fields(TextRecord& record, std::span<const TextBody> kinds,
-                     const WaybillTextColumns& c, const RegionalSettings& settings) {
-  for (TextBody kind : kinds)
-    add_body_field(record, {kind}, c, settings);
+void body_record(TextRecord& record, std::span<const BoundField> fields,
+                 const WaybillTextColumns& c, const RegionalSettings& settings) {
+  for (const BoundField& field : fields)
+    add_body_field(record, field, c, settings);
 }
 
 using C = WaybillTextColumns;
 
-// The body record; the fields are those both layouts write alike, the
-// layout's own parts between them.
-void body_record(TextRecord& record, const WaybillTextLayout& layout, const WaybillTextColumns& c,
-                 const RegionalSettings& settings) {
-  const TextBodyField article[] = {
-      {TextBody::whole_number, &C::art_id}, {layout.name, &C::art_name},
-      {TextBody::appended, &C::maker},      {TextBody::optional, &C::country},
-      {TextBody::whole_number, &C::qty},    {TextBody::price},
-  };
-  const TextBodyField documents[] = {
-      {TextBody::optional, &C::gtd},
-      {layout.certificate, &C::sertname},
-      {TextBody::optional, &C::serial},
-      {TextBody::date_or_empty, &C::dateworkfirst},
-      {TextBody::date_or_empty, &C::dateworklast},
-      {TextBody::optional, &C::ean13},
-  };
-  add_body_fields(record, article, c, settings);
-  add_body_fields(record, layout.amounts, c, settings);
-  add_body_fields(record, documents, c, settings);
-  add_body_fields(record, layout.closing, c, settings);
-}
+// The columns by name, in the order they are looked up.
+constexpr std::pair<std::string_view, host::HostField C::*> kColumns[] = {
+    {"price", &C::price},
+    {"qty", &C::qty},
+    {"nds", &C::nds},
+    {"art_id", &C::art_id},
+    {"art_name", &C::art_name},
+    {"maker", &C::maker},
+    {"country", &C::country},
+    {"gtd", &C::gtd},
+    {"sertname", &C::sertname},
+    {"serial", &C::serial},
+    {"dateworkfirst", &C::dateworkfirst},
+    {"dateworklast", &C::dateworklast},
+    {"ean13", &C::ean13},
+};
 
 }  // namespace
 
-WaybillTextColumns::WaybillTextColumns(const WaybillLines& waybill)
-    : price(waybill.line_column("price")),
-      qty(waybill.line_column("qty")),
-      nds(waybill.line_column("nds")),
-      art_id(waybill.line_column("art_id")),
-      art_name(waybill.line_column("art_name")),
-      maker(waybill.line_column("maker")),
-      country(waybill.line_column("country")),
-      gtd(waybill.line_column("gtd")),
-      sertname(waybill.line_column("sertname")),
-      serial(waybill.line_column("serial")),
-      dateworkfirst(waybill.line_column("dateworkfirst")),
-      dateworklast(waybill.line_column("dateworklast")),
-      ean13(waybill.line_column("ean13")) {}
+WaybillTextColumns::WaybillTextColumns(const WaybillLines& waybill) {
+  for (const auto& [name, column] : kColumns)
+    this->*column = waybill.line_column(name);
+}
+
+const host::HostField& WaybillTextColumns::named(std::string_view column) const {
+  for (const auto& [name, member] : kColumns) {
+    if (name == column) return this->*member;
+  }
+  throw std::logic_error("no waybill text column " + std::string(column));
+}
+
+std::vector<TextBodyField> body_fields(const WaybillTextLayout& layout) {
+  std::vector<TextBodyField> fields = {
+      {TextBody::whole_number, "art_id"}, {layout.name, "art_name"},
+      {TextBody::appended, "maker"},      {TextBody::optional, "country"},
+      {TextBody::whole_number, "qty"},    {TextBody::price},
+  };
+  for (TextBody kind : layout.amounts)
+    fields.push_back({kind});
+  fields.insert(fields.end(), {
+                                  {TextBody::optional, "gtd"},
+                                  {layout.certificate, "sertname"},
+                                  {TextBody::optional, "serial"},
+                                  {TextBody::date_or_empty, "dateworkfirst"},
+                                  {TextBody::date_or_empty, "dateworklast"},
+                                  {TextBody::optional, "ean13"},
+                              });
+  for (TextBody kind : layout.closing)
+    fields.push_back({kind});
+  return fields;
+}
 
 void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
                         const WaybillTextLayout& layout, const RegionalSettings& run_settings) {
   const RegionalSettings settings = text_layout_settings(run_settings);
   const WaybillTextColumns columns(waybill);
+  const std::vector<BoundField> fields = bind(body_fields(layout), columns);
   const WaybillSums sums = sum_waybill_lines(waybill, columns, settings);
   TextRecord record(settings);
-  file.write_line("[Header]");
+  file.write_line(kHeaderSection);
   header_record(record, waybill, sums, layout, settings);
   file.write_line(record.text());
-  file.write_line("[Body]");
+  file.write_line(kBodySection);
   host::HostDataSet& lines = waybill.lines();
   lines.first();
   while (!lines.eof()) {
     if (waybill.current_line_passes(settings)) {
       record.clear();
-      body_record(record, layout, columns, settings);
+      body_record(record, fields, columns, settings);
       file.write_line(record.text());
     }
     lines.next();

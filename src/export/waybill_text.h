@@ -5,9 +5,11 @@
 // whose fields are alike but for the parts each layout declares.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/variant.h"
 #include "export/atomic_text_file.h"
@@ -19,6 +21,9 @@ namespace pharmex::exporting {
 // The lines-dataset columns the text layouts read, looked up once per run.
 struct WaybillTextColumns {
   explicit WaybillTextColumns(const WaybillLines& waybill);
+
+  // The column of that name (one of those below).
+  const host::HostField& named(std::string_view column) const;
 
   host::HostField price, qty, nds, art_id, art_name, maker, country, gtd, sertname, serial,
       dateworkfirst, dateworklast, ean13;
@@ -50,6 +55,26 @@ enum class TextBody : unsigned char {
   net_price_at_10_or_18,  // the net price of a 10 or 18 per cent line; empty for others
 };
 
+// The fields of the header record, in order; both layouts write these.
+enum class TextHeader : unsigned char {
+  number,      // "native_id" as a number in general form
+  short_date,  // "date", date part, with the short date pattern
+  total,       // the total, with four decimals
+  delivery,    // kDeliveryText
+  vat10,       // the layout's vat_field of the total and the 10 per cent VAT
+  vat18,       // the same for the 18 per cent VAT
+  currency,    // kCurrencyText
+  rate,        // the layout's rate
+};
+inline constexpr std::array<TextHeader, 8> kTextHeaderFields = {
+    TextHeader::number, TextHeader::short_date, TextHeader::total,    TextHeader::delivery,
+    TextHeader::vat10,  TextHeader::vat18,      TextHeader::currency, TextHeader::rate};
+inline constexpr std::u16string_view kDeliveryText = u"ПОСТАВКА";
+inline constexpr std::u16string_view kCurrencyText = u"РУБЛЬ";
+// The lines that open the two sections.
+inline constexpr std::string_view kHeaderSection = "[Header]";
+inline constexpr std::string_view kBodySection = "[Body]";
+
 // A layout's own parts of the two records. The body record is alike in both
 // layouts but for these:
 //
@@ -69,6 +94,18 @@ struct WaybillTextLayout {
   TextBody certificate;
   std::span<const TextBody> closing;
 };
+
+// One field of a body record: how it is written, and the lines column it is
+// written from ("" for the kinds that read none, and for the prices, which
+// read "price" and "nds" themselves).
+struct TextBodyField {
+  TextBody kind;
+  std::string_view column = {};
+};
+
+// A layout's body fields, in the record's order: the fields both layouts
+// write alike, with the layout's own parts between them.
+std::vector<TextBodyField> body_fields(const WaybillTextLayout& layout);
 
 // Writes the whole file of a layout. The header record describes the header
 // dataset's current row as it is when the export starts: its "native_id" as a

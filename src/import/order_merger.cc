@@ -8,7 +8,6 @@ namespace pharmex::importing {
 
 namespace {
 
-constexpr std::u16string_view kKeyColumns = u"suppliers_id;art_id";
 constexpr std::u16string_view kRecIdColumn = u"RecId";
 constexpr std::u16string_view kQuantityColumn = u"qty";
 
@@ -39,11 +38,11 @@ OrderMerger::OrderMerger(host::HostDataSet prices, host::HostDataSet lines,
 }
 
 bool OrderMerger::offered(const Variant& key) {
-  return prices_.locate(kKeyColumns, key);
+  return prices_.locate(kOrderKeyColumns, key);
 }
 
 void OrderMerger::merge_offered(const Variant& key, const Variant& quantity) {
-  if (lines_.locate(kKeyColumns, key)) {
+  if (lines_.locate(kOrderKeyColumns, key)) {
     raise_quantity(quantity);
   } else {
     append_line(quantity);

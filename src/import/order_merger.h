@@ -19,6 +19,7 @@
 // The merge is not transactional: lines merged before a failure stay merged.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "core/regional_settings.h"
@@ -27,6 +28,10 @@
 #include "host/host_field.h"
 
 namespace pharmex::importing {
+
+// The host columns a record's key is located by, in the price list and in
+// the order lines.
+inline constexpr std::u16string_view kOrderKeyColumns = u"suppliers_id;art_id";
 
 class OrderMerger {
  public:

@@ -1,7 +1,11 @@
 // Reads a table an export wrote, byte by byte, so that the tests state exactly
 // what lies on disk: the header's counts, the field descriptors, and each
-// record's raw field texts (OEM bytes shown as UTF-8).
+// record's raw field texts (OEM bytes shown as UTF-8). Every table read so
+// must also meet its layout as `pharmex validate` judges it (recognised from
+// its fields): the library's own files never have findings.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -11,12 +15,15 @@
 
 #include "platform/text_codec.h"
 #include "testing/test_support.h"
+#include "validate/validate_support.h"
 
 namespace pharmex::testing {
 
 class ExportedTable {
  public:
   explicit ExportedTable(const std::string& path) : bytes_(read_file(path)) {
+    const validate::ValidationReport report = validate::testing::validate(path);
+    EXPECT_EQ(validate::testing::defects(report), 0u) << validate::testing::listed(report);
     if (bytes_.size() < 34) throw std::runtime_error("no table at " + path);
     for (size_t at = 32; at + 32 <= bytes_.size() && bytes_[at] != 0x0D; at += 32) {
       Field field;

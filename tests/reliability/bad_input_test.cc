@@ -30,6 +30,7 @@
 #include "platform/paths.h"
 #include "reliability/layouts.h"
 #include "reliability/table_image.h"
+#include "validate/validate_support.h"
 
 namespace pharmex::reliability {
 namespace {
@@ -114,7 +115,8 @@ class BadInputTest : public host::testing::RunTest {
   std::string lines_;
 };
 
-// One header field of the order file damaged, and what the import makes of it.
+// One header field (or record byte) of the order file damaged, what the
+// import makes of it, and what `pharmex validate` says about it.
 struct HeaderDamage {
   const char* what;
   size_t offset;
@@ -122,6 +124,9 @@ struct HeaderDamage {
   // The message ("%s": the path); "" when the file imports as if intact;
   // "nothing" when it imports without merging anything.
   std::string outcome;
+  // What validate names at one of the damaged bytes; "" when the file still
+  // meets its layout.
+  std::string finding;
 };
 
 // The header length of the example DBF 4 order (13 fields).
@@ -161,28 +166,97 @@ TEST_P(DamagedHeaderTest, ImportRefusesOrReadsAsTheFieldAllows) {
   EXPECT_EQ(read_file(path), bytes) << "the import changed the order file";
 }
 
+TEST_P(DamagedHeaderTest, ValidateNamesTheDamageAtItsBytes) {
+  const HeaderDamage& damage = GetParam();
+  const std::string path = root() + "/order.dbf";
+  std::string bytes = read_file(example_path(layout("DBF 4 import").example_file));
+  bytes.replace(damage.offset, damage.bytes.size(), damage.bytes);
+  write_file(path, bytes);
+
+  const validate::ValidationReport report = validate::testing::validate(path);
+  EXPECT_EQ(report.layout, "order") << validate::testing::listed(report);
+  if (damage.finding.empty()) {
+    EXPECT_EQ(validate::testing::defects(report), 0u) << validate::testing::listed(report);
+  } else {
+    bool named = false;
+    for (size_t at = damage.offset; at < damage.offset + damage.bytes.size(); ++at)
+      named = named || validate::testing::finding_at(report, at, damage.finding) != nullptr;
+    EXPECT_TRUE(named) << "no \"" << damage.finding << "\" at bytes " << damage.offset << "-"
+                       << damage.offset + damage.bytes.size() - 1 << ":\n"
+                       << validate::testing::listed(report);
+  }
+  EXPECT_EQ(read_file(path), bytes) << "validate changed the order file";
+}
+
 // The example DBF 4 order: 13 fields, header length 449, record length 251.
 INSTANTIATE_TEST_SUITE_P(
     EachHeaderField, DamagedHeaderTest,
     ::testing::Values(
-        HeaderDamage{"version_unknown", 0, "\x02", "Table Header for %s is invalid"},
-        HeaderDamage{"version_dbase3_memo_without_memo_file", 0, "\x83", ""},
-        HeaderDamage{"date", 1, "\xFF\xFF\xFF", ""},
-        HeaderDamage{"record_count_zero", 4, std::string(4, '\0'), ""},
-        HeaderDamage{"record_count_huge", 4, "\xFF\xFF\xFF\x7F", ""},
-        HeaderDamage{"header_length_zero", 8, le16(0), "Table Header for %s is invalid"},
-        HeaderDamage{"header_length_below_fields", 8, le16(40), "Field 'suppl_id' not found"},
-        HeaderDamage{"header_length_beyond_file", 8, le16(65535), "Error on Read of file %s"},
-        HeaderDamage{"record_length_zero", 10, le16(0), "Table Header for %s is invalid"},
-        HeaderDamage{"record_length_short", 10, le16(20), "Table Header for %s is invalid"},
-        HeaderDamage{"record_length_beyond_file", 10, le16(65535), "nothing"},
-        HeaderDamage{"reserved", 12, "\xFF\xFF\xFF", ""},
-        HeaderDamage{"encrypted", 15, "\x01", "No Password for encrypted file %s"},
-        HeaderDamage{"time_stamp_and_user", 16, std::string(12, '\xFF'), ""},
-        HeaderDamage{"flags", 28, "\xFF", ""}, HeaderDamage{"code_page", 29, "\x65", ""},
-        HeaderDamage{"field_name", 32 * 5, "XXXXXX", "Field 'ART_ID' not found"},
-        HeaderDamage{"field_length", 32 + 16, "\xFF\xFF", "Table Header for %s is invalid"},
-        HeaderDamage{"terminator", 32 * 14, "\x00", ""}),
+        HeaderDamage{"version_unknown", 0, "\x02", "Table Header for %s is invalid",
+                     "version byte 0x02 is no dBase table the library reads"},
+        HeaderDamage{"version_dbase3_memo_without_memo_file", 0, "\x83", "",
+                     "version byte 0x83 is no dBase IV table"},
+        HeaderDamage{"date", 1, "\xFF\xFF\xFF", "", "is no date"},
+        HeaderDamage{"record_count_zero", 4, std::string(4, '\0'), "",
+                     "the header counts 0 records"},
+        HeaderDamage{"record_count_huge", 4, "\xFF\xFF\xFF\x7F", "",
+                     "the header counts 2147483647 records"},
+        HeaderDamage{"header_length_zero", 8, le16(0), "Table Header for %s is invalid",
+                     "header length 0"},
+        HeaderDamage{"header_length_below_fields", 8, le16(40), "Field 'suppl_id' not found",
+                     "header length 40"},
+        HeaderDamage{"header_length_beyond_file", 8, le16(65535), "Error on Read of file %s",
+                     "header length 65535"},
+        HeaderDamage{"record_length_zero", 10, le16(0), "Table Header for %s is invalid",
+                     "record length 0"},
+        HeaderDamage{"record_length_short", 10, le16(20), "Table Header for %s is invalid",
+                     "record length 20"},
+        HeaderDamage{"record_length_beyond_file", 10, le16(65535), "nothing",
+                     "record length 65535"},
+        HeaderDamage{"reserved", 12, "\xFF\xFF\xFF", "", ""},
+        HeaderDamage{"encrypted", 15, "\x01", "No Password for encrypted file %s",
+                     "marks the table encrypted"},
+        HeaderDamage{"time_stamp_and_user", 16, std::string(12, '\xFF'), "", ""},
+        HeaderDamage{"flags", 28, "\xFF", "", "byte 28 is 0xFF"},
+        HeaderDamage{"code_page", 29, "\x65", "", ""},
+        HeaderDamage{"code_page_western", 29, "\x01", "",
+                     "marks code page 437, but the library reads the text as code page 866"},
+        HeaderDamage{"code_page_unknown", 29, "\x42", "", "is no language driver"},
+        HeaderDamage{"field_name", 32 * 5, "XXXXXX", "Field 'ART_ID' not found",
+                     "the field is no column of the order table"},
+        HeaderDamage{"field_length", 32 + 16, "\xFF\xFF", "Table Header for %s is invalid",
+                     "cannot hold a number with 255 decimals"},
+        // (A "\x00" literal would be an empty string: nothing damaged.)
+        HeaderDamage{"terminator", 32 * 14, std::string(1, '\0'), "", "byte 448 is 0x00"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// Record 1 starts at byte 449: ID at 1, DATE at 32, ART_NAME at 62, MAKER at
+// 142, BOX at 182, QTY at 209, PRICE at 220, NDS at 240. Record 3's article
+// is not in the price list, so the import never merges it.
+constexpr size_t kRecord1 = kHeaderLength;
+constexpr size_t kRecord3 = kHeaderLength + 2 * 251;
+
+INSTANTIATE_TEST_SUITE_P(
+    RecordBytes, DamagedHeaderTest,
+    ::testing::Values(HeaderDamage{"record_deleted", kRecord3, "*", "", "the record is deleted"},
+                      HeaderDamage{"deletion_flag", kRecord1, std::string(1, '\0'), "",
+                                   "the deletion flag is 0x00"},
+                      HeaderDamage{"quantity_decimal_comma", kRecord1 + 209, "        2,5",
+                                   "Invalid numeric value in field order->QTY (2,5)",
+                                   "has a decimal comma"},
+                      HeaderDamage{"price_decimals", kRecord1 + 220, "               187.3", "",
+                                   "has 1 decimal, the field 2"},
+                      HeaderDamage{"number_blank", kRecord1 + 240, std::string(11, ' '), "",
+                                   "the number is blank"},
+                      HeaderDamage{"number_left_justified", kRecord1 + 182, "12         ", "",
+                                   "is not right-justified"},
+                      HeaderDamage{"date_no_date", kRecord1 + 32, "20261345", "", "is no date"},
+                      HeaderDamage{"text_in_code_page_1251", kRecord1 + 62, "\xCD", "",
+                                   "the text looks like code page 1251"},
+                      HeaderDamage{"text_control_character", kRecord1 + 142, "\x09", "",
+                                   "byte 0x09 is a control character"},
+                      HeaderDamage{"end_mark", kHeaderLength + 3 * 251, " ", "",
+                                   "the byte after the last record is 0x20"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(BadInputTest, EveryTruncationOfAnOrderFileFailsCleanlyOrMergesWholeRecords) {

@@ -29,6 +29,7 @@
 #include "memhost/csv_writer.h"
 #include "platform/text_codec.h"
 #include "reliability/layouts.h"
+#include "validate/validate_support.h"
 
 namespace pharmex::reliability {
 namespace {
@@ -209,6 +210,64 @@ INSTANTIATE_TEST_SUITE_P(
                       PeerKind{"FoxPro", "fp", "cp866", 0xF5, 0x26},
                       PeerKind{"DbaseIIIMarked1251", "db3", "cp1251", 0x83, 0xC9}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A partner's Khabarovsk price table as python3-dbf writes it (dBase III,
+// code page 866 marked), right or with one thing wrong, and what validate
+// makes of it.
+struct PeerPriceTable {
+  const char* what;
+  const char* fields;  // python3-dbf's field list
+  const char* from;    // bytes the partner's program got wrong ("": none)
+  const char* to;
+  const char* problem;  // "": no findings
+};
+
+void PrintTo(const PeerPriceTable& table, std::ostream* out) {
+  *out << table.what;
+}
+
+class PeerPriceTableTest : public PeerWrittenTablesTest,
+                           public ::testing::WithParamInterface<PeerPriceTable> {};
+
+TEST_P(PeerPriceTableTest, ValidateCatchesWhatThePartnersProgramGotWrong) {
+  if (!python_has("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+  const PeerPriceTable& table = GetParam();
+  peer_write(table.fields,
+             "(501, 'Аспирин Кардио', 'Германия', 'Байер', 15.5, 28, (2029, 1, 15), "
+             "(2026, 1, 15), '4008500121236')\n");
+  std::string bytes = read_file(path_);
+  if (*table.from != '\0') {
+    const size_t at = bytes.find(table.from);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, std::string(table.from).size(), table.to);
+    write_file(path_, bytes);
+  }
+  const validate::ValidationReport report = validate::testing::validate(path_);
+  EXPECT_EQ(report.layout, "price-khabarovsk") << validate::testing::listed(report);
+  if (*table.problem == '\0') {
+    EXPECT_EQ(validate::testing::defects(report), 0u) << validate::testing::listed(report);
+  } else {
+    EXPECT_NE(validate::testing::finding_at(report, std::nullopt, table.problem), nullptr)
+        << "no \"" << table.problem << "\":\n"
+        << validate::testing::listed(report);
+  }
+}
+
+constexpr const char* kKhabarovskFields =
+    "COD N(8,0); NAIM C(96); STRANA C(17); PROD C(47); CENA N(9,2); OST N(8,0); SG D; "
+    "PRIHOD D; BARCODE C(13)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Khabarovsk, PeerPriceTableTest,
+    ::testing::Values(PeerPriceTable{"right", kKhabarovskFields, "", "", ""},
+                      PeerPriceTable{"country_too_wide",
+                                     "COD N(8,0); NAIM C(96); STRANA C(20); PROD C(47); "
+                                     "CENA N(9,2); OST N(8,0); SG D; PRIHOD D; BARCODE C(13)",
+                                     "", "", "the field is C(20)"},
+                      // A program that formats numbers by the Russian locale.
+                      PeerPriceTable{"decimal_comma", kKhabarovskFields, "15.50", "15,50",
+                                     "has a decimal comma"}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(PeerWrittenTablesTest, ImportsAnOrderWithMemosAndCyrillicTextFromThePeer) {
   if (!python_has("dbf")) GTEST_SKIP() << "python3-dbf is not installed";

@@ -5,8 +5,10 @@
 
 #include "export_command.h"
 #include "import_command.h"
+#include "manual.h"
 #include "pharmex/pharmex.h"
 #include "show_command.h"
+#include "validate_command.h"
 
 namespace pharmex::cli {
 
@@ -69,33 +71,33 @@ void Arguments::expect_all_used() const {
 
 namespace {
 
+// The whole manual; the man page says the same.
 void print_help(std::ostream& out) {
-  out << "pharmex " << pharmex_version()
-      << ": pharmacy data exchange (dBase IV tables and partner text files)\n\n"
-         "Usage:\n"
-         "  pharmex --help | --version\n";
-  for (const Command& command : commands()) {
-    out << "  pharmex " << command.name << ' ' << command.usage << '\n';
-  }
-  if (!commands().empty()) out << "\nCommands:\n";
-  for (const Command& command : commands()) {
-    out << "  " << command.name << ": " << command.summary << '\n';
-  }
-  out << "\nExit codes: 0 done, 1 the run failed (its message on stderr), 2 usage.\n"
-         "Host data are CSV files (UTF-8) whose header cells are name:type.\n";
+  out << manual_text();
+}
+
+void print_usage(std::ostream& err, const Command& command) {
+  const std::vector<std::string> lines = synopsis_of(command.name);
+  for (size_t i = 0; i < lines.size(); ++i)
+    err << (i == 0 ? "usage: " : "       ") << lines[i] << '\n';
 }
 
 }  // namespace
 
 const std::vector<Command>& commands() {
-  static const std::vector<Command> kCommands = {export_command(), import_command(),
-                                                 show_command()};
+  static const std::vector<Command> kCommands = {export_command(), import_command(), show_command(),
+                                                 validate_command()};
   return kCommands;
 }
 
 int run(const std::vector<std::string>& args, Io& io) {
   if (args.empty()) {
-    print_help(io.err);
+    io.err << "usage:\n";
+    for (const Command& command : commands()) {
+      for (const std::string& line : synopsis_of(command.name))
+        io.err << "  " << line << '\n';
+    }
+    io.err << "(pharmex --help prints the manual)\n";
     return kUsage;
   }
   const std::string& first = args[0];
@@ -113,8 +115,8 @@ int run(const std::vector<std::string>& args, Io& io) {
     try {
       return command.run(rest, io);
     } catch (const UsageError& e) {
-      io.err << "pharmex " << command.name << ": " << e.what() << "\nusage: pharmex "
-             << command.name << ' ' << command.usage << '\n';
+      io.err << "pharmex " << command.name << ": " << e.what() << '\n';
+      print_usage(io.err, command);
       return kUsage;
     }
   }

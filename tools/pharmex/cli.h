@@ -47,14 +47,14 @@ struct Io {
   std::ostream& err;
 };
 
+// A command of the tool. Its usage and description are the manual's
+// (tools/pharmex/manual.h).
 struct Command {
   const char* name;
-  const char* usage;    // the argument part of the usage line
-  const char* summary;  // one line for --help
   int (*run)(const std::vector<std::string>& args, Io& io);
 };
 
-// Every command of the tool, in the order --help lists them.
+// Every command of the tool.
 const std::vector<Command>& commands();
 
 // Runs the tool with the arguments after the program name.

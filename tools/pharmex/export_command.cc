@@ -152,16 +152,7 @@ int run_export(const std::vector<std::string>& raw, Io& io) {
 }
 
 const Command& export_command() {
-  static const Command kCommand = {
-      "export",
-      "supplier --data S.csv --out PATH\n"
-      "  pharmex export order --header H.csv --lines L.csv --out PATH\n"
-      "  pharmex export price --data P.csv --out PATH [--type N | --layout NAME | --no-dialog]\n"
-      "  pharmex export waybill --header H.csv --lines L.csv [--type N | --layout NAME]"
-      " (--dir FOLDER | --out PATH)",
-      "export host data (CSV) through the library: --out answers the file dialog, --dir and "
-      "--no-dialog run the dialog-less entry points",
-      run_export};
+  static const Command kCommand = {"export", run_export};
   return kCommand;
 }
 

@@ -131,13 +131,7 @@ int run_import(const std::vector<std::string>& raw, Io& io) {
 }
 
 const Command& import_command() {
-  static const Command kCommand = {
-      "import",
-      "--price P.csv --lines L.csv FILE.dbf [--type N | --layout NAME] --out MERGED.csv "
-      "[--no-dialog]",
-      "merge an order file into order lines (CSV) through the library's import dialog, or "
-      "order_import_from_file with --no-dialog, and write the merged lines",
-      run_import};
+  static const Command kCommand = {"import", run_import};
   return kCommand;
 }
 

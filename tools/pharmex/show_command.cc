@@ -25,6 +25,7 @@
 #include "core/error.h"
 #include "dbf/dbf_field_layer.h"
 #include "dbf/engine_options.h"
+#include "json_text.h"
 #include "platform/paths.h"
 #include "show_cells.h"
 
@@ -203,25 +204,6 @@ void PrintCsv(std::ostream& out, TDbfFieldLayer& table, bool with_deleted, Recor
   });
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-      out.push_back(c);
-    } else if (u < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", u);
-      out.append(escape);
-    } else {
-      out.push_back(c);
-    }
-  }
-  out.push_back('"');
-  return out;
-}
-
 std::string JsonValue(const Cell& cell) {
   switch (cell.kind) {
     case Cell::kNull:
@@ -305,10 +287,7 @@ int run_show(const std::vector<std::string>& args, Io& io) {
 }
 
 const Command& show_command() {
-  static const Command kCommand = {"show", "FILE.dbf [--csv | --json] [--deleted]",
-                                   "print a table's header, fields and records (control "
-                                   "characters in the text form as \\r \\n \\t \\xNN, \\ as \\\\)",
-                                   run_show};
+  static const Command kCommand = {"show", run_show};
   return kCommand;
 }
 
