@@ -59,6 +59,10 @@ class SyntheticRef {
   SyntheticDataSet* dataset_ = nullptr;
 };
 
+// IDataSet and IField operations (AddRef and Release among them) that the
+// synthetic datasets of the process have answered so far.
+int64_t synthetic_operations();
+
 // A new dataset with one reference, owned by the returned SyntheticRef.
 SyntheticRef make_synthetic(SyntheticTable table);
 

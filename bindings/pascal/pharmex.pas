@@ -17,7 +17,9 @@
   tables are COM-style tables of stdcall procedures in which an operation
   returning an interface or a variant receives the address of the result
   ahead of the object, its values are the 16-byte OLE variant, and its
-  failures are recorded, never raised. This unit stands between the two.
+  failures are recorded, and on Windows raised as a structured exception
+  that a Pascal except block sees as EExternalException. This unit stands
+  between the two.
   For every dataset it hands the library an adapter: tables of plain
   procedures in the library's argument order that call the host's methods,
   because compilers place a method's hidden result differently (Free Pascal
@@ -29,7 +31,9 @@
   compiler's (everywhere but Windows, where both are OLE's VARIANT) it also
   converts values, making the library's strings with the library's
   allocator. The dialog-less entry points raise EPharmexError with the
-  library's message when the run failed.
+  library's message when the run failed: the unit turns the library's own
+  raising off when it is loaded (pharmex_set_failure_mode) and raises
+  EPharmexError itself, alike on every platform.
 
   Text: paths and the dialog's answers are given as string and reach the
   library in its ANSI code page (the system's on Windows, Windows-1251
@@ -38,7 +42,10 @@
   no text but ASCII converts.
 
   The callbacks are the host's own procedures, called by the library
-  directly: they must not raise.
+  directly. On Windows an exception one raises ends the run at that call
+  with the exception's message (the library stops it there, the callback's
+  finally blocks run); elsewhere they must not raise: Free Pascal's
+  exceptions there unwind in a way the library cannot stop.
 
   Threads: call everything on the host's user-interface thread. }
 unit pharmex;
@@ -66,6 +73,14 @@ const
   PharmexLibrary = 'libpharmex.so';
   {$ENDIF}
   {$ENDIF}
+
+  { How a failure the library passes on reaches the host
+    (pharmex_set_failure_mode); the exception code of a raised one, whose
+    ExceptionInformation[0] is the message as UTF-8, [1] in the ANSI code
+    page. }
+  PX_FAILURE_RECORD = 0;
+  PX_FAILURE_RAISE = 1;
+  PX_FAILURE_EXCEPTION = $E0504D58;
 
 type
   { The host's main window handle (HWND on Windows); 0 means none. The
@@ -197,6 +212,11 @@ function pharmex_dialog_cancel: Integer;
 { What a host method calls instead of raising when it cannot raise; the
   unit's adapter calls it for every exception a host method raises. }
 procedure pharmex_report_host_failure(const Message: string);
+{ PX_FAILURE_RECORD (the unit's choice: failures come back as EPharmexError)
+  or PX_FAILURE_RAISE (Windows only: the library raises PX_FAILURE_EXCEPTION
+  itself); the previous mode, or -1 when refused. }
+function pharmex_set_failure_mode(Mode: LongInt): LongInt; stdcall;
+  external PharmexLibrary name 'pharmex_set_failure_mode';
 
 function pharmex_string_alloc(Text: PWideChar; Length: LongWord): PWideChar; stdcall;
   external PharmexLibrary name 'pharmex_string_alloc';
@@ -982,4 +1002,6 @@ begin
   lib_report_host_failure(PAnsiChar(Text));
 end;
 
+initialization
+  pharmex_set_failure_mode(PX_FAILURE_RECORD);
 end.

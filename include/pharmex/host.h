@@ -21,8 +21,15 @@
  *     the stack: a Pascal "const" parameter, passed by reference, does not
  *     match), Locate its key by address; both stay owned by the caller.
  *   - Booleans are one byte (PxBool).
- *   - No exception crosses the boundary in either direction. A host operation
- *     that fails says so with pharmex_report_host_failure (below).
+ *   - No C++ exception crosses the boundary in either direction. A host
+ *     operation or callback that fails says so with
+ *     pharmex_report_host_failure (below), or raises: on Windows every call
+ *     into the host runs under a guard that stops a structured exception
+ *     there (a Pascal exception, an access violation, another compiler's
+ *     C++ exception), unwinds the host's frames (its finally blocks run)
+ *     and ends the run with the exception's message (pharmex/pharmex.h);
+ *     elsewhere nothing may be raised. What AddRef or Release raise is
+ *     dropped: the reference counts as taken or given back.
  *   - Strings handed to the host are zero-terminated UTF-16; IField.Name
  *     returns a zero-terminated UTF-16 name owned by the field, which the
  *     library copies at once.
@@ -169,10 +176,10 @@ struct IDataSet {
 
 /* Reports that the host operation now running cannot do what it was asked
  * (a Post the host refuses, a SetValue it cannot store, ...). Call it from
- * inside the failing IDataSet or IField operation, on the calling thread,
- * with the message (UTF-8; null or "" for a generic one), then return
- * normally: an operation with a result still stores one (a null interface, a
- * PX_VT_NULL variant). When the operation returns, the library ends the run
+ * inside the failing IDataSet or IField operation or callback, on the
+ * calling thread, with the message (UTF-8; null or "" for a generic one),
+ * then return normally: an operation with a result still stores one (a null
+ * interface, a PX_VT_NULL variant). When the operation returns, the library ends the run
  * with that message as its failure, exactly as if the operation had raised
  * it: the run's clean-up happens and the message is shown by the dialog or
  * passed on through pharmex_last_error(). Never throws. */

@@ -25,8 +25,21 @@
  * library. A failure that is passed on to the host (a dialog-less run that
  * failed, or a dialog that could not be prepared) is recorded for the calling
  * thread and read with pharmex_last_error(); a successful call clears it.
- * Failures of a run inside a shown dialog are shown to the user by the dialog,
- * which stays open for another attempt; they are not recorded.
+ * On Windows it is then raised as well, by default: a structured exception
+ * PX_FAILURE_EXCEPTION, after the run's clean-up, which a host's
+ * try ... except (__try/__except, a vectored handler) catches. A host that
+ * checks pharmex_last_error() instead turns that off with
+ * pharmex_set_failure_mode(PX_FAILURE_RECORD). Failures of a run inside a
+ * shown dialog are shown to the user by the dialog, which stays open for
+ * another attempt; they are neither recorded nor raised.
+ *
+ * Host exceptions. A host operation or callback that raises (on Windows a
+ * structured exception: a Pascal exception, an access violation, a C++
+ * exception) ends its run at that call, as a reported failure does
+ * (pharmex/host.h): the host's own frames are unwound, the run's clean-up
+ * happens and the failure's message is the Pascal exception's message, or
+ * "The host failed in IDataSet.Post (exception 0xC0000005)" naming the
+ * operation and the code.
  *
  * Threads. Call every entry point on the host's user-interface thread.
  */
@@ -82,6 +95,26 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDat
  * UTF-8, exactly as the library raised it; "" after a successful call. The
  * text stays valid until the next entry-point call on this thread. */
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) PX_NOEXCEPT;
+
+/* How a failure passed on to the host reaches it (process-wide). */
+#define PX_FAILURE_RECORD 0 /* only recorded for pharmex_last_error() */
+#define PX_FAILURE_RAISE 1  /* recorded, then raised as a structured exception (Windows) */
+
+/* The exception code of a failure raised to the host ("\xE0PMX"). It is
+ * continuable; its two parameters (ExceptionInformation[0] and [1]) are the
+ * addresses of the message as zero-terminated UTF-8 and in the ANSI code
+ * page, the texts pharmex_last_error() returns, valid until the next
+ * entry-point call on the thread. A handler that continues it
+ * (EXCEPTION_CONTINUE_EXECUTION) makes the call return as with
+ * PX_FAILURE_RECORD. */
+#define PX_FAILURE_EXCEPTION 0xE0504D58u
+
+/* Chooses PX_FAILURE_RECORD or PX_FAILURE_RAISE; returns the previous mode,
+ * or -1 (nothing changed) for another value or where the platform cannot
+ * raise. The default is PX_FAILURE_RAISE on Windows, where a host whose
+ * failures are exceptions expects a failed call to raise, and
+ * PX_FAILURE_RECORD elsewhere, the only mode there. */
+PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_failure_mode(int32_t mode) PX_NOEXCEPT;
 
 /* The library's version as "major.minor.patch": PHARMEX_VERSION of the
  * pharmex/version.h it was built with. */

@@ -2,9 +2,12 @@
 // pharmex/variant.h, pharmex/dialog_script.h), and nothing else. Each is a few lines: it turns C
 // arguments into C++ ones (a counted reference on every dataset given, a
 // missing path as an empty one) and calls the C++ work, which lives in its
-// own files. No exception leaves: an entry point runs inside run_at_boundary,
-// which records a failure for pharmex_last_error(); the others catch
-// everything themselves or call code that cannot throw.
+// own files. No C++ exception leaves: an entry point runs inside
+// run_passing_failure_on, which records a failure for pharmex_last_error()
+// and then, when the host asked for it (pharmex_set_failure_mode), raises it
+// the platform's way once every object of the run is gone; the others run
+// inside run_at_boundary, catch everything themselves or call code that
+// cannot throw.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +16,7 @@
 #include "app/dialog_script.h"
 #include "app/dialogless_run.h"
 #include "app/document_kinds.h"
+#include "app/failure_mode.h"
 #include "app/host_regional_settings.h"
 #include "app/last_error.h"
 #include "core/abi_memory.h"
@@ -26,6 +30,7 @@
 namespace {
 
 using pharmex::app::run_at_boundary;
+using pharmex::app::run_passing_failure_on;
 using pharmex::host::Callbacks;
 using pharmex::host::HostRef;
 using pharmex::host::RunContext;
@@ -64,7 +69,7 @@ PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* su
                                                    PxProgressCallback progress,
                                                    PxStartCallback start,
                                                    PxFinishCallback finish) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context =
         context_for(window, nullptr, suppliers, nullptr, {progress, start, finish});
     app::open_dialog(app::supplier_kind(), context);
@@ -74,7 +79,7 @@ PX_EXTERN_C PX_API void PX_STDCALL supplier_export(PxWindow window, IDataSet* su
 PX_EXTERN_C PX_API void PX_STDCALL price_export(PxWindow window, IDataSet* prices,
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(window, nullptr, prices, nullptr, {progress, start, finish});
     app::open_dialog(app::price_kind(), context);
   });
@@ -82,7 +87,7 @@ PX_EXTERN_C PX_API void PX_STDCALL price_export(PxWindow window, IDataSet* price
 
 PX_EXTERN_C PX_API void PX_STDCALL price_export_to_file(IDataSet* prices,
                                                         const char* path) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(0, nullptr, prices, nullptr, {});
     app::run_without_dialog(app::price_kind(), context, 0, text_of(path));
   });
@@ -91,7 +96,7 @@ PX_EXTERN_C PX_API void PX_STDCALL price_export_to_file(IDataSet* prices,
 PX_EXTERN_C PX_API void PX_STDCALL order_export(PxWindow window, IDataSet* headers, IDataSet* lines,
                                                 PxProgressCallback progress, PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(window, nullptr, headers, lines, {progress, start, finish});
     app::open_dialog(app::order_kind(), context);
   });
@@ -101,7 +106,7 @@ PX_EXTERN_C PX_API void PX_STDCALL waybill_export(PxWindow window, IDataSet* hea
                                                   IDataSet* lines, PxProgressCallback progress,
                                                   PxStartCallback start,
                                                   PxFinishCallback finish) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(window, nullptr, headers, lines, {progress, start, finish});
     app::open_dialog(app::waybill_kind(), context);
   });
@@ -112,7 +117,7 @@ PX_EXTERN_C PX_API void PX_STDCALL
 waybill_export_ToPath(PxWindow /*window*/, IDataSet* headers, IDataSet* lines,
                       PxProgressCallback progress, PxStartCallback start, PxFinishCallback finish,
                       const char* folder, int32_t file_type) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(0, nullptr, headers, lines, {progress, start, finish});
     app::run_in_folder(app::waybill_kind(), context, text_of(folder), file_type);
   });
@@ -122,7 +127,7 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import(PxWindow window, IDataSet* price
                                                 IDataSet* lines, PxProgressCallback progress,
                                                 PxStartCallback start,
                                                 PxFinishCallback finish) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(window, prices, second, lines, {progress, start, finish});
     app::open_dialog(app::order_import_kind(), context);
   });
@@ -131,7 +136,7 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import(PxWindow window, IDataSet* price
 PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDataSet* second,
                                                           IDataSet* lines,
                                                           const char* path) noexcept {
-  run_at_boundary([&] {
+  run_passing_failure_on([&] {
     RunContext context = context_for(0, prices, second, lines, {});
     app::run_without_dialog(app::order_import_kind(), context, 0, text_of(path));
   });
@@ -141,6 +146,10 @@ PX_EXTERN_C PX_API void PX_STDCALL order_import_from_file(IDataSet* prices, IDat
 
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_last_error(void) noexcept {
   return app::last_error_utf8();
+}
+
+PX_EXTERN_C PX_API int32_t PX_STDCALL pharmex_set_failure_mode(int32_t mode) noexcept {
+  return app::set_failure_mode(mode);
 }
 
 PX_EXTERN_C PX_API const char* PX_STDCALL pharmex_version(void) noexcept {

@@ -11,21 +11,26 @@ void set_last_error(std::string_view ansi_message) noexcept;
 void clear_last_error() noexcept;
 // The recorded message as UTF-8; "" when the last call succeeded.
 const char* last_error_utf8() noexcept;
+// The same in the ANSI code page, as raised. Both stay valid until the next
+// failure is recorded or cleared on this thread.
+const char* last_error_ansi_text() noexcept;
 
 // Runs the body of an exported function: clears the last error, runs `body`
-// and records any exception it throws. Never throws.
+// and records any exception it throws. False when it threw. Never throws.
 template <class Body>
-void run_at_boundary(Body&& body) noexcept;
+bool run_at_boundary(Body&& body) noexcept;
 
 void record_current_exception() noexcept;
 
 template <class Body>
-void run_at_boundary(Body&& body) noexcept {
+bool run_at_boundary(Body&& body) noexcept {
   clear_last_error();
   try {
     body();
+    return true;
   } catch (...) {
     record_current_exception();
+    return false;
   }
 }
 

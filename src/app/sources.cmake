@@ -5,6 +5,7 @@ set(PHARMEX_app_SOURCES
   dialogless_run.cc
   document_kind.cc
   document_kinds.cc
+  failure_mode.cc
   host_regional_settings.cc
   last_error.cc
   layout_dispatcher.cc

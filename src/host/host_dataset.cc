@@ -6,7 +6,7 @@
 
 #include "core/abi_variant.h"
 #include "core/error.h"
-#include "host/host_failure.h"
+#include "host/host_call.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::host {
@@ -53,13 +53,14 @@ HostDataSet::HostDataSet(HostRef<IDataSet> dataset) : dataset_(std::move(dataset
 
 int32_t HostDataSet::field_count() const {
   IDataSet* self = dataset_.get();
-  return call_host([&] { return self->lpVtbl->FieldCount(self); });
+  return call_host("IDataSet.FieldCount", [self] { return self->lpVtbl->FieldCount(self); });
 }
 
 HostField HostDataSet::field(int32_t index) const {
   IDataSet* self = dataset_.get();
   HostRef<IField> field;
-  call_host([&] { self->lpVtbl->GetField(field.put(), self, index); });
+  IField** slot = field.put();
+  call_host("IDataSet.GetField", [=] { self->lpVtbl->GetField(slot, self, index); });
   return HostField(std::move(field), format_message("#%d", {int64_t{index}}));
 }
 
@@ -67,7 +68,9 @@ HostField HostDataSet::field_by_name(std::u16string_view name) const {
   IDataSet* self = dataset_.get();
   std::vector<PxChar16> text = host_text(name);
   HostRef<IField> field;
-  call_host([&] { self->lpVtbl->FieldByName(field.put(), self, text.data()); });
+  IField** slot = field.put();
+  const PxChar16* units = text.data();
+  call_host("IDataSet.FieldByName", [=] { self->lpVtbl->FieldByName(slot, self, units); });
   return HostField(std::move(field), platform::text_codec().utf16_to_ansi(name));
 }
 
@@ -77,45 +80,47 @@ HostField HostDataSet::field_by_name(std::string_view ansi_name) const {
 
 void HostDataSet::first() const {
   IDataSet* self = dataset_.get();
-  call_host([&] { self->lpVtbl->First(self); });
+  call_host("IDataSet.First", [self] { self->lpVtbl->First(self); });
 }
 
 void HostDataSet::next() const {
   IDataSet* self = dataset_.get();
-  call_host([&] { self->lpVtbl->Next(self); });
+  call_host("IDataSet.Next", [self] { self->lpVtbl->Next(self); });
 }
 
 bool HostDataSet::eof() const {
   IDataSet* self = dataset_.get();
-  return call_host([&] { return self->lpVtbl->Eof(self); }) != 0;
+  return call_host("IDataSet.Eof", [self] { return self->lpVtbl->Eof(self); }) != 0;
 }
 
 int32_t HostDataSet::record_count() const {
   IDataSet* self = dataset_.get();
-  return call_host([&] { return self->lpVtbl->RecordCount(self); });
+  return call_host("IDataSet.RecordCount", [self] { return self->lpVtbl->RecordCount(self); });
 }
 
 void HostDataSet::append() const {
   IDataSet* self = dataset_.get();
-  call_host([&] { self->lpVtbl->Append(self); });
+  call_host("IDataSet.Append", [self] { self->lpVtbl->Append(self); });
 }
 
 void HostDataSet::edit() const {
   IDataSet* self = dataset_.get();
-  call_host([&] { self->lpVtbl->Edit(self); });
+  call_host("IDataSet.Edit", [self] { self->lpVtbl->Edit(self); });
 }
 
 void HostDataSet::post() const {
   IDataSet* self = dataset_.get();
-  call_host([&] { self->lpVtbl->Post(self); });
+  call_host("IDataSet.Post", [self] { self->lpVtbl->Post(self); });
 }
 
 bool HostDataSet::locate(std::u16string_view key_fields, const Variant& key) const {
   IDataSet* self = dataset_.get();
   const KeyNames names(key_fields);
   AbiVariant value(key);
+  const PxChar16* units = names.data();
+  const PxVariant* argument = &value.get();
   PxBool found =
-      call_host([&] { return self->lpVtbl->Locate(self, names.data(), &value.get(), 0); });
+      call_host("IDataSet.Locate", [=] { return self->lpVtbl->Locate(self, units, argument, 0); });
   return found != 0;
 }
 

@@ -1,5 +1,7 @@
 #include "host/host_failure.h"
 
+#include <atomic>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,22 @@ namespace {
 // The host calls back on the thread that called it, so one slot per thread.
 thread_local std::optional<std::string> pending_failure;
 
+// Threads whose slot holds a report. Every host call clears and checks its
+// thread's slot, and reaching thread-local storage is a lookup (with GCC's
+// emulated thread-local storage on Windows, tens of nanoseconds, many times
+// the call itself); the slot is touched only when some thread has a report.
+std::atomic<int> threads_with_report{0};
+
+bool any_report() {
+  return threads_with_report.load(std::memory_order_relaxed) != 0;
+}
+
+void forget_report() noexcept {
+  if (!pending_failure) return;
+  pending_failure.reset();
+  threads_with_report.fetch_sub(1, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 void report_host_failure(std::string_view utf8_message) noexcept {
@@ -23,18 +41,29 @@ void report_host_failure(std::string_view utf8_message) noexcept {
     // Out of memory: still fail the run, with the shortest message we have.
     pending_failure.emplace();
   }
+  threads_with_report.fetch_add(1, std::memory_order_relaxed);
 }
 
 void clear_host_failure() noexcept {
-  pending_failure.reset();
+  if (any_report()) forget_report();
 }
 
 void throw_if_host_failed() {
-  if (!pending_failure) return;
+  if (!any_report() || !pending_failure) return;
   std::string message = std::move(*pending_failure);
-  pending_failure.reset();
+  forget_report();
   if (message.empty()) message = kDefaultHostFailure;
   throw Error(platform::text_codec().utf8_to_ansi(message));
+}
+
+void throw_host_exception(std::string_view operation, const platform::HostException& raised) {
+  // What the exception says wins over a report made before it.
+  clear_host_failure();
+  std::u16string text = platform::host_exception_text(raised);
+  if (!text.empty()) throw Error(platform::text_codec().utf16_to_ansi(text));
+  char code[9];
+  std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(raised.code));
+  raise<Error>("The host failed in %s (exception 0x%s)", {operation, std::string_view(code)});
 }
 
 }  // namespace pharmex::host

@@ -1,14 +1,16 @@
-// Failures the host reports from inside one of its operations.
+// Failures the host reports from inside one of its operations or callbacks,
+// and the failure a host's exception becomes.
 //
 // The host's IDataSet and IField operations return no status: a host that
 // cannot do what it was asked calls pharmex_report_host_failure (pharmex/host.h)
 // before it returns. The report waits, per thread, until the library's call
-// of that operation has returned; HostDataSet and HostField then raise it as
-// the failure of the run, as if the operation itself had thrown.
+// of that operation has returned; call_host (host/host_call.h) then raises it
+// as the failure of the run, as if the operation itself had thrown.
 #pragma once
 
 #include <string_view>
-#include <type_traits>
+
+#include "platform/structured_exceptions.h"
 
 namespace pharmex::host {
 
@@ -27,21 +29,11 @@ void clear_host_failure() noexcept;
 // host reported a failure since the last clear, and forgets it.
 void throw_if_host_failed();
 
-// Runs one host operation: clears any stale report, calls it, and raises what
-// the host reported during the call. A result the call stored through an
-// out-parameter must already be owned by the caller (HostRef, AbiVariant) so
-// that it is released when the failure is raised.
-template <class Call>
-auto call_host(Call&& call) {
-  clear_host_failure();
-  if constexpr (std::is_void_v<decltype(call())>) {
-    call();
-    throw_if_host_failed();
-  } else {
-    auto result = call();
-    throw_if_host_failed();
-    return result;
-  }
-}
+// Throws Error for what the host raised during `operation` (host/host_call.h):
+// the message of the host's exception object where it had one, else "The
+// host failed in %s (exception 0x%s)" with the operation and the code in
+// eight hexadecimal digits.
+[[noreturn]] void throw_host_exception(std::string_view operation,
+                                       const platform::HostException& raised);
 
 }  // namespace pharmex::host

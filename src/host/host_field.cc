@@ -2,7 +2,7 @@
 
 #include "core/abi_variant.h"
 #include "core/error.h"
-#include "host/host_failure.h"
+#include "host/host_call.h"
 #include "host/host_variant.h"
 #include "platform/text_codec.h"
 
@@ -14,8 +14,8 @@ IField& HostField::checked() const {
 }
 
 std::u16string HostField::name_utf16() const {
-  IField& field = checked();
-  const PxChar16* name = call_host([&] { return field.lpVtbl->Name(&field); });
+  IField* field = &checked();
+  const PxChar16* name = call_host("IField.Name", [field] { return field->lpVtbl->Name(field); });
   std::u16string copy;
   if (name == nullptr) return copy;
   for (const PxChar16* unit = name; *unit != 0; ++unit)
@@ -28,20 +28,21 @@ std::string HostField::name() const {
 }
 
 uint8_t HostField::data_type() const {
-  IField& field = checked();
-  uint8_t type = call_host([&] { return field.lpVtbl->DataType(&field); });
+  IField* field = &checked();
+  uint8_t type = call_host("IField.DataType", [field] { return field->lpVtbl->DataType(field); });
   return static_cast<uint8_t>(type & 0x7F);
 }
 
 int32_t HostField::size() const {
-  IField& field = checked();
-  return call_host([&] { return field.lpVtbl->Size(&field); });
+  IField* field = &checked();
+  return call_host("IField.Size", [field] { return field->lpVtbl->Size(field); });
 }
 
 Variant HostField::value() const {
-  IField& field = checked();
+  IField* field = &checked();
   AbiVariant result;
-  call_host([&] { field.lpVtbl->Value(result.out(), &field); });
+  PxVariant* slot = result.out();
+  call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
   try {
     return read_host_variant(result.get());
   } catch (const VariantError& refusal) {
@@ -59,9 +60,10 @@ std::string HostField::column_name() const {
 }
 
 void HostField::set_value(const Variant& value) const {
-  IField& field = checked();
+  IField* field = &checked();
   AbiVariant argument(value);
-  call_host([&] { field.lpVtbl->SetValue(&field, argument.get()); });
+  const PxVariant* copy = &argument.get();
+  call_host("IField.SetValue", [=] { field->lpVtbl->SetValue(field, *copy); });
 }
 
 }  // namespace pharmex::host

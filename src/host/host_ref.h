@@ -7,11 +7,17 @@
 // GetField, FieldByName) is already counted for the caller, so it is adopted;
 // a pointer the caller only borrows (an entry point's argument) is retained,
 // which adds one. Copies add a reference, moves transfer it.
+//
+// AddRef and Release are host calls like any other (host/host_call.h): what
+// the host raises inside them is stopped there and dropped, since nothing
+// may fail where references are taken and given back.
 #pragma once
 
 #include <cstddef>
 #include <type_traits>
 #include <utility>
+
+#include "host/host_call.h"
 
 namespace pharmex::host {
 
@@ -29,12 +35,12 @@ class HostRef {
   }
   // Adds a reference to a borrowed pointer (null stays null).
   static HostRef retain(T* object) noexcept {
-    if (object != nullptr) object->lpVtbl->AddRef(object);
+    if (object != nullptr) add_ref(object);
     return adopt(object);
   }
 
   HostRef(const HostRef& other) noexcept : object_(other.object_) {
-    if (object_ != nullptr) object_->lpVtbl->AddRef(object_);
+    if (object_ != nullptr) add_ref(object_);
   }
   HostRef(HostRef&& other) noexcept : object_(other.detach()) {}
   // From a reference to a derived object (HostRef<MemoryDataSet> to HostRef<IDataSet>).
@@ -50,7 +56,7 @@ class HostRef {
 
   // Releases the reference held, if any.
   void reset() noexcept {
-    if (T* object = detach()) object->lpVtbl->Release(object);
+    if (T* object = detach()) call_host_quietly([object] { object->lpVtbl->Release(object); });
   }
   // Releases the reference held and returns the slot for a host call that
   // stores a new counted reference into it (GetField, FieldByName).
@@ -67,6 +73,10 @@ class HostRef {
   explicit operator bool() const noexcept { return object_ != nullptr; }
 
  private:
+  static void add_ref(T* object) noexcept {
+    call_host_quietly([object] { object->lpVtbl->AddRef(object); });
+  }
+
   T* object_ = nullptr;
 };
 

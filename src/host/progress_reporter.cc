@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/host_call.h"
+
 namespace pharmex::host {
 
 void ProgressReporter::row_done() {
@@ -18,7 +20,9 @@ void ProgressReporter::finish() {
 void ProgressReporter::report(int32_t percent) {
   // Remembered as reported even without a callback, as the rule says.
   last_ = percent;
-  if (callback_ != nullptr) callback_(window_, percent);
+  PxProgressCallback callback = callback_;
+  PxWindow window = window_;
+  if (callback != nullptr) call_host("the progress callback", [=] { callback(window, percent); });
 }
 
 }  // namespace pharmex::host

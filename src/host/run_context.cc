@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/service.h"
+#include "host/host_call.h"
 
 namespace pharmex::host {
 
@@ -28,15 +29,21 @@ void RunContext::set_clock(std::shared_ptr<const platform::Clock> clock) {
 }
 
 void RunContext::notify_start() const {
-  if (callbacks_.start != nullptr) callbacks_.start(window_);
+  PxStartCallback start = callbacks_.start;
+  PxWindow window = window_;
+  if (start != nullptr) call_host("the start callback", [=] { start(window); });
 }
 
 void RunContext::notify_progress(int32_t percent) const {
-  if (callbacks_.progress != nullptr) callbacks_.progress(window_, percent);
+  PxProgressCallback progress = callbacks_.progress;
+  PxWindow window = window_;
+  if (progress != nullptr) call_host("the progress callback", [=] { progress(window, percent); });
 }
 
 void RunContext::notify_finish() const {
-  if (callbacks_.finish != nullptr) callbacks_.finish(window_);
+  PxFinishCallback finish = callbacks_.finish;
+  PxWindow window = window_;
+  if (finish != nullptr) call_host("the finish callback", [=] { finish(window); });
 }
 
 void RunContext::set_datasets(HostRef<IDataSet> first, HostRef<IDataSet> main,

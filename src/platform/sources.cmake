@@ -18,7 +18,8 @@ set(PHARMEX_platform_SOURCES
 )
 # One backend file per platform and service; the build lists the platform's
 # set: the services' defaults, the clock, the code pages, the real files, the
-# paths' rules, the regional settings, the settings store and the toolkit.
+# paths' rules, the regional settings, the settings store, the toolkit and
+# the structured exceptions of the host boundary.
 if(WIN32)
   list(APPEND PHARMEX_platform_SOURCES
     win32_clock.cc
@@ -27,10 +28,12 @@ if(WIN32)
     win32_defaults.cc
     win32_file_system.cc
     win32_folder_list.cc
+    win32_pascal_exception.cc
     win32_paths.cc
     win32_regional_settings.cc
     win32_registry_store.cc
     win32_shell_form.cc
+    win32_structured_exceptions.cc
     win32_text.cc
     win32_toolkit.cc
     win32_window_operations.cc
@@ -45,5 +48,6 @@ else()
     posix_defaults.cc
     posix_file_system.cc
     posix_paths.cc
+    posix_structured_exceptions.cc
   )
 endif()

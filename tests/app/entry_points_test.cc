@@ -276,6 +276,16 @@ TEST_F(EntryPointTest, EachDialogHasItsOwnObject) {
   EXPECT_TRUE(toolkit().window_enabled(kHost + 1));
 }
 
+// Failures are recorded only: there is no exception here that a host of any
+// language would catch, so raising is refused rather than silently ignored.
+TEST(FailureModeEntryTest, RecordingIsTheOnlyModeHere) {
+  for (int32_t refused : {PX_FAILURE_RAISE, 2, -1}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(pharmex_set_failure_mode(refused), -1);
+  }
+  EXPECT_EQ(pharmex_set_failure_mode(PX_FAILURE_RECORD), PX_FAILURE_RECORD);
+}
+
 TEST(RegionalSettingsEntryTest, TheHostsSettingsFollowTheSettingsRule) {
   const RegionalSettings kStart{',', "dd.MM.yyyy", "H:mm:ss"};
   Service<const RegionalSettings>::Scoped restore(kStart);

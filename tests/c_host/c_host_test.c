@@ -7,18 +7,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "check.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
 
 static int failures = 0;
-
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (!(condition)) {                                                      \
-      fprintf(stderr, "%s:%d: %s failed\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                            \
-    }                                                                        \
-  } while (0)
 
 /* ---- A two-column dataset (id integer, name string(10)) of up to 4 rows. */
 

@@ -38,6 +38,17 @@ typedef struct CsvField {
 
 static int live_objects = 0;
 
+static CsvOperationHook operation_hook = NULL;
+
+void csv_set_operation_hook(CsvOperationHook hook) {
+  operation_hook = hook;
+}
+
+/* Every operation but the reference counting starts here. */
+static void operation(const char* name) {
+  if (operation_hook != NULL) operation_hook(name);
+}
+
 int csv_live_objects(void) {
   return live_objects;
 }
@@ -270,11 +281,13 @@ static uint32_t PX_STDCALL field_release(IField* self) {
 }
 
 static const PxChar16* PX_STDCALL field_name(IField* self) {
+  operation("IField.Name");
   CsvField* field = (CsvField*)self;
   return field->owner->column[field->column].name;
 }
 
 static uint8_t PX_STDCALL field_data_type(IField* self) {
+  operation("IField.DataType");
   CsvField* field = (CsvField*)self;
   switch (field->owner->column[field->column].kind) {
     case kInteger:
@@ -292,11 +305,13 @@ static uint8_t PX_STDCALL field_data_type(IField* self) {
 }
 
 static int32_t PX_STDCALL field_size(IField* self) {
+  operation("IField.Size");
   CsvField* field = (CsvField*)self;
   return field->owner->column[field->column].size;
 }
 
 static void PX_STDCALL field_value(PxVariant* result, IField* self) {
+  operation("IField.Value");
   CsvField* field = (CsvField*)self;
   CsvDataSet* data = field->owner;
   const PxVariant* cell = NULL;
@@ -314,6 +329,7 @@ static void PX_STDCALL field_value(PxVariant* result, IField* self) {
 }
 
 static void PX_STDCALL field_set_value(IField* self, PxVariant value) {
+  operation("IField.SetValue");
   CsvField* field = (CsvField*)self;
   CsvDataSet* data = field->owner;
   if (data->state == 0) {
@@ -366,10 +382,12 @@ static uint32_t PX_STDCALL ds_release(IDataSet* self) {
 }
 
 static int32_t PX_STDCALL ds_field_count(IDataSet* self) {
+  operation("IDataSet.FieldCount");
   return ((CsvDataSet*)self)->columns;
 }
 
 static void PX_STDCALL ds_get_field(IField** result, IDataSet* self, int32_t index) {
+  operation("IDataSet.GetField");
   CsvDataSet* data = (CsvDataSet*)self;
   *result = NULL;
   if (index < 0 || index >= data->columns) {
@@ -380,6 +398,7 @@ static void PX_STDCALL ds_get_field(IField** result, IDataSet* self, int32_t ind
 }
 
 static void PX_STDCALL ds_field_by_name(IField** result, IDataSet* self, const PxChar16* name) {
+  operation("IDataSet.FieldByName");
   CsvDataSet* data = (CsvDataSet*)self;
   size_t length = 0;
   while (name[length] != 0)
@@ -389,10 +408,12 @@ static void PX_STDCALL ds_field_by_name(IField** result, IDataSet* self, const P
 }
 
 static void PX_STDCALL ds_first(IDataSet* self) {
+  operation("IDataSet.First");
   ((CsvDataSet*)self)->position = 0;
 }
 
 static void PX_STDCALL ds_next(IDataSet* self) {
+  operation("IDataSet.Next");
   CsvDataSet* data = (CsvDataSet*)self;
   if (data->position < data->rows) ++data->position;
 }
@@ -403,6 +424,7 @@ static void PX_STDCALL ds_reserved(IDataSet* self) {
 }
 
 static PxBool PX_STDCALL ds_eof(IDataSet* self) {
+  operation("IDataSet.Eof");
   CsvDataSet* data = (CsvDataSet*)self;
   return (PxBool)(data->position >= data->rows);
 }
@@ -445,6 +467,7 @@ static int same_value(const PxVariant* cell, const PxVariant* key) {
 
 static PxBool PX_STDCALL ds_locate(IDataSet* self, const PxChar16* key_fields, const PxVariant* key,
                                    uint8_t options) {
+  operation("IDataSet.Locate");
   CsvDataSet* data = (CsvDataSet*)self;
   int columns[kMaxColumns];
   int count = 0;
@@ -484,12 +507,14 @@ static void clear_pending(CsvDataSet* data) {
 }
 
 static void PX_STDCALL ds_append(IDataSet* self) {
+  operation("IDataSet.Append");
   CsvDataSet* data = (CsvDataSet*)self;
   clear_pending(data);
   data->state = 1;
 }
 
 static void PX_STDCALL ds_edit(IDataSet* self) {
+  operation("IDataSet.Edit");
   CsvDataSet* data = (CsvDataSet*)self;
   if (data->position >= data->rows) {
     pharmex_report_host_failure("Cannot edit at the end of the dataset");
@@ -513,6 +538,7 @@ static int grow(CsvDataSet* data) {
 }
 
 static void PX_STDCALL ds_post(IDataSet* self) {
+  operation("IDataSet.Post");
   CsvDataSet* data = (CsvDataSet*)self;
   if (data->state == 0) {
     pharmex_report_host_failure("Dataset not in edit or insert mode");
@@ -537,6 +563,7 @@ static void PX_STDCALL ds_post(IDataSet* self) {
 }
 
 static int32_t PX_STDCALL ds_record_count(IDataSet* self) {
+  operation("IDataSet.RecordCount");
   return ((CsvDataSet*)self)->rows;
 }
 

@@ -20,6 +20,13 @@ IDataSet* csv_dataset_load(const char* path);
  * results can be compared byte for byte. */
 void csv_dataset_dump(IDataSet* dataset, FILE* out);
 
+/* Called at the start of every IDataSet and IField operation of these
+ * datasets except the reference counting, with the operation's name
+ * ("IDataSet.Post"), before it does anything: a test host raises from it.
+ * NULL (the default) calls nothing. */
+typedef void (*CsvOperationHook)(const char* operation);
+void csv_set_operation_hook(CsvOperationHook hook);
+
 /* Objects of this file still alive (datasets and fields). */
 int csv_live_objects(void);
 

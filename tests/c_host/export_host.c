@@ -209,6 +209,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   stack_checked_callbacks(&progress, &start, &finish);
+  /* Failures are read from pharmex_last_error(), not raised (Windows). */
+  pharmex_set_failure_mode(PX_FAILURE_RECORD);
   /* The same text for numbers and dates on every system. */
   if (pharmex_set_regional_settings(",", "dd.MM.yyyy") != 0) ++failures;
   exports();

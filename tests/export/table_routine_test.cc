@@ -6,6 +6,7 @@
 #include "dbf/dbf_field.h"
 #include "host/run_test_support.h"
 #include "platform/memory_settings_store.h"
+#include "platform/text_codec.h"
 
 namespace pharmex::exporting {
 namespace {
@@ -58,6 +59,29 @@ TEST_F(TableRoutineTest, AFailureStillReleasesRemembersAndFinishes) {
   EXPECT_EQ(remembered(), root());
   // The table was written aside and thrown away: nothing is left.
   EXPECT_EQ(pharmex::testing::folder_entries(root()), std::vector<std::string>{});
+}
+
+// A callback is a host call like any other: one that reports a failure ends
+// the run there, and the clean-up still finishes.
+TEST_F(TableRoutineTest, AProgressCallbackThatReportsAFailureEndsTheRunThere) {
+  host::Callbacks callbacks = context_.callbacks();
+  static PxProgressCallback recording;
+  recording = callbacks.progress;
+  callbacks.progress = [](PxWindow window, int32_t percent) {
+    recording(window, percent);
+    pharmex_report_host_failure("Прервано пользователем");
+  };
+  context_.set_callbacks(callbacks);
+  EXPECT_THROW_MSG(run_table_routine(context_, path_, "test_export_path",
+                                     [](TableRun& run) {
+                                       run.create({"NAME;C;10;0"});
+                                       host::ProgressReporter progress = run.progress(2);
+                                       progress.row_done();
+                                       progress.row_done();
+                                     }),
+                   Error, platform::text_codec().utf8_to_ansi("Прервано пользователем"));
+  EXPECT_EQ(host_events(),
+            (std::vector<std::string>{"start 4660", "progress 4660 50", "finish 4660"}));
 }
 
 TEST_F(TableRoutineTest, AnInvalidFieldListWritesNoFileButStillFinishes) {

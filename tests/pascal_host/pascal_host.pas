@@ -13,7 +13,10 @@
   checks only a Pascal host needs: the price list handed over in the other
   forms a Pascal compiler makes values in must give the same table; host
   methods that raise end their run with their message, in a dialog and
-  without; and at the end no host object is left alive.
+  without; on Windows, a callback that raises a real exception, which the
+  library stops at that call, and the library's own raising of a failed
+  run caught by an except block; and at the end no host object is left
+  alive.
   Exit status 0 when everything ran as it should. }
 program pascal_host;
 
@@ -238,6 +241,78 @@ begin
     Fail('the dialog did not stay open after its failed run');
 end;
 
+{$IFDEF MSWINDOWS}
+const
+  Stopped: string = 'Выгрузка прервана пользователем';
+
+var
+  Unwound: Integer = 0;
+  Finishes: Integer = 0;
+
+procedure ProgressRaises(Window: TPxWindow; Percent: Integer); stdcall;
+begin
+  try
+    raise EInOutError.Create(Stopped);
+  finally
+    Inc(Unwound); { runs while the library stops the exception }
+  end;
+end;
+
+procedure CountFinish(Window: TPxWindow); stdcall;
+begin
+  Inc(Finishes);
+end;
+
+{ A dialog-less waybill export whose progress callback raises; the message
+  of the failed run, as the unit raises it or, with RaiseOn, as the library
+  itself raises it to a host that declares nothing of the unit's. }
+function RunWhoseCallbackRaises(RaiseOn: Boolean): string;
+var
+  Headers, Lines: IDataSet;
+begin
+  Result := '';
+  Headers := Load('waybill_headers.csv');
+  Lines := Load('waybill_lines.csv');
+  CreateDir(InExtra('callback_raises'));
+  if RaiseOn and (pharmex_set_failure_mode(PX_FAILURE_RAISE) <> PX_FAILURE_RECORD) then
+    Fail('the unit left the library raising');
+  try
+    try
+      waybill_export_ToPath(0, Headers, Lines, ProgressRaises, nil, CountFinish,
+        InExtra('callback_raises') + PathDelim, 0);
+    except
+      on E: EPharmexError do
+        if not RaiseOn then
+          Result := E.Message;
+      on E: EExternal do
+        if RaiseOn and (E.ExceptionRecord^.ExceptionCode = PX_FAILURE_EXCEPTION) then
+          Result := string(UTF8Decode(PAnsiChar(E.ExceptionRecord^.ExceptionInformation[0])));
+    end;
+  finally
+    pharmex_set_failure_mode(PX_FAILURE_RECORD);
+  end;
+end;
+
+{ A callback is called by the library directly: a Pascal exception raised in
+  one is stopped at that call, its finally blocks run, and the run fails
+  with its message after its clean-up (finish is called). }
+procedure RaisingCallbacks;
+var
+  Message: string;
+  Raising: Boolean;
+begin
+  for Raising := False to True do
+  begin
+    Message := RunWhoseCallbackRaises(Raising);
+    if Message <> Stopped then
+      Fail(Format('a callback that raised (the library raising: %s) ended the run with "%s"',
+        [BoolToStr(Raising, True), Message]));
+  end;
+  if (Unwound <> 2) or (Finishes <> 2) then
+    Fail(Format('callbacks that raised: %d finally blocks, %d finish calls', [Unwound, Finishes]));
+end;
+{$ENDIF}
+
 var
   Path: string;
 begin
@@ -265,6 +340,9 @@ begin
       RunImports;
       ValueForms;
       RaisingHosts;
+      {$IFDEF MSWINDOWS}
+      RaisingCallbacks;
+      {$ENDIF}
     except
       on E: Exception do
         Fail(E.ClassName + ': ' + E.Message);

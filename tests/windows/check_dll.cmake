@@ -8,6 +8,9 @@
 #     offers the decorated names a host's declarations produce;
 #   - the DLL imports only DLLs that Windows itself ships;
 #   - the resources hold the icon "MAINICON" and the version;
+#   - the DLL may have exception handlers (32-bit: not marked NO_SEH and no
+#     SafeSEH table, either of which would make the system refuse the host
+#     call guard's handler);
 #   - a host linked through the import library imports the plain names.
 #
 #   cmake -DOBJDUMP=... -DNM=... -DDLL=pharmex.dll -DLIB=pharmex.lib
@@ -51,7 +54,7 @@ if(DECORATED_DEF)
   file(READ ${DECORATED_DEF} decorated)
   foreach(entry supplier_export@20 price_export@20 price_export_to_file@8 order_export@24
                 waybill_export@24 waybill_export_ToPath@32 order_import@28
-                order_import_from_file@16)
+                order_import_from_file@16 pharmex_set_failure_mode@4)
     if(NOT decorated MATCHES "\n  ${entry}\n")
       fail("the compiler's decoration of ${entry} differs: ${decorated}")
     endif()
@@ -88,6 +91,24 @@ foreach(entry IN LISTS imports)
     fail("imports ${dll}, which Windows does not ship")
   endif()
 endforeach()
+
+# The DLL characteristics: NO_SEH (0x0400) would make 32-bit Windows refuse
+# every handler of the DLL, the host call guard's among them.
+string(REGEX MATCH "DllCharacteristics[ \t]+([0-9a-fA-F]+)" characteristics "${dump}")
+if(NOT CMAKE_MATCH_1)
+  fail("no DllCharacteristics in the header")
+else()
+  math(EXPR no_seh "0x${CMAKE_MATCH_1} & 0x0400")
+  if(no_seh)
+    fail("the DLL is marked NO_SEH (DllCharacteristics ${CMAKE_MATCH_1})")
+  endif()
+endif()
+
+# 32-bit: no load configuration either, whose SafeSEH table, were it there,
+# would have to list the guard's handler.
+if(DECORATED_DEF AND NOT dump MATCHES "Entry a 00000000 00000000 Load Configuration Directory")
+  fail("the DLL has a load configuration (a SafeSEH table would refuse the guard's handler)")
+endif()
 
 # Resources: a group icon named MAINICON (type 14) and a version (type 16).
 if(NOT dump MATCHES "Entry: ID: 0x00000e[^\n]*\n[^\n]*\n[^\n]*name: [^\n]*: MAINICON")

@@ -22,6 +22,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "check.h"
 #include "csv_dataset.h"
 #include "pharmex/pharmex.h"
 #include "stack_check.h"
@@ -49,14 +50,6 @@ static DWORD host_thread = 0;
 static const char* examples = NULL;
 static wchar_t work[kPath];
 static volatile LONG starts = 0, finishes = 0, foreign_windows = 0;
-
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (!(condition)) {                                                      \
-      fprintf(stderr, "%s:%d: %s failed\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                            \
-    }                                                                        \
-  } while (0)
 
 static void PX_STDCALL on_progress(PxWindow window, int32_t percent) {
   (void)percent;
@@ -681,6 +674,8 @@ int main(int argc, char** argv) {
   host_thread = GetCurrentThreadId();
   settled = CreateEventW(NULL, TRUE, FALSE, NULL);
   stack_checked_callbacks(&progress, &start, &finish);
+  /* Failures are read from pharmex_last_error(), not raised. */
+  pharmex_set_failure_mode(PX_FAILURE_RECORD);
 
   WNDCLASSW host_class = {0};
   host_class.lpfnWndProc = host_procedure;

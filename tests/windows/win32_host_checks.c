@@ -19,6 +19,7 @@
 #include <string.h>
 #include <winver.h>
 
+#include "check.h"
 #include "csv_dataset.h"
 #include "pharmex/dialog_script.h"
 #include "pharmex/pharmex.h"
@@ -30,14 +31,6 @@ static int failures = 0;
 static const wchar_t kKey[] = L"Software\\kestrova";
 static const wchar_t kLockHeld[] = L"pharmex-test-append-lock-held";
 static const wchar_t kLockRelease[] = L"pharmex-test-append-lock-release";
-
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (!(condition)) {                                                      \
-      fprintf(stderr, "%s:%d: %s failed\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                            \
-    }                                                                        \
-  } while (0)
 
 /* The library's last error against an expected ANSI text (it reports UTF-8). */
 static int last_error_is(const char* ansi) {
@@ -338,6 +331,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (pharmex_set_regional_settings(",", "dd.MM.yyyy") != 0) ++failures;
+  /* The checks read failures from pharmex_last_error(), not raised. */
+  if (pharmex_set_failure_mode(PX_FAILURE_RECORD) != PX_FAILURE_RAISE) ++failures;
 
   remembered_folder_is_read_back(examples, work);
   value_of_another_type_fails_the_dialog(examples);
