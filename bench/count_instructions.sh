@@ -24,7 +24,7 @@ if [ $# -lt 2 ]; then
   echo "usage: $0 [--rows N] BUILD_DIR CASE..." >&2
   exit 2
 fi
-bench="$1/bench/pharmex-bench"
+bench="$(cd "$1" && pwd)/bench/pharmex-bench"
 shift
 
 work=$(mktemp -d)
