@@ -35,7 +35,9 @@ count() {
   rm -rf "$work/files" && mkdir -p "$work/files"
   valgrind --tool=callgrind --callgrind-out-file="$work/out" "$bench" --case "$1" --rows "$2" \
     --dir "$work/files" >/dev/null 2>&1
-  callgrind_annotate --inclusive=yes --threshold=100 --auto=no "$work/out" | awk '
+  # From the work folder: there the relative source paths in the profile name
+  # no file, and each function is listed once.
+  (cd "$work" && callgrind_annotate --inclusive=yes --threshold=100 --auto=no out) | awk '
     /PROGRAM TOTALS/ { gsub(",", "", $1); total = $1 }
     /SyntheticDataSet::[A-Za-z]+\(/ && !/=>/ { gsub(",", "", $1); host += $1 }
     END { printf "%d %d\n", total, host }'
