@@ -143,6 +143,17 @@ PxString make_abi_string(std::u16string_view text) {
   return result;
 }
 
+void from_abi_into(Variant& out, const PxVariant& value, AnsiText ansi_text) {
+  if (value.vt != PX_VT_BSTR) {
+    out = from_abi(value, ansi_text);  // no text: out keeps its storage
+    return;
+  }
+  const PxChar16* text = value.value.bstr;
+  out.assign_string(text == nullptr ? std::u16string_view()
+                                    : std::u16string_view(reinterpret_cast<const char16_t*>(text),
+                                                          abi::string_length(text)));
+}
+
 Variant from_abi(const PxVariant& value, AnsiText ansi_text) {
   if ((value.vt & kByReference) != 0) return referenced(value, ansi_text);
   switch (value.vt) {

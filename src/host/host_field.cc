@@ -39,12 +39,18 @@ int32_t HostField::size() const {
 }
 
 Variant HostField::value() const {
+  Variant result;
+  read_value(result);
+  return result;
+}
+
+void HostField::read_value(Variant& out) const {
   IField* field = &checked();
   AbiVariant result;
   PxVariant* slot = result.out();
   call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
   try {
-    return read_host_variant(result.get());
+    read_host_variant_into(out, result.get());
   } catch (const VariantError& refusal) {
     raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
   }

@@ -43,6 +43,10 @@ class HostField {
   // the library cannot read throws VariantError "Could not convert variant
   // of type ($0009) into type (Variant) in column 'name'".
   Variant value() const;
+  // The same into `out`, whose text storage a string reuses: a layout that
+  // reads a column on every row keeps one variant for it and allocates
+  // nothing per value.
+  void read_value(Variant& out) const;
   // Stores a value into the current row, which the host must be appending or
   // editing. The host keeps a copy.
   void set_value(const Variant& value) const;
