@@ -139,6 +139,20 @@ void TDbfFieldLayer::PutString(int field, std::string_view ansi, bool transliter
   if (translate_ascii_ && transliterate) AnsiToOem(written);
 }
 
+void TDbfFieldLayer::PutStringUtf16(int field, std::u16string_view text, bool transliterate) {
+  std::span<char> bytes = FieldBytes(field);
+  const size_t count = translate_ascii_ && transliterate
+                           ? Codec().encode_utf16_as_oem(bytes, text)
+                           : platform::text_codec().encode_utf16_as_ansi(bytes, text);
+  if (LeftJustified(Field(field).type)) {
+    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+  } else {
+    std::copy_backward(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end());
+    std::fill(bytes.begin(), bytes.end() - static_cast<ptrdiff_t>(count), ' ');
+  }
+  MarkFieldChanged(field);
+}
+
 void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi) const {
   std::string_view text = TrimRight(GetFieldText(field), ' ');
   ansi.assign(text);

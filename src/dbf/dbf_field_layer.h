@@ -46,6 +46,10 @@ class TDbfFieldLayer : public TDbfTable {
   // Character data: the ANSI text cut to the field's width, translated to OEM
   // when TranslateASCII and `transliterate` are on, stored left-justified.
   void PutString(int field, std::string_view ansi, bool transliterate);
+  // The same for a UTF-16 text, encoded in the ANSI code page (characters
+  // it lacks substituted, as TextCodec does) straight into the field: the
+  // bytes are those of PutString with the text's ANSI form.
+  void PutStringUtf16(int field, std::u16string_view text, bool transliterate);
   // The field's text without trailing blanks (or other trailing characters
   // below 32), translated to ANSI when TranslateASCII and `transliterate` are
   // on. Fills `ansi` (reused by callers that read many records).

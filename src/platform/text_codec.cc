@@ -79,27 +79,46 @@ std::u16string TextCodec::ansi_to_utf16(std::string_view text) const {
 
 void TextCodec::append_utf16_as_ansi(std::string& out, std::u16string_view text) const {
   const size_t start = out.size();
-  out.resize(start + text.size());
-  char* const first = out.data() + start;
-  char* next = first;
+  out.resize(start + text.size());  // never more bytes than units
+  const size_t written = encode_utf16_as_ansi({out.data() + start, text.size()}, text);
+  out.resize(start + written);
+}
+
+template <bool Translated>
+std::pair<size_t, size_t> TextCodec::encode(std::span<char> out, std::u16string_view text) const {
+  char* next = out.data();
+  char* const end = next + out.size();
   const CodePage& page = *ansi_;
-  for (size_t i = 0; i < text.size(); ++i) {
+  size_t i = 0;
+  for (; i < text.size() && next != end; ++i) {
     const char16_t unit = text[i];
+    unsigned char byte = 0;
     if (unit < 0x80) {
-      *next++ = static_cast<char>(unit);
-      continue;
-    }
-    // A surrogate pair is one character: one substitute for both halves.
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      *next++ = kSubstitute;
+      if (Translated && unit == 0) break;  // translation ends at a zero byte
+      byte = static_cast<unsigned char>(unit);
+    } else if (const std::optional<unsigned char> in_page = page.from_unicode(unit)) {
+      byte = *in_page;  // no page holds a surrogate: the pair is below
+    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      byte = kSubstitute;  // a surrogate pair is one character: one substitute
       ++i;
-      continue;
+    } else {
+      byte = encode_unit(page, unit);
     }
-    const std::optional<unsigned char> byte = page.from_unicode(unit);
-    *next++ = static_cast<char>(byte ? *byte : encode_unit(page, unit));
+    *next++ = static_cast<char>(Translated ? ansi_to_oem_[byte] : byte);
   }
-  out.resize(start + static_cast<size_t>(next - first));
+  return {static_cast<size_t>(next - out.data()), i};
+}
+
+size_t TextCodec::encode_utf16_as_ansi(std::span<char> out, std::u16string_view text) const {
+  return encode<false>(out, text).first;
+}
+
+size_t TextCodec::encode_utf16_as_oem(std::span<char> out, std::u16string_view text) const {
+  const auto [written, read] = encode<true>(out, text);
+  if (read == text.size() || written == out.size()) return written;
+  // A zero unit: the zero byte and what follows it stay ANSI.
+  return written + encode_utf16_as_ansi(out.subspan(written), text.substr(read));
 }
 
 std::string TextCodec::utf16_to_ansi(std::u16string_view text) const {

@@ -9,8 +9,10 @@
 // reads as U+FFFD (and so as '?' in a code page).
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/service.h"
 #include "platform/code_page.h"
@@ -49,6 +51,12 @@ class TextCodec {
   std::string utf16_to_ansi(std::u16string_view text) const;
   // Appends the ANSI form of a UTF-16 text, for building output without copies.
   void append_utf16_as_ansi(std::string& out, std::u16string_view text) const;
+  // The first bytes of that form, as many as `out` holds (a table field's
+  // text, cut to its width); returns how many were written.
+  size_t encode_utf16_as_ansi(std::span<char> out, std::u16string_view text) const;
+  // The same bytes translated to OEM up to the first zero byte (after it
+  // they stay ANSI), as a character field stores a translated text.
+  size_t encode_utf16_as_oem(std::span<char> out, std::u16string_view text) const;
 
   std::string ansi_to_utf8(std::string_view text) const;
   std::string utf8_to_ansi(std::string_view text) const;
@@ -59,6 +67,12 @@ class TextCodec {
   static unsigned char encode_unit(const CodePage& page, char16_t unit);
 
  private:
+  // The encoders' loop: each unit's ANSI byte, through `map` (identity or
+  // ANSI -> OEM) when `Translated`; stops at a zero unit when `Translated`.
+  // Returns the bytes written and the units read.
+  template <bool Translated>
+  std::pair<size_t, size_t> encode(std::span<char> out, std::u16string_view text) const;
+
   const CodePage* ansi_;
   const CodePage* oem_;
   unsigned char ansi_to_oem_[256];
