@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/abi_variant.h"
 #include "core/variant.h"
 #include "host/host_ref.h"
 #include "pharmex/host.h"
@@ -53,6 +54,8 @@ class HostField {
 
  private:
   IField& checked() const;
+  // Calls Value into `result`, which owns what the host returned.
+  void fetch(AbiVariant& result) const;
   // The column for a message: the name it was asked for by, else the host's.
   std::string column_name() const;
 

@@ -78,10 +78,30 @@ std::u16string TextCodec::ansi_to_utf16(std::string_view text) const {
 }
 
 void TextCodec::append_utf16_as_ansi(std::string& out, std::u16string_view text) const {
+  // Never more bytes than units. Written out rather than through encode():
+  // long texts (memos, text files) go faster in this plainer loop.
   const size_t start = out.size();
-  out.resize(start + text.size());  // never more bytes than units
-  const size_t written = encode_utf16_as_ansi({out.data() + start, text.size()}, text);
-  out.resize(start + written);
+  out.resize(start + text.size());
+  char* const first = out.data() + start;
+  char* next = first;
+  const CodePage& page = *ansi_;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      *next++ = static_cast<char>(unit);
+      continue;
+    }
+    // A surrogate pair is one character: one substitute for both halves.
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      *next++ = kSubstitute;
+      ++i;
+      continue;
+    }
+    const std::optional<unsigned char> byte = page.from_unicode(unit);
+    *next++ = static_cast<char>(byte ? *byte : encode_unit(page, unit));
+  }
+  out.resize(start + static_cast<size_t>(next - first));
 }
 
 template <bool Translated>
