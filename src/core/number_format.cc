@@ -189,23 +189,33 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
   return true;
 }
 
-// `units` (a count of 10^-decimals) as fixed-point text.
-void append_units(std::string& out, uint64_t units, int decimals, char decimal_separator) {
-  char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, units);
-  (void)ec;
-  const int count = static_cast<int>(end - digits);
-  const int whole = count - decimals;
-  if (whole <= 0) {
-    out.push_back('0');
-  } else {
-    out.append(digits, static_cast<size_t>(whole));
+// The length of `units` (a count of 10^-decimals) as fixed-point text, with
+// its sign: at least one digit before the separator.
+size_t units_text_size(uint64_t units, int decimals, bool minus) {
+  const int digits = std::max(digit_count(units), decimals + 1);
+  return static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0));
+}
+
+// Writes that text so that it ends just before `end`, last digit first.
+void write_units_before(char* end, uint64_t units, int decimals, char decimal_separator,
+                        bool minus) {
+  char* next = end;
+  for (int i = 0; i < decimals; ++i) {
+    *--next = static_cast<char>('0' + units % 10);
+    units /= 10;
   }
-  if (decimals == 0) return;
-  out.push_back(decimal_separator);
-  if (whole < 0) out.append(static_cast<size_t>(-whole), '0');
-  const int from = std::max(whole, 0);
-  out.append(digits + from, static_cast<size_t>(count - from));
+  if (decimals > 0) *--next = decimal_separator;
+  do {
+    *--next = static_cast<char>('0' + units % 10);
+    units /= 10;
+  } while (units != 0);
+  if (minus) *--next = '-';
+}
+
+// Copies `text` to the end of `out` when it fits; its length either way.
+size_t place_right(std::span<char> out, std::string_view text) {
+  if (text.size() <= out.size()) std::copy(text.begin(), text.end(), out.end() - text.size());
+  return text.size();
 }
 
 }  // namespace
@@ -218,8 +228,44 @@ void format_fixed_into(std::string& out, double value, int decimals, char decima
     out = fixed_by_digits(value, decimals, decimal_separator, significant, keep_negative_zero);
     return;
   }
-  if (std::signbit(value) && (keep_negative_zero || units != 0)) out.push_back('-');
-  append_units(out, units, decimals, decimal_separator);
+  const bool minus = std::signbit(value) && (keep_negative_zero || units != 0);
+  out.resize(units_text_size(units, decimals, minus));
+  write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
+}
+
+size_t format_fixed_right(std::span<char> out, double value, int decimals, char decimal_separator,
+                          int significant) {
+  uint64_t units = 0;
+  if (!std::isfinite(value)) return out.size() + 1;
+  if (!units_by_scaling(value, decimals, significant, units)) {
+    return place_right(out, fixed_by_digits(value, decimals, decimal_separator, significant, true));
+  }
+  const bool minus = std::signbit(value);
+  const size_t size = units_text_size(units, decimals, minus);
+  if (size <= out.size())
+    write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
+  return size;
+}
+
+size_t format_whole_right(std::span<char> out, int64_t value, int decimals) {
+  const bool minus = value < 0;
+  uint64_t magnitude = minus ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
+    const uint64_t last = magnitude % 10;
+    magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
+  }
+  // The digits of the whole part, then `decimals` zeros: as units of
+  // 10^-decimals they could overflow, so the zeros are written apart.
+  const size_t whole = units_text_size(magnitude, 0, minus);
+  const size_t size = whole + (decimals > 0 ? static_cast<size_t>(decimals) + 1 : 0);
+  if (size > out.size()) return size;
+  char* const end = out.data() + out.size();
+  write_units_before(end - (size - whole), magnitude, 0, '.', minus);
+  if (decimals > 0) {
+    *(end - decimals - 1) = '.';
+    std::fill(end - decimals, end, '0');
+  }
+  return size;
 }
 
 std::string format_fixed(double value, int decimals, char decimal_separator, int significant,

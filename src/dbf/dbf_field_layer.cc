@@ -69,27 +69,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(0, end);
 }
 
-// Whole-number text with the 18-significant-digit rule and `decimals` zeros,
-// into `text` (its contents replaced).
-void IntegerText(int64_t value, uint32_t decimals, std::string& text) {
-  const bool negative = value < 0;
-  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
-    const uint64_t last = magnitude % 10;
-    magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
-  }
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
-  (void)ec;
-  text.clear();
-  if (negative) text.push_back('-');
-  text.append(digits, end);
-  if (decimals > 0) {
-    text.push_back('.');
-    text.append(decimals, '0');
-  }
-}
-
 void AppendDigits(std::string& out, int value, int width) {
   char digits[8];
   for (int i = width - 1; i >= 0; --i) {
@@ -235,10 +214,10 @@ void TDbfFieldLayer::RaiseInvalidNumber(const TDbfFieldDef& field, std::string_v
   raise<DbfError>("Invalid numeric value in field %s", {argument});
 }
 
-void TDbfFieldLayer::PutNumberText(int field, std::string_view text) {
-  // Checked before the buffer changes: a failed write leaves the field as it was.
-  if (text.size() > Field(field).length) RaiseTooBig(Field(field), text);
-  Place(field, text);
+void TDbfFieldLayer::PlaceNumber(int field, size_t size) {
+  std::span<char> bytes = FieldBytes(field);
+  std::fill(bytes.begin(), bytes.end() - static_cast<ptrdiff_t>(size), ' ');
+  MarkFieldChanged(field);
 }
 
 void TDbfFieldLayer::PutNumber(int field, double value) {
@@ -253,11 +232,15 @@ void TDbfFieldLayer::PutNumber(int field, double value) {
       break;
   }
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
-  format_fixed_into(number_text_, value, decimals, '.', kSignificantDigits);
-  // Infinities and NaN have no fixed-point text; "INF" in a numeric field
-  // would only fail on reading.
-  if (!std::isfinite(value)) RaiseTooBig(def, number_text_);
-  PutNumberText(field, number_text_);
+  // The text goes straight to the field's end; one that does not fit writes
+  // nothing, so a failed write leaves the field as it was. Infinities and NaN
+  // have no fixed-point text ("INF" in a numeric field would only fail on
+  // reading) and never fit.
+  const size_t size =
+      format_fixed_right(FieldBytes(field), value, decimals, '.', kSignificantDigits);
+  if (size > def.length || !std::isfinite(value))
+    RaiseTooBig(def, format_fixed(value, decimals, '.', kSignificantDigits));
+  PlaceNumber(field, size);
 }
 
 void TDbfFieldLayer::PutInteger(int field, int64_t value) {
@@ -271,9 +254,14 @@ void TDbfFieldLayer::PutInteger(int field, int64_t value) {
     case NumberForm::kText:
       break;
   }
-  const uint32_t decimals = def.type == 'N' || def.type == 'F' ? def.decimals : 0;
-  IntegerText(value, decimals, number_text_);
-  PutNumberText(field, number_text_);
+  const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
+  const size_t size = format_whole_right(FieldBytes(field), value, decimals);
+  if (size > def.length) {
+    std::string text(size, ' ');
+    format_whole_right(text, value, decimals);
+    RaiseTooBig(def, text);
+  }
+  PlaceNumber(field, size);
 }
 
 void TDbfFieldLayer::PutBinary(int field, double value) {

@@ -71,7 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{3, 0, 999, "999"}, NumberCase{8, 3, 1234.5678, "1234.568"},
                       NumberCase{4, 2, 0.5, "0.50"}, NumberCase{10, 0, 0.4, "         0"},
                       // exactly 1234567890123456768: 18 significant digits, then zeros
-                      NumberCase{20, 0, 1234567890123456789.0, " 1234567890123456770"}));
+                      NumberCase{20, 0, 1234567890123456789.0, " 1234567890123456770"},
+                      NumberCase{5, 2, -0.0, "-0.00"},  // just fits, sign of zero kept
+                      NumberCase{5, 3, 0.0004, "0.000"},
+                      // too large to scale to units: taken by its digits
+                      NumberCase{20, 2, 1e16 + 2, "10000000000000002.00"},
+                      NumberCase{21, 3, -1.5e15, "-1500000000000000.000"}));
 
 TEST_F(FieldLayerTest, TooWideNumberNamesFieldAndTextAndLeavesTheFieldAlone) {
   TDbfFieldLayer& table = Open({{"QTY", 'N', 3, 0}}, "  7");
@@ -81,8 +86,19 @@ TEST_F(FieldLayerTest, TooWideNumberNamesFieldAndTextAndLeavesTheFieldAlone) {
   EXPECT_THROW_MSG(table.PutNumber(0, NAN), DbfError, "numeric value too big in field QTY - NAN");
   EXPECT_THROW_MSG(table.PutNumber(0, -INFINITY), DbfError,
                    "numeric value too big in field QTY - -INF");
+  EXPECT_THROW_MSG(table.PutNumber(0, 1e20), DbfError,
+                   "numeric value too big in field QTY - 100000000000000000000");
+  EXPECT_THROW_MSG(table.PutNumber(0, -99.5), DbfError,
+                   "numeric value too big in field QTY - -100");
   EXPECT_EQ(table.GetFieldText(0), "  7");
   EXPECT_FALSE(table.RecordChanged());
+  TDbfFieldLayer& priced = Open({{"SUM", 'N', 5, 2}}, " 1.00");
+  EXPECT_THROW_MSG(priced.PutInteger(0, -100), DbfError,
+                   "numeric value too big in field SUM - -100.00");
+  EXPECT_THROW_MSG(priced.PutNumber(0, 99.995), DbfError,
+                   "numeric value too big in field SUM - 100.00");
+  EXPECT_EQ(priced.GetFieldText(0), " 1.00");
+  EXPECT_FALSE(priced.RecordChanged());
 }
 
 TEST_F(FieldLayerTest, WholeNumbersKeepEighteenSignificantDigits) {
