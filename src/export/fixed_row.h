@@ -14,7 +14,7 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -61,14 +61,22 @@ class FixedRow {
   };
 
   size_t slot(const host::HostDataSet* dataset, std::string_view name);
+  size_t search(const host::HostDataSet* dataset, std::string_view name);
 
   const host::HostDataSet& walked_;
   const host::HostDataSet* headers_;
   RegionalSettings settings_;
   std::vector<double> totals_;
-  // A deque: a slot added while a caller holds another's value leaves that
-  // reference valid.
-  std::deque<Slot> slots_;
+  // Each slot apart: one added while a caller holds another's value leaves
+  // that reference valid.
+  std::vector<std::unique_ptr<Slot>> slots_;
+  // The slots asked for by name in the current row, in the order asked. A
+  // layout's computations ask for the same columns in the same order on
+  // every row, so the n-th question of a row is first checked against the
+  // n-th answer of the row before (its name's address): no search by name
+  // once the first row is done.
+  std::vector<size_t> asked_;
+  size_t asked_count_ = 0;
 };
 
 }  // namespace pharmex::exporting
