@@ -1,6 +1,7 @@
 #include "core/number_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -141,13 +142,36 @@ constexpr size_t kExactDigits = 15;
 // double exactly, with room for a carry.
 constexpr double kMaxScaled = 1e15;
 
+constexpr uint64_t kWholePowerOfTen[] = {1ull,
+                                         10ull,
+                                         100ull,
+                                         1000ull,
+                                         10000ull,
+                                         100000ull,
+                                         1000000ull,
+                                         10000000ull,
+                                         100000000ull,
+                                         1000000000ull,
+                                         10000000000ull,
+                                         100000000000ull,
+                                         1000000000000ull,
+                                         10000000000000ull,
+                                         100000000000000ull,
+                                         1000000000000000ull,
+                                         10000000000000000ull,
+                                         100000000000000000ull,
+                                         1000000000000000000ull,
+                                         10000000000000000000ull};
+
+// The decimal digits of `value` (1 for zero), from its binary width: a
+// number of b bits has floor(b x log10(2)) or one more digits.
 int digit_count(uint64_t value) {
-  int count = 1;
-  while (value >= 10) {
-    value /= 10;
-    ++count;
-  }
-  return count;
+  // Setting the lowest bit changes neither count (powers of ten above 1 are
+  // even) and gives zero its one digit.
+  const uint64_t odd = value | 1;
+  const int bits = std::bit_width(odd);
+  const int guess = (bits * 1233) >> 12;  // 1233 / 4096 ~ log10(2)
+  return guess + (odd >= kWholePowerOfTen[guess] ? 1 : 0);
 }
 
 // The common case without the digits of the general path: |value| x
@@ -168,9 +192,10 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
     return true;
   }
   const double error = std::fma(magnitude, scale, -scaled);  // exact: scaled + error
-  const double whole = std::floor(scaled);
+  // The integer part: truncating a positive value below 2^63 is its floor.
+  const auto integer = static_cast<uint64_t>(static_cast<int64_t>(scaled));
+  const auto whole = static_cast<double>(static_cast<int64_t>(integer));
   const double below_half = (scaled - whole) - 0.5;  // exact for scaled < 2^52
-  const auto integer = static_cast<uint64_t>(whole);
   // The midpoint has one digit more than the integer part (at most the digits
   // of integer + 1) and must lie on the grid of `significant` digits, so that
   // rounding to them never carries a value across it.
@@ -196,19 +221,32 @@ size_t units_text_size(uint64_t units, int decimals, bool minus) {
   return static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0));
 }
 
+// "00" to "99": digits are written two at a time, one division for both.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the last `count` digits of `value` (with leading zeros) so that
+// they end just before `end`; returns where they begin.
+char* write_digits_before(char* end, uint64_t value, int count) {
+  for (; count >= 2; count -= 2) {
+    const char* pair = kDigitPairs + 2 * (value % 100);
+    value /= 100;
+    *--end = pair[1];
+    *--end = pair[0];
+  }
+  if (count == 1) *--end = static_cast<char>('0' + value % 10);
+  return end;
+}
+
 // Writes that text so that it ends just before `end`, last digit first.
 void write_units_before(char* end, uint64_t units, int decimals, char decimal_separator,
                         bool minus) {
-  char* next = end;
-  for (int i = 0; i < decimals; ++i) {
-    *--next = static_cast<char>('0' + units % 10);
-    units /= 10;
-  }
+  const int digits = std::max(digit_count(units), decimals + 1);
+  char* next = write_digits_before(end, units % kWholePowerOfTen[decimals], decimals);
   if (decimals > 0) *--next = decimal_separator;
-  do {
-    *--next = static_cast<char>('0' + units % 10);
-    units /= 10;
-  } while (units != 0);
+  next = write_digits_before(next, units / kWholePowerOfTen[decimals], digits - decimals);
   if (minus) *--next = '-';
 }
 
