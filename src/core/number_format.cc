@@ -228,15 +228,19 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes the last `count` digits of `value` (with leading zeros) so that
-// they end just before `end`; returns where they begin.
-char* write_digits_before(char* end, uint64_t value, int count) {
+// they end just before `end`, and leaves in `value` the digits before them;
+// returns where they begin. Divisions are by constants only.
+char* write_digits_before(char* end, uint64_t& value, int count) {
   for (; count >= 2; count -= 2) {
     const char* pair = kDigitPairs + 2 * (value % 100);
     value /= 100;
     *--end = pair[1];
     *--end = pair[0];
   }
-  if (count == 1) *--end = static_cast<char>('0' + value % 10);
+  if (count == 1) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
   return end;
 }
 
@@ -244,9 +248,9 @@ char* write_digits_before(char* end, uint64_t value, int count) {
 void write_units_before(char* end, uint64_t units, int decimals, char decimal_separator,
                         bool minus) {
   const int digits = std::max(digit_count(units), decimals + 1);
-  char* next = write_digits_before(end, units % kWholePowerOfTen[decimals], decimals);
+  char* next = write_digits_before(end, units, decimals);
   if (decimals > 0) *--next = decimal_separator;
-  next = write_digits_before(next, units / kWholePowerOfTen[decimals], digits - decimals);
+  next = write_digits_before(next, units, digits - decimals);
   if (minus) *--next = '-';
 }
 
