@@ -1,6 +1,7 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -90,13 +91,19 @@ void IntegerText(int64_t value, uint32_t decimals, std::string& text) {
   }
 }
 
-void AppendDigits(std::string& out, int value, int width) {
-  char digits[8];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+// "00" to "99", for writing a number two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
   }
-  out.append(digits, static_cast<size_t>(width));
+  return pairs;
+}();
+
+// Two digits of a number 0..99.
+void WriteDigitPair(char* out, int value) {
+  std::memcpy(out, kDigitPairs.data() + 2 * value, 2);
 }
 
 std::optional<int> DigitsValue(std::string_view text) {
@@ -399,17 +406,27 @@ bool TDbfFieldLayer::GetLogical(int field) const {
 void TDbfFieldLayer::PutDate(int field, double date) {
   const TDbfFieldDef& def = Field(field);
   if (def.type != 'D') RaiseWrongType(def);
-  std::optional<DateParts> parts = decode_date_time(date);
+  std::optional<DateParts> parts = decode_date(date);
   if (!parts) {
     ClearField(field);
     return;
   }
-  std::string text;
-  text.reserve(8);
-  AppendDigits(text, parts->year, 4);
-  AppendDigits(text, parts->month, 2);
-  AppendDigits(text, parts->day, 2);
-  PutFieldText(field, text);
+  char text[8];  // yyyymmdd, the year 1..9999
+  WriteDigitPair(text, parts->year / 100);
+  WriteDigitPair(text + 2, parts->year % 100);
+  WriteDigitPair(text + 4, parts->month);
+  WriteDigitPair(text + 6, parts->day);
+  std::span<char> bytes = FieldBytes(field);
+  if (bytes.size() == sizeof text) {
+    std::memcpy(bytes.data(), text, sizeof text);
+  } else {
+    // Another program's table may give the field another width: the text
+    // is cut to it or followed by blanks, as any left-justified text.
+    const size_t count = std::min(bytes.size(), sizeof text);
+    std::memcpy(bytes.data(), text, count);
+    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+  }
+  MarkFieldChanged(field);
 }
 
 std::optional<double> TDbfFieldLayer::GetDate(int field) const {
