@@ -221,21 +221,14 @@ size_t units_text_size(uint64_t units, int decimals, bool minus) {
   return static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0));
 }
 
-// "00" to "99": digits are written two at a time, one division for both.
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Writes the last `count` digits of `value` (with leading zeros) so that
 // they end just before `end`, and leaves in `value` the digits before them;
 // returns where they begin. Divisions are by constants only.
 char* write_digits_before(char* end, uint64_t& value, int count) {
   for (; count >= 2; count -= 2) {
-    const char* pair = kDigitPairs + 2 * (value % 100);
+    end -= 2;
+    write_digit_pair(end, static_cast<unsigned>(value % 100));
     value /= 100;
-    *--end = pair[1];
-    *--end = pair[0];
   }
   if (count == 1) {
     *--end = static_cast<char>('0' + value % 10);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -56,6 +57,16 @@ size_t format_fixed_right(std::span<char> out, double value, int decimals, char 
 // of `out` as format_fixed_right writes; beyond 18 digits the last one is
 // rounded, halves away from zero (a double holds no more).
 size_t format_whole_right(std::span<char> out, int64_t value, int decimals);
+
+// Writes the two decimal digits of `value` (0 to 99) at `out`: numbers and
+// dates are written two digits at a time, one division for both.
+inline void write_digit_pair(char* out, unsigned value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::memcpy(out, kPairs + 2 * value, 2);
+}
 
 // Reads a number written as: optional blanks, optional sign, digits, optional
 // separator and digits, optional exponent (E or e, optional sign, digits),

@@ -1,7 +1,6 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -67,15 +66,6 @@ std::string_view TrimBlanks(std::string_view text) {
   while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\0'))
     --end;
   return text.substr(0, end);
-}
-
-void AppendDigits(std::string& out, int value, int width) {
-  char digits[8];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  out.append(digits, static_cast<size_t>(width));
 }
 
 std::optional<int> DigitsValue(std::string_view text) {
@@ -387,17 +377,27 @@ bool TDbfFieldLayer::GetLogical(int field) const {
 void TDbfFieldLayer::PutDate(int field, double date) {
   const TDbfFieldDef& def = Field(field);
   if (def.type != 'D') RaiseWrongType(def);
-  std::optional<DateParts> parts = decode_date_time(date);
+  std::optional<DateParts> parts = decode_date(date);
   if (!parts) {
     ClearField(field);
     return;
   }
-  std::string text;
-  text.reserve(8);
-  AppendDigits(text, parts->year, 4);
-  AppendDigits(text, parts->month, 2);
-  AppendDigits(text, parts->day, 2);
-  PutFieldText(field, text);
+  char text[8];  // yyyymmdd, the year 1..9999
+  write_digit_pair(text, static_cast<unsigned>(parts->year / 100));
+  write_digit_pair(text + 2, static_cast<unsigned>(parts->year % 100));
+  write_digit_pair(text + 4, static_cast<unsigned>(parts->month));
+  write_digit_pair(text + 6, static_cast<unsigned>(parts->day));
+  std::span<char> bytes = FieldBytes(field);
+  if (bytes.size() == sizeof text) {
+    std::memcpy(bytes.data(), text, sizeof text);
+  } else {
+    // Another program's table may give the field another width: the text
+    // is cut to it or followed by blanks, as any left-justified text.
+    const size_t count = std::min(bytes.size(), sizeof text);
+    std::memcpy(bytes.data(), text, count);
+    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+  }
+  MarkFieldChanged(field);
 }
 
 std::optional<double> TDbfFieldLayer::GetDate(int field) const {

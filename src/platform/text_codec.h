@@ -9,6 +9,8 @@
 // reads as U+FFFD (and so as '?' in a code page).
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,17 +69,35 @@ class TextCodec {
   static unsigned char encode_unit(const CodePage& page, char16_t unit);
 
  private:
-  // The encoders' loop: each unit's ANSI byte, through `map` (identity or
-  // ANSI -> OEM) when `Translated`; stops at a zero unit when `Translated`.
-  // Returns the bytes written and the units read.
-  template <bool Translated>
-  std::pair<size_t, size_t> encode(std::span<char> out, std::u16string_view text) const;
+  // A table of what each of the 65 536 UTF-16 code units becomes (128 KiB),
+  // made at its first use by whichever thread comes first and kept for the
+  // codec's life; a copy of the codec makes its own when it needs one.
+  class UnitTable {
+   public:
+    UnitTable() = default;
+    UnitTable(const UnitTable&) {}
+    UnitTable& operator=(const UnitTable& other);
+    ~UnitTable();
+
+    // The table, made by `fill(units)` when there is none yet.
+    template <class Fill>
+    const uint16_t* get(Fill fill) const;
+
+   private:
+    mutable std::atomic<uint16_t*> units_{nullptr};
+  };
+
+  // Each unit's ANSI byte, and that byte translated to OEM.
+  const uint16_t* ansi_units() const;
+  const uint16_t* oem_units() const;
 
   const CodePage* ansi_;
   const CodePage* oem_;
   unsigned char ansi_to_oem_[256];
   unsigned char oem_to_ansi_[256];
   char16_t oem_to_ansi_unicode_[256];
+  UnitTable ansi_units_;
+  UnitTable oem_units_;
 };
 
 // UTF-8 <-> UTF-16, independent of any code page.

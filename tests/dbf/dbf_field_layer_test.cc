@@ -189,11 +189,24 @@ TEST_F(FieldLayerTest, DatesAreYyyymmddText) {
   EXPECT_EQ(table.GetDate(0), encode_date(2024, 3, 5));
   table.PutDate(0, 1e9);  // no such date: blanks
   EXPECT_EQ(table.GetFieldText(0), "        ");
+  table.PutDate(0, -693593.75);  // the first day and the last
+  EXPECT_EQ(table.GetFieldText(0), "00010101");
+  table.PutDate(0, 2958465.999);
+  EXPECT_EQ(table.GetFieldText(0), "99991231");
+  table.PutDate(0, 2958466);
+  EXPECT_EQ(table.GetFieldText(0), "        ");
   for (const char* text :
        {"        ", "00000000", "20240230", "2024035 ", "2024-3-5", "ABCDEFGH"}) {
     table.PutFieldText(0, text);
     EXPECT_EQ(table.GetDate(0), std::nullopt) << text;
   }
+  // Another program's table may declare a date field of another width.
+  TDbfFieldLayer& other = Open({{"SHORT", 'D', 6, 0}, {"LONG", 'D', 10, 0}}, "xxxxxxyyyyyyyyyy");
+  other.PutDate(0, *encode_date(2024, 3, 5));
+  other.PutDate(1, *encode_date(2024, 3, 5));
+  EXPECT_EQ(other.GetFieldText(0), "202403");
+  EXPECT_EQ(other.GetFieldText(1), "20240305  ");
+  EXPECT_EQ(other.GetDate(1), encode_date(2024, 3, 5));
 }
 
 TEST_F(FieldLayerTest, TextIsCutLeftJustifiedAndTrimmedOnReading) {
