@@ -143,6 +143,38 @@ PxString make_abi_string(std::u16string_view text) {
   return result;
 }
 
+void from_abi_into(Variant& out, const PxVariant& value, AnsiText ansi_text) {
+  using Kind = Variant::Kind;
+  // The usual tags set `out` in place; the rest are made and moved in.
+  switch (value.vt) {
+    case PX_VT_BSTR:
+      break;
+    case PX_VT_EMPTY:
+      return out.assign_scalar(Kind::Empty, 0, 0);
+    case PX_VT_NULL:
+      return out.assign_scalar(Kind::Null, 0, 0);
+    case PX_VT_I2:
+      return out.assign_scalar(Kind::SmallInt, value.value.i2, 0);
+    case PX_VT_I4:
+      return out.assign_scalar(Kind::Integer, value.value.i4, 0);
+    case PX_VT_I8:
+      return out.assign_scalar(Kind::Int64, value.value.i8, 0);
+    case PX_VT_R8:
+      return out.assign_scalar(Kind::Double, 0, value.value.r8);
+    case PX_VT_CY:
+      return out.assign_scalar(Kind::Currency, value.value.cy, 0);
+    case PX_VT_DATE:
+      return out.assign_scalar(Kind::Date, 0, value.value.date);
+    default:
+      out = from_abi(value, ansi_text);
+      return;
+  }
+  const PxChar16* text = value.value.bstr;
+  out.assign_string(text == nullptr ? std::u16string_view()
+                                    : std::u16string_view(reinterpret_cast<const char16_t*>(text),
+                                                          abi::string_length(text)));
+}
+
 Variant from_abi(const PxVariant& value, AnsiText ansi_text) {
   if ((value.vt & kByReference) != 0) return referenced(value, ansi_text);
   switch (value.vt) {

@@ -31,6 +31,9 @@ using AnsiText = std::u16string (*)(std::string_view bytes);
 // Any other type throws VariantError "Could not convert variant of type
 // ($0009) into type (Variant)", with the type's code in hexadecimal.
 Variant from_abi(const PxVariant& value, AnsiText ansi_text);
+// The same into `out`, whose text storage a string reuses (for readers that
+// read value after value into one variant).
+void from_abi_into(Variant& out, const PxVariant& value, AnsiText ansi_text);
 
 // Owns one PxVariant and clears it on destruction (never throws).
 class AbiVariant {

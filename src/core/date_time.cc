@@ -21,17 +21,30 @@ int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-void civil_from_days(int64_t z, int& year, int& month, int& day) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t y = static_cast<int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(y + (month <= 2));
+// The calendar date of a day counted from 1899-12-30, at least 0001-01-01:
+// Neri and Schneider's form of the Gregorian calendar ("Euclidean affine
+// functions and their application to calendar algorithms", 2022), in
+// unsigned 32-bit steps without a division by a variable. The count starts
+// on 0000-03-01, so that the leap day closes each year.
+void civil_from_days(int32_t days, DateParts& parts) {
+  constexpr uint32_t kDaysFromMarch0000 = 693899;  // 0000-03-01 .. 1899-12-30
+  const uint32_t n = static_cast<uint32_t>(days + static_cast<int32_t>(kDaysFromMarch0000));
+  // Centuries of 36 524 or 36 525 days, and the day in the century.
+  const uint32_t n1 = 4 * n + 3;
+  const uint32_t century = n1 / 146097;
+  const uint32_t day_of_century = n1 % 146097 / 4;
+  // Years of 365 or 366 days in the century: 4 / 1461 as a 32-bit fraction.
+  const uint64_t p2 = uint64_t{2939745} * (4 * day_of_century + 3);
+  const uint32_t year_of_century = static_cast<uint32_t>(p2 >> 32);
+  const uint32_t day_of_year = static_cast<uint32_t>(p2) / 2939745 / 4;
+  // Months of 31 and 30 days from March, as 153 / 5 days a month.
+  const uint32_t n3 = 2141 * day_of_year + 197913;
+  const uint32_t month = n3 >> 16;
+  const uint32_t day = (n3 & 0xFFFF) / 2141;
+  const bool next_year = day_of_year >= 306;  // January and February
+  parts.year = static_cast<int>(100 * century + year_of_century + (next_year ? 1 : 0));
+  parts.month = static_cast<int>(next_year ? month - 12 : month);
+  parts.day = static_cast<int>(day + 1);
 }
 
 constexpr int64_t kEpochOffset = 25569;  // 1970-01-01 counted from 1899-12-30
@@ -103,21 +116,29 @@ std::optional<double> encode_time(int hour, int minute, int second, int millisec
   return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond) / 86400000.0;
 }
 
-std::optional<DateParts> decode_date_time(double value) {
-  if (!std::isfinite(value)) return std::nullopt;
-  const double whole = std::trunc(value);
-  if (whole < -693593 || whole > 2958465) return std::nullopt;  // 0001-01-01 .. 9999-12-31
+std::optional<DateParts> decode_date(double value) {
+  // The day is the value cut toward zero, as the conversion to an integer
+  // cuts it: within 0001-01-01 .. 9999-12-31 exactly when the value is
+  // within these open bounds (which a NaN is not).
+  if (!(value > -693594.0 && value < 2958466.0)) return std::nullopt;
   DateParts parts;
-  civil_from_days(static_cast<int64_t>(whole) - kEpochOffset, parts.year, parts.month, parts.day);
+  civil_from_days(static_cast<int32_t>(value), parts);
+  return parts;
+}
+
+std::optional<DateParts> decode_date_time(double value) {
+  std::optional<DateParts> parts = decode_date(value);
+  if (!parts) return std::nullopt;
+  const double whole = std::trunc(value);
   double ms = std::round(std::fabs(value - whole) * 86400000.0);
   if (ms >= 86400000.0) ms = 86399999.0;
   int64_t total = static_cast<int64_t>(ms);
-  parts.millisecond = static_cast<int>(total % 1000);
+  parts->millisecond = static_cast<int>(total % 1000);
   total /= 1000;
-  parts.second = static_cast<int>(total % 60);
+  parts->second = static_cast<int>(total % 60);
   total /= 60;
-  parts.minute = static_cast<int>(total % 60);
-  parts.hour = static_cast<int>(total / 60);
+  parts->minute = static_cast<int>(total % 60);
+  parts->hour = static_cast<int>(total / 60);
   return parts;
 }
 

@@ -30,6 +30,9 @@ std::optional<double> encode_time(int hour, int minute, int second, int millisec
 // Splits a date-time into its parts; nothing when the day falls outside 1..9999.
 std::optional<DateParts> decode_date_time(double value);
 
+// The same parts but the time of day, left at zero.
+std::optional<DateParts> decode_date(double value);
+
 // True when a year is a leap year of the Gregorian calendar.
 bool is_leap_year(int year);
 

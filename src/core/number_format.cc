@@ -1,6 +1,7 @@
 #include "core/number_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -141,13 +142,36 @@ constexpr size_t kExactDigits = 15;
 // double exactly, with room for a carry.
 constexpr double kMaxScaled = 1e15;
 
+constexpr uint64_t kWholePowerOfTen[] = {1ull,
+                                         10ull,
+                                         100ull,
+                                         1000ull,
+                                         10000ull,
+                                         100000ull,
+                                         1000000ull,
+                                         10000000ull,
+                                         100000000ull,
+                                         1000000000ull,
+                                         10000000000ull,
+                                         100000000000ull,
+                                         1000000000000ull,
+                                         10000000000000ull,
+                                         100000000000000ull,
+                                         1000000000000000ull,
+                                         10000000000000000ull,
+                                         100000000000000000ull,
+                                         1000000000000000000ull,
+                                         10000000000000000000ull};
+
+// The decimal digits of `value` (1 for zero), from its binary width: a
+// number of b bits has floor(b x log10(2)) or one more digits.
 int digit_count(uint64_t value) {
-  int count = 1;
-  while (value >= 10) {
-    value /= 10;
-    ++count;
-  }
-  return count;
+  // Setting the lowest bit changes neither count (powers of ten above 1 are
+  // even) and gives zero its one digit.
+  const uint64_t odd = value | 1;
+  const int bits = std::bit_width(odd);
+  const int guess = (bits * 1233) >> 12;  // 1233 / 4096 ~ log10(2)
+  return guess + (odd >= kWholePowerOfTen[guess] ? 1 : 0);
 }
 
 // The common case without the digits of the general path: |value| x
@@ -168,9 +192,10 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
     return true;
   }
   const double error = std::fma(magnitude, scale, -scaled);  // exact: scaled + error
-  const double whole = std::floor(scaled);
+  // The integer part: truncating a positive value below 2^63 is its floor.
+  const auto integer = static_cast<uint64_t>(static_cast<int64_t>(scaled));
+  const auto whole = static_cast<double>(static_cast<int64_t>(integer));
   const double below_half = (scaled - whole) - 0.5;  // exact for scaled < 2^52
-  const auto integer = static_cast<uint64_t>(whole);
   // The midpoint has one digit more than the integer part (at most the digits
   // of integer + 1) and must lie on the grid of `significant` digits, so that
   // rounding to them never carries a value across it.
@@ -189,23 +214,43 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
   return true;
 }
 
-// `units` (a count of 10^-decimals) as fixed-point text.
-void append_units(std::string& out, uint64_t units, int decimals, char decimal_separator) {
-  char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, units);
-  (void)ec;
-  const int count = static_cast<int>(end - digits);
-  const int whole = count - decimals;
-  if (whole <= 0) {
-    out.push_back('0');
-  } else {
-    out.append(digits, static_cast<size_t>(whole));
+// The length of `units` (a count of 10^-decimals) as fixed-point text, with
+// its sign: at least one digit before the separator.
+size_t units_text_size(uint64_t units, int decimals, bool minus) {
+  const int digits = std::max(digit_count(units), decimals + 1);
+  return static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0));
+}
+
+// Writes the last `count` digits of `value` (with leading zeros) so that
+// they end just before `end`, and leaves in `value` the digits before them;
+// returns where they begin. Divisions are by constants only.
+char* write_digits_before(char* end, uint64_t& value, int count) {
+  for (; count >= 2; count -= 2) {
+    end -= 2;
+    write_digit_pair(end, static_cast<unsigned>(value % 100));
+    value /= 100;
   }
-  if (decimals == 0) return;
-  out.push_back(decimal_separator);
-  if (whole < 0) out.append(static_cast<size_t>(-whole), '0');
-  const int from = std::max(whole, 0);
-  out.append(digits + from, static_cast<size_t>(count - from));
+  if (count == 1) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return end;
+}
+
+// Writes that text so that it ends just before `end`, last digit first.
+void write_units_before(char* end, uint64_t units, int decimals, char decimal_separator,
+                        bool minus) {
+  const int digits = std::max(digit_count(units), decimals + 1);
+  char* next = write_digits_before(end, units, decimals);
+  if (decimals > 0) *--next = decimal_separator;
+  next = write_digits_before(next, units, digits - decimals);
+  if (minus) *--next = '-';
+}
+
+// Copies `text` to the end of `out` when it fits; its length either way.
+size_t place_right(std::span<char> out, std::string_view text) {
+  if (text.size() <= out.size()) std::copy(text.begin(), text.end(), out.end() - text.size());
+  return text.size();
 }
 
 }  // namespace
@@ -218,8 +263,44 @@ void format_fixed_into(std::string& out, double value, int decimals, char decima
     out = fixed_by_digits(value, decimals, decimal_separator, significant, keep_negative_zero);
     return;
   }
-  if (std::signbit(value) && (keep_negative_zero || units != 0)) out.push_back('-');
-  append_units(out, units, decimals, decimal_separator);
+  const bool minus = std::signbit(value) && (keep_negative_zero || units != 0);
+  out.resize(units_text_size(units, decimals, minus));
+  write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
+}
+
+size_t format_fixed_right(std::span<char> out, double value, int decimals, char decimal_separator,
+                          int significant) {
+  uint64_t units = 0;
+  if (!std::isfinite(value)) return out.size() + 1;
+  if (!units_by_scaling(value, decimals, significant, units)) {
+    return place_right(out, fixed_by_digits(value, decimals, decimal_separator, significant, true));
+  }
+  const bool minus = std::signbit(value);
+  const size_t size = units_text_size(units, decimals, minus);
+  if (size <= out.size())
+    write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
+  return size;
+}
+
+size_t format_whole_right(std::span<char> out, int64_t value, int decimals) {
+  const bool minus = value < 0;
+  uint64_t magnitude = minus ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
+    const uint64_t last = magnitude % 10;
+    magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
+  }
+  // The digits of the whole part, then `decimals` zeros: as units of
+  // 10^-decimals they could overflow, so the zeros are written apart.
+  const size_t whole = units_text_size(magnitude, 0, minus);
+  const size_t size = whole + (decimals > 0 ? static_cast<size_t>(decimals) + 1 : 0);
+  if (size > out.size()) return size;
+  char* const end = out.data() + out.size();
+  write_units_before(end - (size - whole), magnitude, 0, '.', minus);
+  if (decimals > 0) {
+    *(end - decimals - 1) = '.';
+    std::fill(end - decimals, end, '0');
+  }
+  return size;
 }
 
 std::string format_fixed(double value, int decimals, char decimal_separator, int significant,

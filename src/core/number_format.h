@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +44,29 @@ std::string format_fixed(double value, int decimals, char decimal_separator, int
 // many numbers and keep one buffer.
 void format_fixed_into(std::string& out, double value, int decimals, char decimal_separator,
                        int significant, bool keep_negative_zero = true);
+
+// format_fixed's text (negative zero kept) written at the end of `out`, for
+// a caller that places it right-aligned in a field of fixed width: returns
+// the text's length and writes nothing else. When the text is longer than
+// `out` (or the value is not finite), nothing is written at all and the
+// caller reports the value with format_fixed.
+size_t format_fixed_right(std::span<char> out, double value, int decimals, char decimal_separator,
+                          int significant);
+
+// A whole number with `decimals` zero decimals ("-12.00"), written at the end
+// of `out` as format_fixed_right writes; beyond 18 digits the last one is
+// rounded, halves away from zero (a double holds no more).
+size_t format_whole_right(std::span<char> out, int64_t value, int decimals);
+
+// Writes the two decimal digits of `value` (0 to 99) at `out`: numbers and
+// dates are written two digits at a time, one division for both.
+inline void write_digit_pair(char* out, unsigned value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::memcpy(out, kPairs + 2 * value, 2);
+}
 
 // Reads a number written as: optional blanks, optional sign, digits, optional
 // separator and digits, optional exponent (E or e, optional sign, digits),

@@ -143,6 +143,22 @@ Variant Variant::string(std::u16string value) {
   return v;
 }
 
+void Variant::assign_string(std::u16string_view text) {
+  kind_ = Kind::String;
+  whole_ = 0;
+  real_ = 0;
+  text_.assign(text);
+  items_.reset();
+}
+
+void Variant::assign_scalar(Kind kind, int64_t whole, double real) {
+  kind_ = kind;
+  whole_ = whole;
+  real_ = real;
+  text_.clear();
+  if (items_) items_.reset();
+}
+
 Variant Variant::ascii(std::string_view value) {
   return string(widen(value));
 }

@@ -64,6 +64,16 @@ class Variant {
   static Variant ascii(std::string_view value);
   static Variant array(std::vector<Variant> items);
 
+  // Makes this variant a String holding a copy of `text`, in the storage its
+  // text already has: a reader that fills one variant value after value
+  // allocates only when a text is longer than any before it.
+  void assign_string(std::u16string_view text);
+  // Makes this variant a value of a kind that holds no text and no items
+  // (a number, date, boolean, Empty or Null), keeping its text's storage for
+  // the next string: `whole` for the whole kinds, currency units and
+  // booleans, `real` for Double and Date.
+  void assign_scalar(Kind kind, int64_t whole, double real);
+
   Kind kind() const { return kind_; }
   bool is_empty() const { return kind_ == Kind::Empty; }
   bool is_null() const { return kind_ == Kind::Null; }

@@ -152,8 +152,11 @@ void TDbfField::Assign(const Variant& value) {
   try {
     switch (type_) {
       case TFieldType::ftString:
+        // Cut to the field, then translated; a string is encoded where it lies.
+        if (value.is_string())
+          return table.PutStringUtf16(index_, value.string_value(), transliterate_);
         TextOf(value, settings, ansi_);
-        table.PutString(index_, ansi_, transliterate_);  // cut to the field, then translated
+        table.PutString(index_, ansi_, transliterate_);
         return;
       case TFieldType::ftSmallint:
         return AssignWhole(value, kSmallintMin, kSmallintMax);

@@ -1,7 +1,6 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -69,36 +68,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(0, end);
 }
 
-// Whole-number text with the 18-significant-digit rule and `decimals` zeros,
-// into `text` (its contents replaced).
-void IntegerText(int64_t value, uint32_t decimals, std::string& text) {
-  const bool negative = value < 0;
-  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  if (magnitude >= 1000000000000000000ull) {  // 19 digits: round the last one away
-    const uint64_t last = magnitude % 10;
-    magnitude = (magnitude / 10 + (last >= 5 ? 1 : 0)) * 10;
-  }
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude);
-  (void)ec;
-  text.clear();
-  if (negative) text.push_back('-');
-  text.append(digits, end);
-  if (decimals > 0) {
-    text.push_back('.');
-    text.append(decimals, '0');
-  }
-}
-
-void AppendDigits(std::string& out, int value, int width) {
-  char digits[8];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  out.append(digits, static_cast<size_t>(width));
-}
-
 std::optional<int> DigitsValue(std::string_view text) {
   int value = 0;
   for (char c : text) {
@@ -137,6 +106,20 @@ void TDbfFieldLayer::PutFieldText(int field, std::string_view text) {
 void TDbfFieldLayer::PutString(int field, std::string_view ansi, bool transliterate) {
   std::span<char> written = Place(field, ansi);
   if (translate_ascii_ && transliterate) AnsiToOem(written);
+}
+
+void TDbfFieldLayer::PutStringUtf16(int field, std::u16string_view text, bool transliterate) {
+  std::span<char> bytes = FieldBytes(field);
+  const size_t count = translate_ascii_ && transliterate
+                           ? Codec().encode_utf16_as_oem(bytes, text)
+                           : platform::text_codec().encode_utf16_as_ansi(bytes, text);
+  if (LeftJustified(Field(field).type)) {
+    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+  } else {
+    std::copy_backward(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end());
+    std::fill(bytes.begin(), bytes.end() - static_cast<ptrdiff_t>(count), ' ');
+  }
+  MarkFieldChanged(field);
 }
 
 void TDbfFieldLayer::GetString(int field, bool transliterate, std::string& ansi) const {
@@ -221,10 +204,10 @@ void TDbfFieldLayer::RaiseInvalidNumber(const TDbfFieldDef& field, std::string_v
   raise<DbfError>("Invalid numeric value in field %s", {argument});
 }
 
-void TDbfFieldLayer::PutNumberText(int field, std::string_view text) {
-  // Checked before the buffer changes: a failed write leaves the field as it was.
-  if (text.size() > Field(field).length) RaiseTooBig(Field(field), text);
-  Place(field, text);
+void TDbfFieldLayer::PlaceNumber(int field, size_t size) {
+  std::span<char> bytes = FieldBytes(field);
+  std::fill(bytes.begin(), bytes.end() - static_cast<ptrdiff_t>(size), ' ');
+  MarkFieldChanged(field);
 }
 
 void TDbfFieldLayer::PutNumber(int field, double value) {
@@ -239,11 +222,15 @@ void TDbfFieldLayer::PutNumber(int field, double value) {
       break;
   }
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
-  format_fixed_into(number_text_, value, decimals, '.', kSignificantDigits);
-  // Infinities and NaN have no fixed-point text; "INF" in a numeric field
-  // would only fail on reading.
-  if (!std::isfinite(value)) RaiseTooBig(def, number_text_);
-  PutNumberText(field, number_text_);
+  // The text goes straight to the field's end; one that does not fit writes
+  // nothing, so a failed write leaves the field as it was. Infinities and NaN
+  // have no fixed-point text ("INF" in a numeric field would only fail on
+  // reading) and never fit.
+  const size_t size =
+      format_fixed_right(FieldBytes(field), value, decimals, '.', kSignificantDigits);
+  if (size > def.length || !std::isfinite(value))
+    RaiseTooBig(def, format_fixed(value, decimals, '.', kSignificantDigits));
+  PlaceNumber(field, size);
 }
 
 void TDbfFieldLayer::PutInteger(int field, int64_t value) {
@@ -257,9 +244,14 @@ void TDbfFieldLayer::PutInteger(int field, int64_t value) {
     case NumberForm::kText:
       break;
   }
-  const uint32_t decimals = def.type == 'N' || def.type == 'F' ? def.decimals : 0;
-  IntegerText(value, decimals, number_text_);
-  PutNumberText(field, number_text_);
+  const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
+  const size_t size = format_whole_right(FieldBytes(field), value, decimals);
+  if (size > def.length) {
+    std::string text(size, ' ');
+    format_whole_right(text, value, decimals);
+    RaiseTooBig(def, text);
+  }
+  PlaceNumber(field, size);
 }
 
 void TDbfFieldLayer::PutBinary(int field, double value) {
@@ -385,17 +377,27 @@ bool TDbfFieldLayer::GetLogical(int field) const {
 void TDbfFieldLayer::PutDate(int field, double date) {
   const TDbfFieldDef& def = Field(field);
   if (def.type != 'D') RaiseWrongType(def);
-  std::optional<DateParts> parts = decode_date_time(date);
+  std::optional<DateParts> parts = decode_date(date);
   if (!parts) {
     ClearField(field);
     return;
   }
-  std::string text;
-  text.reserve(8);
-  AppendDigits(text, parts->year, 4);
-  AppendDigits(text, parts->month, 2);
-  AppendDigits(text, parts->day, 2);
-  PutFieldText(field, text);
+  char text[8];  // yyyymmdd, the year 1..9999
+  write_digit_pair(text, static_cast<unsigned>(parts->year / 100));
+  write_digit_pair(text + 2, static_cast<unsigned>(parts->year % 100));
+  write_digit_pair(text + 4, static_cast<unsigned>(parts->month));
+  write_digit_pair(text + 6, static_cast<unsigned>(parts->day));
+  std::span<char> bytes = FieldBytes(field);
+  if (bytes.size() == sizeof text) {
+    std::memcpy(bytes.data(), text, sizeof text);
+  } else {
+    // Another program's table may give the field another width: the text
+    // is cut to it or followed by blanks, as any left-justified text.
+    const size_t count = std::min(bytes.size(), sizeof text);
+    std::memcpy(bytes.data(), text, count);
+    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+  }
+  MarkFieldChanged(field);
 }
 
 std::optional<double> TDbfFieldLayer::GetDate(int field) const {

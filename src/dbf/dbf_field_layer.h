@@ -46,6 +46,10 @@ class TDbfFieldLayer : public TDbfTable {
   // Character data: the ANSI text cut to the field's width, translated to OEM
   // when TranslateASCII and `transliterate` are on, stored left-justified.
   void PutString(int field, std::string_view ansi, bool transliterate);
+  // The same for a UTF-16 text, encoded in the ANSI code page (characters
+  // it lacks substituted, as TextCodec does) straight into the field: the
+  // bytes are those of PutString with the text's ANSI form.
+  void PutStringUtf16(int field, std::u16string_view text, bool transliterate);
   // The field's text without trailing blanks (or other trailing characters
   // below 32), translated to ANSI when TranslateASCII and `transliterate` are
   // on. Fills `ansi` (reused by callers that read many records).
@@ -109,7 +113,9 @@ class TDbfFieldLayer : public TDbfTable {
   std::span<char> FieldBytes(int field);
   // Copies text into the field with its justification; returns the bytes written.
   std::span<char> Place(int field, std::string_view text);
-  void PutNumberText(int field, std::string_view text);
+  // Blanks before the `size` bytes of a number just written at the field's
+  // end (right-aligned, as every numeric field's text).
+  void PlaceNumber(int field, size_t size);
   void PutBinary(int field, double value);
   double GetBinary(const TDbfFieldDef& field) const;
   [[noreturn]] void RaiseTooBig(const TDbfFieldDef& field, std::string_view text) const;
@@ -120,9 +126,6 @@ class TDbfFieldLayer : public TDbfTable {
   bool translate_ascii_ = true;
   // The pair for a table whose header declares its code page, built on first use.
   mutable std::optional<platform::TextCodec> table_codec_;
-  // The text of the number being written, kept from one number to the next
-  // so that writing numbers allocates nothing.
-  std::string number_text_;
   // The new record of the table as BlankRecord first made it, and the
   // opening it belongs to.
   std::vector<char> blank_record_;

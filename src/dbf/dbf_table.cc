@@ -122,7 +122,7 @@ void TDbfTable::ReadHeaderAndFields() {
   record_.assign(record_length_ + 1, ' ');
   record_[record_length_] = format::kEndOfFile;
   read_copy_.assign(record_length_, ' ');
-  field_changed_.assign(fields_.size(), false);
+  field_changed_.assign(fields_.size(), 0);
   record_changed_ = false;
   current_ = 0;
   before_first_ = true;
@@ -296,7 +296,7 @@ void TDbfTable::AfterWrite() {
     FlushFile();
   }
   std::copy_n(record_.begin(), record_length_, read_copy_.begin());
-  std::fill(field_changed_.begin(), field_changed_.end(), false);
+  std::fill(field_changed_.begin(), field_changed_.end(), 0);
   record_changed_ = false;
 }
 
@@ -399,13 +399,8 @@ void TDbfTable::SetDeletedFlag(char flag) {
   ReplaceRecord(current_);
 }
 
-void TDbfTable::MarkFieldChanged(int index) {
-  field_changed_[static_cast<size_t>(index)] = true;
-  record_changed_ = true;
-}
-
 void TDbfTable::MarkAllChanged() {
-  std::fill(field_changed_.begin(), field_changed_.end(), true);
+  std::fill(field_changed_.begin(), field_changed_.end(), 1);
   record_changed_ = true;
 }
 

@@ -168,9 +168,12 @@ class TDbfTable : public TDiskFile {
   std::span<const char> RecordBuffer() const { return {record_.data(), record_length_}; }
   std::span<const char> ReadCopy() const { return read_copy_; }
 
-  void MarkFieldChanged(int index);
+  void MarkFieldChanged(int index) {
+    field_changed_[static_cast<size_t>(index)] = 1;
+    record_changed_ = true;
+  }
   void MarkAllChanged();
-  bool FieldChanged(int index) const { return field_changed_[static_cast<size_t>(index)]; }
+  bool FieldChanged(int index) const { return field_changed_[static_cast<size_t>(index)] != 0; }
   bool RecordChanged() const { return record_changed_; }
 
  private:
@@ -204,7 +207,9 @@ class TDbfTable : public TDiskFile {
   std::vector<TDbfFieldDef> fields_;
   std::vector<char> record_;  // record length + 1: room for the end-of-file mark
   std::vector<char> read_copy_;
-  std::vector<bool> field_changed_;
+  // One byte a field rather than std::vector<bool>: a flag is set on every
+  // field write, and a bit costs a read-modify-write with shifts.
+  std::vector<uint8_t> field_changed_;
   bool record_changed_ = false;
   int32_t current_ = 0;
   bool before_first_ = true;

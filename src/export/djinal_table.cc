@@ -22,8 +22,8 @@ void add(FixedRow& row, Total total, const Variant& term) {
 // The first pass: every line of the lines dataset, with no filter.
 void sum_totals(FixedRow& row) {
   const RegionalSettings& settings = row.settings();
-  Variant price = row.column("price");
-  Variant nds = row.column("nds");
+  const Variant& price = row.column("price");
+  const Variant& nds = row.column("nds");
   Variant amount = multiply(price, row.column("qty"), settings);
   bool ten = vat_rate_is(nds, 10, settings);
   bool twenty = vat_rate_is(nds, 20, settings);

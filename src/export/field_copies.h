@@ -1,7 +1,9 @@
 // FieldCopies: the host column -> table field pairs of one table routine,
 // resolved once per run (after the table was opened, before the first row) so
 // that a row costs one value read and one assignment per pair and no lookup
-// by name: exports run to hundreds of thousands of rows.
+// by name: exports run to hundreds of thousands of rows. Each pair keeps the
+// variant its column's values are read into, so texts allocate nothing once
+// the first rows have made room.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,7 @@ class FieldCopies {
   // Assigns each field the value of its column in the host's current row
   // (conversions of the table's field kinds; a null column stores the
   // field's null form). A column the host lacks fails here, naming it.
-  void copy_row() const;
+  void copy_row();
 
   size_t size() const { return copies_.size(); }
 
@@ -30,6 +32,7 @@ class FieldCopies {
   struct Copy {
     host::HostField column;
     dbf::TDbfField* field;
+    Variant value;
   };
   std::vector<Copy> copies_;
 };

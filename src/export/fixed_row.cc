@@ -6,25 +6,50 @@
 namespace pharmex::exporting {
 
 size_t FixedRow::slot(const host::HostDataSet* dataset, std::string_view name) {
+  if (asked_count_ < asked_.size()) {
+    const size_t answer = asked_[asked_count_];
+    const Slot& known = *slots_[answer];
+    if (known.dataset == dataset && known.name.data() == name.data() &&
+        known.name.size() == name.size()) {
+      ++asked_count_;
+      return answer;
+    }
+  }
+  const size_t answer = search(dataset, name);
+  if (asked_count_ < asked_.size()) {
+    asked_[asked_count_] = answer;
+  } else {
+    asked_.push_back(answer);
+  }
+  ++asked_count_;
+  return answer;
+}
+
+size_t FixedRow::search(const host::HostDataSet* dataset, std::string_view name) {
   for (size_t index = 0; index < slots_.size(); ++index) {
-    if (slots_[index].dataset == dataset && slots_[index].name == name) return index;
+    const Slot& known = *slots_[index];
+    if (known.dataset == dataset && known.name == name) return index;
   }
   // A layout without a header dataset has none of its columns.
   host::HostField field = dataset != nullptr ? dataset->field_by_name(name)
                                              : host::HostField(nullptr, std::string(name));
-  slots_.push_back({dataset, name, std::move(field), std::nullopt});
+  slots_.push_back(std::make_unique<Slot>(Slot{dataset, name, std::move(field), Variant(), false}));
   return slots_.size() - 1;
 }
 
-Variant FixedRow::value(size_t slot) {
-  Slot& column = slots_[slot];
-  if (!column.value) column.value = column.field.value();
-  return *column.value;
+const Variant& FixedRow::value(size_t slot) {
+  Slot& column = *slots_[slot];
+  if (!column.read) {
+    column.field.read_value(column.value);
+    column.read = true;
+  }
+  return column.value;
 }
 
 void FixedRow::next_row() {
-  for (Slot& column : slots_)
-    column.value.reset();
+  for (const std::unique_ptr<Slot>& column : slots_)
+    column->read = false;
+  asked_count_ = 0;
 }
 
 }  // namespace pharmex::exporting

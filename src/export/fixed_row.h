@@ -7,11 +7,14 @@
 // Each column is looked up once per run, when it is first asked for, and its
 // value read once per row: two fields computed from "price" read it once. A
 // column the host lacks fails when its value is first read ("The host data
-// have no column '%s'").
+// have no column '%s'"). Each column keeps one variant that its values are
+// read into from row to row, so a row's texts allocate nothing once the
+// first rows have made room; the references handed out stay valid until the
+// cursors move on (next_row).
 #pragma once
 
 #include <cstddef>
-#include <optional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -30,9 +33,9 @@ class FixedRow {
       : walked_(walked), headers_(headers), settings_(settings), totals_(total_count, 0.0) {}
 
   // The value of a column in the walked dataset's current row.
-  Variant column(std::string_view name) { return value(column_slot(name)); }
+  const Variant& column(std::string_view name) { return value(column_slot(name)); }
   // The value of a column in the header dataset's current row.
-  Variant header(std::string_view name) { return value(header_slot(name)); }
+  const Variant& header(std::string_view name) { return value(header_slot(name)); }
 
   // A run total, 0 until the layout's sums add to it.
   double& total(size_t index) { return totals_.at(index); }
@@ -43,7 +46,7 @@ class FixedRow {
   // every row (the layout's plain column fields), and its value by that place.
   size_t column_slot(std::string_view name) { return slot(&walked_, name); }
   size_t header_slot(std::string_view name) { return slot(headers_, name); }
-  Variant value(size_t slot);
+  const Variant& value(size_t slot);
 
   // The cursors have moved on: values read before are forgotten.
   void next_row();
@@ -53,16 +56,27 @@ class FixedRow {
     const host::HostDataSet* dataset;
     std::string_view name;
     host::HostField field;
-    std::optional<Variant> value;
+    Variant value;
+    bool read = false;  // in the current row
   };
 
   size_t slot(const host::HostDataSet* dataset, std::string_view name);
+  size_t search(const host::HostDataSet* dataset, std::string_view name);
 
   const host::HostDataSet& walked_;
   const host::HostDataSet* headers_;
   RegionalSettings settings_;
   std::vector<double> totals_;
-  std::vector<Slot> slots_;
+  // Each slot apart: one added while a caller holds another's value leaves
+  // that reference valid.
+  std::vector<std::unique_ptr<Slot>> slots_;
+  // The slots asked for by name in the current row, in the order asked. A
+  // layout's computations ask for the same columns in the same order on
+  // every row, so the n-th question of a row is first checked against the
+  // n-th answer of the row before (its name's address): no search by name
+  // once the first row is done.
+  std::vector<size_t> asked_;
+  size_t asked_count_ = 0;
 };
 
 }  // namespace pharmex::exporting

@@ -9,8 +9,10 @@ WaybillLines::WaybillLines(host::HostDataSet headers, host::HostDataSet lines)
       waybill_id_(lines_.field_by_name(std::string_view("waybillheads_id"))) {}
 
 bool WaybillLines::current_line_passes(const RegionalSettings& settings) {
-  if (compare(price_.value(), Variant::integer(0), settings) != Ordering::Greater) return false;
-  return headers_.locate(std::u16string_view(u"id"), waybill_id_.value());
+  price_.read_value(price_value_);
+  if (compare(price_value_, Variant::integer(0), settings) != Ordering::Greater) return false;
+  waybill_id_.read_value(waybill_id_value_);
+  return headers_.locate(std::u16string_view(u"id"), waybill_id_value_);
 }
 
 }  // namespace pharmex::exporting

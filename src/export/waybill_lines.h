@@ -41,6 +41,9 @@ class WaybillLines {
   host::HostDataSet lines_;
   host::HostField price_;
   host::HostField waybill_id_;
+  // The two values of the line just read, kept from line to line.
+  Variant price_value_;
+  Variant waybill_id_value_;
 };
 
 }  // namespace pharmex::exporting

@@ -38,13 +38,27 @@ int32_t HostField::size() const {
   return call_host("IField.Size", [field] { return field->lpVtbl->Size(field); });
 }
 
-Variant HostField::value() const {
+void HostField::fetch(AbiVariant& result) const {
   IField* field = &checked();
-  AbiVariant result;
   PxVariant* slot = result.out();
   call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
+}
+
+Variant HostField::value() const {
+  AbiVariant result;
+  fetch(result);
   try {
     return read_host_variant(result.get());
+  } catch (const VariantError& refusal) {
+    raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
+  }
+}
+
+void HostField::read_value(Variant& out) const {
+  AbiVariant result;
+  fetch(result);
+  try {
+    read_host_variant_into(out, result.get());
   } catch (const VariantError& refusal) {
     raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
   }

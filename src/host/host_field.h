@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/abi_variant.h"
 #include "core/variant.h"
 #include "host/host_ref.h"
 #include "pharmex/host.h"
@@ -43,12 +44,18 @@ class HostField {
   // the library cannot read throws VariantError "Could not convert variant
   // of type ($0009) into type (Variant) in column 'name'".
   Variant value() const;
+  // The same into `out`, whose text storage a string reuses: a layout that
+  // reads a column on every row keeps one variant for it and allocates
+  // nothing per value.
+  void read_value(Variant& out) const;
   // Stores a value into the current row, which the host must be appending or
   // editing. The host keeps a copy.
   void set_value(const Variant& value) const;
 
  private:
   IField& checked() const;
+  // Calls Value into `result`, which owns what the host returned.
+  void fetch(AbiVariant& result) const;
   // The column for a message: the name it was asked for by, else the host's.
   std::string column_name() const;
 

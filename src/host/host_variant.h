@@ -10,5 +10,7 @@ namespace pharmex::host {
 
 // Throws VariantError for a type the library cannot read.
 Variant read_host_variant(const PxVariant& value);
+// The same into `out`, reusing its text storage.
+void read_host_variant_into(Variant& out, const PxVariant& value);
 
 }  // namespace pharmex::host

@@ -9,14 +9,26 @@ namespace pharmex::platform {
 
 namespace {
 
+// The broken-down local time of one second. localtime_r consults the time
+// zone on every call, and the table engine stamps a header on every post:
+// within the second it last saw, a thread reuses what it found.
+struct LocalSecond {
+  time_t seconds = -1;
+  struct tm local {};
+};
+
 class SystemClock final : public Clock {
  public:
   DateParts now() const override {
     struct timeval tv {};
     ::gettimeofday(&tv, nullptr);
-    time_t seconds = tv.tv_sec;
-    struct tm local {};
-    ::localtime_r(&seconds, &local);
+    thread_local LocalSecond last;
+    if (tv.tv_sec != last.seconds) {
+      const time_t seconds = tv.tv_sec;
+      ::localtime_r(&seconds, &last.local);
+      last.seconds = seconds;
+    }
+    const struct tm& local = last.local;
     DateParts parts;
     parts.year = local.tm_year + 1900;
     parts.month = local.tm_mon + 1;

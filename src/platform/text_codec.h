@@ -9,8 +9,12 @@
 // reads as U+FFFD (and so as '?' in a code page).
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/service.h"
 #include "platform/code_page.h"
@@ -49,6 +53,12 @@ class TextCodec {
   std::string utf16_to_ansi(std::u16string_view text) const;
   // Appends the ANSI form of a UTF-16 text, for building output without copies.
   void append_utf16_as_ansi(std::string& out, std::u16string_view text) const;
+  // The first bytes of that form, as many as `out` holds (a table field's
+  // text, cut to its width); returns how many were written.
+  size_t encode_utf16_as_ansi(std::span<char> out, std::u16string_view text) const;
+  // The same bytes translated to OEM up to the first zero byte (after it
+  // they stay ANSI), as a character field stores a translated text.
+  size_t encode_utf16_as_oem(std::span<char> out, std::u16string_view text) const;
 
   std::string ansi_to_utf8(std::string_view text) const;
   std::string utf8_to_ansi(std::string_view text) const;
@@ -59,11 +69,35 @@ class TextCodec {
   static unsigned char encode_unit(const CodePage& page, char16_t unit);
 
  private:
+  // A table of what each of the 65 536 UTF-16 code units becomes (128 KiB),
+  // made at its first use by whichever thread comes first and kept for the
+  // codec's life; a copy of the codec makes its own when it needs one.
+  class UnitTable {
+   public:
+    UnitTable() = default;
+    UnitTable(const UnitTable&) {}
+    UnitTable& operator=(const UnitTable& other);
+    ~UnitTable();
+
+    // The table, made by `fill(units)` when there is none yet.
+    template <class Fill>
+    const uint16_t* get(Fill fill) const;
+
+   private:
+    mutable std::atomic<uint16_t*> units_{nullptr};
+  };
+
+  // Each unit's ANSI byte, and that byte translated to OEM.
+  const uint16_t* ansi_units() const;
+  const uint16_t* oem_units() const;
+
   const CodePage* ansi_;
   const CodePage* oem_;
   unsigned char ansi_to_oem_[256];
   unsigned char oem_to_ansi_[256];
   char16_t oem_to_ansi_unicode_[256];
+  UnitTable ansi_units_;
+  UnitTable oem_units_;
 };
 
 // UTF-8 <-> UTF-16, independent of any code page.

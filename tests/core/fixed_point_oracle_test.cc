@@ -1,4 +1,5 @@
-// format_fixed against an oracle that works on the exact decimal expansion of
+// format_fixed (and format_fixed_right, which writes the same text into a
+// field) against an oracle that works on the exact decimal expansion of
 // a double (big-number arithmetic, no floating point at all): the value taken
 // to `significant` digits, halves to even, then rounded at the last decimal,
 // halves away from zero. Random values of every size the exports meet, and
@@ -117,10 +118,28 @@ std::string oracle(double value, int decimals, int significant) {
   return text;
 }
 
+// The text a field of `width` bytes gets from format_fixed_right: the text
+// right-aligned after the bytes it leaves alone ('#'), or "#...#" when it
+// does not fit.
+std::string in_field(double value, int decimals, int significant, size_t width) {
+  std::string field(width, '#');
+  const size_t size = format_fixed_right(field, value, decimals, '.', significant);
+  return size <= width ? field : field + "(" + std::to_string(size) + ")";
+}
+
 void expect_oracle(double value, int decimals, int significant) {
-  EXPECT_EQ(format_fixed(value, decimals, '.', significant), oracle(value, decimals, significant))
+  const std::string expected = oracle(value, decimals, significant);
+  EXPECT_EQ(format_fixed(value, decimals, '.', significant), expected)
       << "value " << std::hexfloat << value << std::defaultfloat << " (" << value << "), "
       << decimals << " decimals, " << significant << " significant digits";
+  // Written into a field: where it just fits, with room to spare, and in one
+  // byte too few, where nothing may be written.
+  const size_t size = expected.size();
+  EXPECT_EQ(in_field(value, decimals, significant, size), expected) << value;
+  EXPECT_EQ(in_field(value, decimals, significant, size + 3), "###" + expected) << value;
+  EXPECT_EQ(in_field(value, decimals, significant, size - 1),
+            std::string(size - 1, '#') + "(" + std::to_string(size) + ")")
+      << value;
 }
 
 TEST(FixedPointOracleTest, TheOracleAgreesWithTheKnownCases) {

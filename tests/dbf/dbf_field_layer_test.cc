@@ -71,7 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{3, 0, 999, "999"}, NumberCase{8, 3, 1234.5678, "1234.568"},
                       NumberCase{4, 2, 0.5, "0.50"}, NumberCase{10, 0, 0.4, "         0"},
                       // exactly 1234567890123456768: 18 significant digits, then zeros
-                      NumberCase{20, 0, 1234567890123456789.0, " 1234567890123456770"}));
+                      NumberCase{20, 0, 1234567890123456789.0, " 1234567890123456770"},
+                      NumberCase{5, 2, -0.0, "-0.00"},  // just fits, sign of zero kept
+                      NumberCase{5, 3, 0.0004, "0.000"},
+                      // too large to scale to units: taken by its digits
+                      NumberCase{20, 2, 1e16 + 2, "10000000000000002.00"},
+                      NumberCase{21, 3, -1.5e15, "-1500000000000000.000"}));
 
 TEST_F(FieldLayerTest, TooWideNumberNamesFieldAndTextAndLeavesTheFieldAlone) {
   TDbfFieldLayer& table = Open({{"QTY", 'N', 3, 0}}, "  7");
@@ -81,8 +86,19 @@ TEST_F(FieldLayerTest, TooWideNumberNamesFieldAndTextAndLeavesTheFieldAlone) {
   EXPECT_THROW_MSG(table.PutNumber(0, NAN), DbfError, "numeric value too big in field QTY - NAN");
   EXPECT_THROW_MSG(table.PutNumber(0, -INFINITY), DbfError,
                    "numeric value too big in field QTY - -INF");
+  EXPECT_THROW_MSG(table.PutNumber(0, 1e20), DbfError,
+                   "numeric value too big in field QTY - 100000000000000000000");
+  EXPECT_THROW_MSG(table.PutNumber(0, -99.5), DbfError,
+                   "numeric value too big in field QTY - -100");
   EXPECT_EQ(table.GetFieldText(0), "  7");
   EXPECT_FALSE(table.RecordChanged());
+  TDbfFieldLayer& priced = Open({{"SUM", 'N', 5, 2}}, " 1.00");
+  EXPECT_THROW_MSG(priced.PutInteger(0, -100), DbfError,
+                   "numeric value too big in field SUM - -100.00");
+  EXPECT_THROW_MSG(priced.PutNumber(0, 99.995), DbfError,
+                   "numeric value too big in field SUM - 100.00");
+  EXPECT_EQ(priced.GetFieldText(0), " 1.00");
+  EXPECT_FALSE(priced.RecordChanged());
 }
 
 TEST_F(FieldLayerTest, WholeNumbersKeepEighteenSignificantDigits) {
@@ -173,11 +189,24 @@ TEST_F(FieldLayerTest, DatesAreYyyymmddText) {
   EXPECT_EQ(table.GetDate(0), encode_date(2024, 3, 5));
   table.PutDate(0, 1e9);  // no such date: blanks
   EXPECT_EQ(table.GetFieldText(0), "        ");
+  table.PutDate(0, -693593.75);  // the first day and the last
+  EXPECT_EQ(table.GetFieldText(0), "00010101");
+  table.PutDate(0, 2958465.999);
+  EXPECT_EQ(table.GetFieldText(0), "99991231");
+  table.PutDate(0, 2958466);
+  EXPECT_EQ(table.GetFieldText(0), "        ");
   for (const char* text :
        {"        ", "00000000", "20240230", "2024035 ", "2024-3-5", "ABCDEFGH"}) {
     table.PutFieldText(0, text);
     EXPECT_EQ(table.GetDate(0), std::nullopt) << text;
   }
+  // Another program's table may declare a date field of another width.
+  TDbfFieldLayer& other = Open({{"SHORT", 'D', 6, 0}, {"LONG", 'D', 10, 0}}, "xxxxxxyyyyyyyyyy");
+  other.PutDate(0, *encode_date(2024, 3, 5));
+  other.PutDate(1, *encode_date(2024, 3, 5));
+  EXPECT_EQ(other.GetFieldText(0), "202403");
+  EXPECT_EQ(other.GetFieldText(1), "20240305  ");
+  EXPECT_EQ(other.GetDate(1), encode_date(2024, 3, 5));
 }
 
 TEST_F(FieldLayerTest, TextIsCutLeftJustifiedAndTrimmedOnReading) {

@@ -204,14 +204,45 @@ INSTANTIATE_TEST_SUITE_P(
                                  "   210.00     0.00   200.00     0.00    16.67"}),
     [](const auto& info) { return std::string(info.param.what); });
 
-// A price the host gives as text is read with the run's settings (a comma as
-// decimal separator), not with the process's (a point, in this fixture).
-TEST_F(DjinalTest, APriceGivenAsTextIsReadWithTheRunsSettings) {
+// The amounts are the same whatever type the host gives a column: a price
+// given as text is read with the run's settings (a comma as decimal
+// separator), not with the process's (a point, in this fixture).
+struct TypedLineCase {
+  const char* what;
+  const char* line;
+  const char* retyped;
+};
+
+std::ostream& operator<<(std::ostream& out, const TypedLineCase& c) {
+  return out << c.what;
+}
+
+class DjinalTypedLineTest : public DjinalTest,
+                            public ::testing::WithParamInterface<TypedLineCase> {};
+
+TEST_P(DjinalTypedLineTest, AmountsDoNotDependOnTheColumnsType) {
   run_on(djinal_routine, pharmex::testing::waybill_headers(kHeaderRow),
-         pharmex::testing::waybill_lines("1,\"12,5\",2,10,1,A,B,,1,,,,,,,\n", "price:string(9)"));
+         pharmex::testing::waybill_lines(std::string(GetParam().line) + "\n", GetParam().retyped));
   ASSERT_EQ(record_count(), 1u);
   EXPECT_EQ(field(1, 63, 9), "    12.50");  // PRICE2
+  EXPECT_EQ(field(1, 72, 9), "    11.36");  // PRICE2N
   EXPECT_EQ(totals(1), "    25.00    25.00     0.00     1.14     0.00");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, DjinalTypedLineTest,
+    ::testing::Values(
+        TypedLineCase{"TextPrice", "1,\"12,5\",2,10,1,A,B,,1,,,,,,,", "price:string(9)"},
+        TypedLineCase{"CurrencyPrice", "1,12.5,2,10,1,A,B,,1,,,,,,,", "price:currency"},
+        TypedLineCase{"WholeVat", "1,12.5,2,10,1,A,B,,1,,,,,,,", "nds:integer"},
+        TypedLineCase{"TextVat", "1,12.5,2,10,1,A,B,,1,,,,,,,", "nds:string(4)"},
+        TypedLineCase{"CurrencyQuantity", "1,12.5,2,10,1,A,B,,1,,,,,,,", "qty:currency"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// A VAT rate of -100 per cent leaves nothing to divide the price by.
+TEST_F(DjinalTest, AVatOfMinusAHundredPerCentFails) {
+  EXPECT_THROW_MSG(run(kHeaderRow, "1,10,1,-100,1,A,B,,1,,,,,,,\n"), Error,
+                   "Floating point division by zero");
 }
 
 TEST_F(DjinalTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <optional>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/error.h"
 #include "testing/test_support.h"
@@ -103,6 +108,145 @@ TEST(TextCodecTest, CharactersAPageLacksBecomeSubstitutes) {
   EXPECT_EQ(TextCodec(1252, 850).utf16_to_ansi(u"Ж«»"), "?\xAB\xBB");
   EXPECT_EQ(TextCodec(1252, 437).ansi_to_oem("\x93\x94\xAB"), "\"\"\xAE");
 }
+
+// The byte of a unit in a page, one unit at a time: its own, or its plain
+// stand-in (quotation marks and dashes), or '?'.
+unsigned char reference_byte(const CodePage& page, char16_t unit) {
+  if (std::optional<unsigned char> byte = page.from_unicode(unit)) return *byte;
+  char fit = '?';
+  switch (unit) {
+    case u'«':
+    case u'»':
+    case u'“':
+    case u'”':
+    case u'„':
+      fit = '"';
+      break;
+    case u'‘':
+    case u'’':
+    case u'‚':
+      fit = '\'';
+      break;
+    case u'–':
+    case u'—':
+      fit = '-';
+      break;
+  }
+  return *page.from_unicode(static_cast<char16_t>(fit));
+}
+
+// A text's bytes in the codec's ANSI page, cut to `room` bytes: a surrogate
+// pair is one '?'; `oem` translates each byte to the OEM page up to the
+// first zero unit (after it, the bytes stay ANSI).
+std::string reference_text(const TextCodec& codec, std::u16string_view text, size_t room,
+                           bool oem) {
+  std::string out;
+  bool translating = oem;
+  for (size_t i = 0; i < text.size() && out.size() < room; ++i) {
+    const char16_t unit = text[i];
+    if (unit == 0) translating = false;
+    unsigned char byte = 0;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      byte = '?';
+      ++i;
+    } else {
+      byte = reference_byte(codec.ansi(), unit);
+    }
+    if (translating) byte = reference_byte(codec.oem(), codec.ansi().to_unicode(byte));
+    out.push_back(static_cast<char>(byte));
+  }
+  return out;
+}
+
+// Where two texts first differ, for a failure's message.
+std::string first_difference(const std::string& got, const std::string& expected,
+                             std::u16string_view text) {
+  size_t i = 0;
+  while (i < got.size() && i < expected.size() && got[i] == expected[i])
+    ++i;
+  return "at byte " + std::to_string(i) + " of " + std::to_string(expected.size()) +
+         (i < text.size() ? ", unit " + std::to_string(int{text[i]}) : std::string());
+}
+
+class EncodeUtf16Test : public ::testing::TestWithParam<std::pair<int, int>> {
+ protected:
+  // Every encoder of `codec` on `text` with `room` bytes, against the reference.
+  static void expect_encodes(const TextCodec& codec, std::u16string_view text, size_t room) {
+    for (const bool oem : {false, true}) {
+      std::string out(room, '\x7F');
+      const size_t written =
+          oem ? codec.encode_utf16_as_oem(out, text) : codec.encode_utf16_as_ansi(out, text);
+      out.resize(written);
+      const std::string expected = reference_text(codec, text, room, oem);
+      ASSERT_EQ(out, expected) << (oem ? "OEM " : "ANSI ") << first_difference(out, expected, text);
+    }
+    std::string appended = "ab";
+    codec.append_utf16_as_ansi(appended, text);
+    ASSERT_EQ(appended, "ab" + reference_text(codec, text, text.size(), false));
+  }
+};
+
+TEST_P(EncodeUtf16Test, EncodesEveryUnitAndRandomTextsAsTheReferenceDoes) {
+  const TextCodec codec(GetParam().first, GetParam().second);
+  for (int unit = 0; unit < 0x10000; ++unit) {
+    const char16_t one[] = {static_cast<char16_t>(unit)};
+    SCOPED_TRACE(unit);
+    expect_encodes(codec, std::u16string_view(one, 1), 1);
+  }
+  // Every unit in a row (the zero last; one pair: DBFF DC00), in any room.
+  std::u16string all;
+  for (int unit = 1; unit <= 0x10000; ++unit)
+    all.push_back(static_cast<char16_t>(unit & 0xFFFF));
+  for (size_t room : {all.size(), size_t{0}, size_t{3}, size_t{0xDBFF}, size_t{0xFFFE}})
+    expect_encodes(codec, all, room);
+
+  // Texts of units the encoders treat apart: ASCII runs, zeros, letters,
+  // the best fits, halves of surrogate pairs, anything.
+  const char16_t kinds[][2] = {{0x20, 0x7E},     {0, 0},           {0x401, 0x45F},   {0x80, 0xFF},
+                               {0x2013, 0x201E}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}, {0, 0xFFFF}};
+  std::mt19937 random(20240305);
+  for (int n = 0; n < 3000; ++n) {
+    std::u16string text(random() % 41, u' ');
+    for (char16_t& unit : text) {
+      const auto& kind = kinds[random() % std::size(kinds)];
+      unit = static_cast<char16_t>(kind[0] + random() % (kind[1] - kind[0] + 1));
+    }
+    const size_t room = random() % (text.size() + 3);
+    SCOPED_TRACE(::testing::PrintToString(text));
+    expect_encodes(codec, text, room);
+  }
+}
+
+TEST_P(EncodeUtf16Test, CopiesAndAssignedCodecsEncodeByTheirOwnPages) {
+  const std::u16string text = u"Ж«é€—ü\U0001F600 ok";
+  TextCodec used(GetParam().first, GetParam().second);
+  std::string out(text.size(), ' ');
+  (void)used.encode_utf16_as_oem(out, text);  // makes its tables
+  const TextCodec copy(used);
+  expect_encodes(copy, text, text.size());
+  TextCodec assigned(1251, 866);
+  (void)assigned.encode_utf16_as_oem(out, text);
+  (void)assigned.encode_utf16_as_ansi(out, text);
+  assigned = used;
+  expect_encodes(assigned, text, text.size());
+}
+
+std::vector<std::pair<int, int>> page_pairs() {
+  const int pages[] = {437, 850, 852, 866, 1250, 1251, 1252};
+  std::vector<std::pair<int, int>> pairs;
+  for (int ansi : pages) {
+    for (int oem : pages)
+      pairs.emplace_back(ansi, oem);
+  }
+  return pairs;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPagePair, EncodeUtf16Test, ::testing::ValuesIn(page_pairs()),
+                         [](const ::testing::TestParamInfo<std::pair<int, int>>& info) {
+                           return std::to_string(info.param.first) + "_" +
+                                  std::to_string(info.param.second);
+                         });
 
 TEST(TextCodecTest, InvalidUtf8ReadsAsReplacementCharacters) {
   struct Case {
