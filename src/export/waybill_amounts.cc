@@ -10,20 +10,7 @@ namespace {
 // variant made for each step. Texts (which may fail to read), nulls and
 // arrays take the variant route.
 bool plain_number(const Variant& value) {
-  using Kind = Variant::Kind;
-  switch (value.kind()) {
-    case Kind::Empty:
-    case Kind::SmallInt:
-    case Kind::Integer:
-    case Kind::Int64:
-    case Kind::Double:
-    case Kind::Currency:
-    case Kind::Date:
-    case Kind::Boolean:
-      return true;
-    default:
-      return false;
-  }
+  return value.is_numeric() || value.is_empty() || value.kind() == Variant::Kind::Boolean;
 }
 
 // The divisor of the price without VAT, 1 + "nds" / 100, one rounding a step.
