@@ -38,10 +38,11 @@ void from_abi_into(Variant& out, const PxVariant& value, AnsiText ansi_text);
 // Owns one PxVariant and clears it on destruction (never throws).
 class AbiVariant {
  public:
-  AbiVariant() { abi::variant_init(&value_); }
+  // All zero is the empty variant on every platform (VT_EMPTY is 0).
+  AbiVariant() : value_{} {}
   // Builds the host form of a value; throws std::bad_alloc when out of memory.
   explicit AbiVariant(const Variant& value);
-  ~AbiVariant() { abi::variant_clear(&value_); }
+  ~AbiVariant() { clear(); }
   AbiVariant(AbiVariant&& other) noexcept : value_(other.value_) {
     abi::variant_init(&other.value_);
   }
@@ -52,7 +53,7 @@ class AbiVariant {
   const PxVariant& get() const { return value_; }
   // Address for a host call that fills a result (it is cleared first).
   PxVariant* out() {
-    abi::variant_clear(&value_);
+    clear();
     return &value_;
   }
   // Gives up ownership: the caller clears the returned variant.
@@ -63,6 +64,12 @@ class AbiVariant {
   }
 
  private:
+  // An empty variant owns nothing: most holders are read into once and
+  // cleared once, and the reads of a row are many.
+  void clear() {
+    if (value_.vt != PX_VT_EMPTY) abi::variant_clear(&value_);
+  }
+
   PxVariant value_;
 };
 
