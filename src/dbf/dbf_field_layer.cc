@@ -388,15 +388,13 @@ void TDbfFieldLayer::PutDate(int field, double date) {
   write_digit_pair(text + 4, static_cast<unsigned>(parts->month));
   write_digit_pair(text + 6, static_cast<unsigned>(parts->day));
   std::span<char> bytes = FieldBytes(field);
-  if (bytes.size() == sizeof text) {
-    std::memcpy(bytes.data(), text, sizeof text);
-  } else {
+  if (bytes.size() != sizeof text) {
     // Another program's table may give the field another width: the text
     // is cut to it or followed by blanks, as any left-justified text.
-    const size_t count = std::min(bytes.size(), sizeof text);
-    std::memcpy(bytes.data(), text, count);
-    std::fill(bytes.begin() + static_cast<ptrdiff_t>(count), bytes.end(), ' ');
+    Place(field, std::string_view(text, sizeof text));
+    return;
   }
+  std::memcpy(bytes.data(), text, sizeof text);
   MarkFieldChanged(field);
 }
 
