@@ -304,7 +304,7 @@ AbiVariant::AbiVariant(const Variant& value) {
 
 AbiVariant& AbiVariant::operator=(AbiVariant&& other) noexcept {
   if (this != &other) {
-    abi::variant_clear(&value_);
+    clear();
     value_ = other.value_;
     abi::variant_init(&other.value_);
   }
