@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "pharmex/variant.h"
 
@@ -25,6 +26,11 @@ namespace pharmex::abi {
 PxString string_alloc(const PxChar16* text, uint32_t length) noexcept;
 void string_free(PxString text) noexcept;
 uint32_t string_length(const PxChar16* text) noexcept;
+// Its code units, read in place (a null string has none).
+inline std::u16string_view string_text(const PxChar16* text) noexcept {
+  if (text == nullptr) return {};
+  return {reinterpret_cast<const char16_t*>(text), string_length(text)};
+}
 
 void variant_init(PxVariant* value) noexcept;
 void variant_clear(PxVariant* value) noexcept;

@@ -169,10 +169,7 @@ void from_abi_into(Variant& out, const PxVariant& value, AnsiText ansi_text) {
       out = from_abi(value, ansi_text);
       return;
   }
-  const PxChar16* text = value.value.bstr;
-  out.assign_string(text == nullptr ? std::u16string_view()
-                                    : std::u16string_view(reinterpret_cast<const char16_t*>(text),
-                                                          abi::string_length(text)));
+  out.assign_string(abi::string_text(value.value.bstr));
 }
 
 Variant from_abi(const PxVariant& value, AnsiText ansi_text) {
@@ -196,12 +193,8 @@ Variant from_abi(const PxVariant& value, AnsiText ansi_text) {
       return Variant::date(value.value.date);
     case PX_VT_BOOL:
       return Variant::boolean(value.value.boolean != 0);
-    case PX_VT_BSTR: {
-      const PxChar16* text = value.value.bstr;
-      if (text == nullptr) return Variant::string({});
-      return Variant::string(
-          std::u16string(reinterpret_cast<const char16_t*>(text), abi::string_length(text)));
-    }
+    case PX_VT_BSTR:
+      return Variant::string(std::u16string(abi::string_text(value.value.bstr)));
     case PX_VT_ARRAY_VARIANT: {
       std::vector<Variant> items;
       uint32_t count = abi::array_count(value.value.array);

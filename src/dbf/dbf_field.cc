@@ -126,6 +126,30 @@ void TDbfField::SetValue(const Variant& value) {
   dataset_.MarkModified();
 }
 
+void TDbfField::SetText(std::u16string_view text) {
+  if (type_ != TFieldType::ftString) return SetValue(Variant::string(std::u16string(text)));
+  CheckWritable();
+  Table().PutStringUtf16(index_, text, transliterate_);
+  dataset_.MarkModified();
+}
+
+void TDbfField::SetNumber(double number, bool date) {
+  switch (type_) {
+    case TFieldType::ftFloat:
+    case TFieldType::ftDateTime:
+      CheckWritable();
+      Table().PutNumber(index_, number);
+      break;
+    case TFieldType::ftDate:
+      CheckWritable();
+      Table().PutDate(index_, number);
+      break;
+    default:
+      return SetValue(date ? Variant::date(number) : Variant::real(number));
+  }
+  dataset_.MarkModified();
+}
+
 void TDbfField::AssignNull() {
   TDbfFieldLayer& table = Table();
   switch (type_) {

@@ -35,6 +35,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/variant.h"
 #include "dbf/dbf_field_def.h"
@@ -73,6 +74,13 @@ class TDbfField {
   bool IsNull() const;
   // The null assignment.
   void Clear() { SetValue(Variant::null()); }
+  // SetValue of a string, a Double and a Date variant holding the value,
+  // without making the variant where the field's kind takes it as it is (a
+  // string into ftString, a number into ftFloat, ftDate and ftDateTime):
+  // what a host hands over most, copied straight into the record.
+  void SetText(std::u16string_view text);
+  void SetReal(double number) { SetNumber(number, false); }
+  void SetDate(double date) { SetNumber(date, true); }
 
   // "Dataset not in edit or insert mode", "Field '%s' cannot be modified".
   void CheckWritable() const;
@@ -82,6 +90,7 @@ class TDbfField {
  private:
   TDbfFieldLayer& Table() const;
   void Assign(const Variant& value);
+  void SetNumber(double number, bool date);
   void AssignNull();
   void AssignWhole(const Variant& value, int64_t min, int64_t max);
   void AssignBlob(std::string_view bytes);

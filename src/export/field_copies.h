@@ -1,14 +1,17 @@
 // FieldCopies: the host column -> table field pairs of one table routine,
 // resolved once per run (after the table was opened, before the first row) so
 // that a row costs one value read and one assignment per pair and no lookup
-// by name: exports run to hundreds of thousands of rows. Each pair keeps the
-// variant its column's values are read into, so texts allocate nothing once
-// the first rows have made room.
+// by name: exports run to hundreds of thousands of rows. The usual host
+// values go into the field as the host returned them
+// (export/host_value_copy.h); for the rest each pair keeps the variant its
+// column's values are converted into, so texts allocate nothing once the
+// first rows have made room.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
+#include "core/abi_variant.h"
 #include "dbf/dbf_field.h"
 #include "host/host_field.h"
 
@@ -32,6 +35,7 @@ class FieldCopies {
   struct Copy {
     host::HostField column;
     dbf::TDbfField* field;
+    AbiVariant raw;
     Variant value;
   };
   std::vector<Copy> copies_;

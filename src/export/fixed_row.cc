@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "export/host_value_copy.h"
+
 namespace pharmex::exporting {
 
 size_t FixedRow::slot(const host::HostDataSet* dataset, std::string_view name) {
@@ -33,17 +35,39 @@ size_t FixedRow::search(const host::HostDataSet* dataset, std::string_view name)
   // A layout without a header dataset has none of its columns.
   host::HostField field = dataset != nullptr ? dataset->field_by_name(name)
                                              : host::HostField(nullptr, std::string(name));
-  slots_.push_back(std::make_unique<Slot>(Slot{dataset, name, std::move(field), Variant(), false}));
+  slots_.push_back(
+      std::make_unique<Slot>(Slot{dataset, name, std::move(field), AbiVariant(), Variant()}));
   return slots_.size() - 1;
 }
 
-const Variant& FixedRow::value(size_t slot) {
+FixedRow::Slot& FixedRow::read(size_t slot) {
   Slot& column = *slots_[slot];
   if (!column.read) {
-    column.field.read_value(column.value);
+    column.field.read_raw(column.raw);
     column.read = true;
+    column.converted = false;
+    // What may not outlive the next host call, or fails to convert, is
+    // converted now.
+    if (!copies_directly(column.raw.get())) {
+      column.field.to_variant(column.raw, column.value);
+      column.converted = true;
+    }
+  }
+  return column;
+}
+
+const Variant& FixedRow::value(size_t slot) {
+  Slot& column = read(slot);
+  if (!column.converted) {
+    column.field.to_variant(column.raw, column.value);
+    column.converted = true;
   }
   return column.value;
+}
+
+void FixedRow::copy_value(size_t slot, dbf::TDbfField& field) {
+  Slot& column = read(slot);
+  if (column.converted || !copy_host_value(column.raw.get(), field)) field.SetValue(value(slot));
 }
 
 void FixedRow::next_row() {

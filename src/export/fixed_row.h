@@ -7,10 +7,12 @@
 // Each column is looked up once per run, when it is first asked for, and its
 // value read once per row: two fields computed from "price" read it once. A
 // column the host lacks fails when its value is first read ("The host data
-// have no column '%s'"). Each column keeps one variant that its values are
-// read into from row to row, so a row's texts allocate nothing once the
-// first rows have made room; the references handed out stay valid until the
-// cursors move on (next_row).
+// have no column '%s'"). A plain column field takes the value as the host
+// returned it (export/host_value_copy.h); it becomes a Variant only when a
+// conversion asks for it, or at once for the host's less usual tags. Each
+// column keeps one variant that its values are converted into from row to
+// row, so a row's texts allocate nothing once the first rows have made room;
+// the references handed out stay valid until the cursors move on (next_row).
 #pragma once
 
 #include <cstddef>
@@ -18,7 +20,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/abi_variant.h"
 #include "core/variant.h"
+#include "dbf/dbf_field.h"
 #include "host/host_dataset.h"
 #include "host/host_field.h"
 
@@ -47,6 +51,9 @@ class FixedRow {
   size_t column_slot(std::string_view name) { return slot(&walked_, name); }
   size_t header_slot(std::string_view name) { return slot(headers_, name); }
   const Variant& value(size_t slot);
+  // Assigns a field the value by that place, with no Variant where the
+  // host's tag allows (export/host_value_copy.h).
+  void copy_value(size_t slot, dbf::TDbfField& field);
 
   // The cursors have moved on: values read before are forgotten.
   void next_row();
@@ -56,9 +63,14 @@ class FixedRow {
     const host::HostDataSet* dataset;
     std::string_view name;
     host::HostField field;
+    AbiVariant raw;
     Variant value;
-    bool read = false;  // in the current row
+    bool read = false;       // in the current row, into raw
+    bool converted = false;  // into value, from raw
   };
+
+  // The column's value as the host returned it, read once per row.
+  Slot& read(size_t slot);
 
   size_t slot(const host::HostDataSet* dataset, std::string_view name);
   size_t search(const host::HostDataSet* dataset, std::string_view name);

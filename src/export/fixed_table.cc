@@ -59,13 +59,12 @@ void fill(const std::vector<Step>& steps, FixedRow& row) {
           step.field->SetValue(step.value.convert(row.value(step.slot), row.settings()));
           break;
         }
-        step.field->SetValue(row.value(step.slot));
-        break;
+        [[fallthrough]];
       case FixedValue::Kind::header:
-        step.field->SetValue(row.value(step.slot));
+        row.copy_value(step.slot, *step.field);
         break;
       case FixedValue::Kind::total:
-        step.field->SetValue(Variant::real(row.total(step.value.total)));
+        step.field->SetReal(row.total(step.value.total));
         break;
       case FixedValue::Kind::computed:
         step.field->SetValue(step.value.compute(row));

@@ -11,6 +11,7 @@ set(PHARMEX_export_SOURCES
   fixed_table.cc
   generic_table_export.cc
   generic_waybill_table.cc
+  host_value_copy.cc
   khabarovsk_price_table.cc
   order_export.cc
   price_export.cc

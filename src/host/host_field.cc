@@ -38,7 +38,7 @@ int32_t HostField::size() const {
   return call_host("IField.Size", [field] { return field->lpVtbl->Size(field); });
 }
 
-void HostField::fetch(AbiVariant& result) const {
+void HostField::read_raw(AbiVariant& result) const {
   IField* field = &checked();
   PxVariant* slot = result.out();
   call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
@@ -46,7 +46,7 @@ void HostField::fetch(AbiVariant& result) const {
 
 Variant HostField::value() const {
   AbiVariant result;
-  fetch(result);
+  read_raw(result);
   try {
     return read_host_variant(result.get());
   } catch (const VariantError& refusal) {
@@ -56,9 +56,13 @@ Variant HostField::value() const {
 
 void HostField::read_value(Variant& out) const {
   AbiVariant result;
-  fetch(result);
+  read_raw(result);
+  to_variant(result, out);
+}
+
+void HostField::to_variant(const AbiVariant& raw, Variant& out) const {
   try {
-    read_host_variant_into(out, result.get());
+    read_host_variant_into(out, raw.get());
   } catch (const VariantError& refusal) {
     raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
   }

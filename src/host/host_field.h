@@ -48,14 +48,18 @@ class HostField {
   // reads a column on every row keeps one variant for it and allocates
   // nothing per value.
   void read_value(Variant& out) const;
+  // read_value in two steps, for a caller that copies the usual tags of the
+  // host's variant itself: the value as the host returned it, into `result`
+  // (which frees what it held), and that value as a Variant into `out`,
+  // failing as read_value does.
+  void read_raw(AbiVariant& result) const;
+  void to_variant(const AbiVariant& raw, Variant& out) const;
   // Stores a value into the current row, which the host must be appending or
   // editing. The host keeps a copy.
   void set_value(const Variant& value) const;
 
  private:
   IField& checked() const;
-  // Calls Value into `result`, which owns what the host returned.
-  void fetch(AbiVariant& result) const;
   // The column for a message: the name it was asked for by, else the host's.
   std::string column_name() const;
 

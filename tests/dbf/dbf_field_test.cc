@@ -2,6 +2,7 @@
 // text, and of record text back into Variants.
 #include "dbf/dbf_field.h"
 
+#include <cmath>
 #include <string>
 
 #include "core/date_time.h"
@@ -77,24 +78,39 @@ struct AssignCase {
   const char* message;  // the failure, or null
 };
 
-class AssignTest : public FieldTest, public ::testing::WithParamInterface<AssignCase> {};
+class AssignTest : public FieldTest, public ::testing::WithParamInterface<AssignCase> {
+ protected:
+  // Assigns through SetValue or, for the kinds that have one, through the
+  // setter that takes the value without a Variant: both must store the same.
+  void Check(const AssignCase& c, void (*assign)(TDbfField&, const Variant&)) {
+    const std::string before = Stored(c.field);
+    TDbfField& field = data_.FieldByName(c.field);
+    if (c.message) {
+      try {
+        assign(field, c.value);
+        ADD_FAILURE() << "nothing thrown";
+      } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), c.message);
+      }
+      EXPECT_EQ(Stored(c.field), before);  // a failed assignment changes nothing
+    } else {
+      assign(field, c.value);
+      EXPECT_EQ(Stored(c.field), c.stored);
+    }
+    Store(c.field, before);
+  }
+};
 
 TEST_P(AssignTest, StoresTheConvertedValueOrRefusesIt) {
   const AssignCase& c = GetParam();
   data_.Edit();
-  const std::string before = Stored(c.field);
-  TDbfField& field = data_.FieldByName(c.field);
-  if (c.message) {
-    try {
-      field.SetValue(c.value);
-      ADD_FAILURE() << "nothing thrown";
-    } catch (const Error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
-    EXPECT_EQ(Stored(c.field), before);  // a failed assignment changes nothing
-  } else {
-    field.SetValue(c.value);
-    EXPECT_EQ(Stored(c.field), c.stored);
+  Check(c, [](TDbfField& field, const Variant& value) { field.SetValue(value); });
+  if (c.value.is_string()) {
+    Check(c, [](TDbfField& field, const Variant& value) { field.SetText(value.string_value()); });
+  } else if (c.value.kind() == Variant::Kind::Double) {
+    Check(c, [](TDbfField& field, const Variant& value) { field.SetReal(value.double_value()); });
+  } else if (c.value.kind() == Variant::Kind::Date) {
+    Check(c, [](TDbfField& field, const Variant& value) { field.SetDate(value.double_value()); });
   }
 }
 
@@ -148,6 +164,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "Invalid value for field 'F'"},
         AssignCase{"FloatNull", "F", Variant::null(), "    0.00", nullptr},
         AssignCase{"FloatNegative", "F", Variant::real(-0.5), "   -0.50", nullptr},
+        AssignCase{"FloatTooWideForTheField", "F", Variant::real(123456.5), nullptr,
+                   "numeric value too big in field F - 123456.50"},
+        AssignCase{"FloatFromDate", "F", Variant::date(45000.25), "45000.25", nullptr},
+        AssignCase{"FloatNotFinite", "F", Variant::real(HUGE_VAL), nullptr,
+                   "numeric value too big in field F - INF"},
         AssignCase{"DateKeepsTheDay", "D", Variant::date(*encode_date(2024, 3, 5) + 0.75),
                    "20240305", nullptr},
         AssignCase{"DateFromText", "D", Variant::ascii("5.3.2024"), "20240305", nullptr},
@@ -220,6 +241,16 @@ TEST_F(FieldTest, AReadOnlyFieldCannotBeModified) {
   TDbfField& s = data_.FieldByName("S");
   s.SetReadOnly(true);
   EXPECT_THROW_MSG(s.SetValue(Variant::ascii("x")), DatabaseError, "Field 'S' cannot be modified");
+  EXPECT_THROW_MSG(s.SetText(u"x"), DatabaseError, "Field 'S' cannot be modified");
+  TDbfField& f = data_.FieldByName("F");
+  f.SetReadOnly(true);
+  EXPECT_THROW_MSG(f.SetReal(1), DatabaseError, "Field 'F' cannot be modified");
+  TDbfField& d = data_.FieldByName("D");
+  d.SetReadOnly(true);
+  EXPECT_THROW_MSG(d.SetDate(45000), DatabaseError, "Field 'D' cannot be modified");
+  data_.Cancel();
+  d.SetReadOnly(false);
+  EXPECT_THROW_MSG(d.SetDate(45000), DatabaseError, "Dataset not in edit or insert mode");
 }
 
 TEST_F(FieldTest, SizeIsTheTextFieldsLength) {

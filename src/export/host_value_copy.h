@@ -1,0 +1,27 @@
+// Copies a host value into a table field as the host returned it, with no
+// Variant in between, for the tags hosts hand over most: a BSTR, a Double, a
+// Date and null. Exports copy a value per column per row, hundreds of
+// thousands of rows, and a string would otherwise be copied twice (into the
+// Variant, then into the record). The field converts each exactly as it
+// converts the Variant read_host_variant makes of it.
+#pragma once
+
+#include "dbf/dbf_field.h"
+#include "pharmex/variant.h"
+
+namespace pharmex::exporting {
+
+// True for the tags copy_host_value copies. They are also the ones whose
+// value stays readable after further host calls: a BSTR is the library's to
+// free, the rest are in the variant itself. A Pascal host's own strings are
+// the host's and are converted at once.
+constexpr bool copies_directly(const PxVariant& value) {
+  return value.vt == PX_VT_BSTR || value.vt == PX_VT_R8 || value.vt == PX_VT_DATE ||
+         value.vt == PX_VT_NULL;
+}
+
+// Assigns `value` to `field` and returns true; returns false, having done
+// nothing, for any other tag (the caller converts those to a Variant).
+bool copy_host_value(const PxVariant& value, dbf::TDbfField& field);
+
+}  // namespace pharmex::exporting
