@@ -1,6 +1,7 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -221,16 +222,24 @@ void TDbfFieldLayer::PutNumber(int field, double value) {
     case NumberForm::kText:
       break;
   }
+  const auto key = std::bit_cast<uint64_t>(value);  // -0 is not 0: it keeps its "-"
+  const std::span<char> bytes = FieldBytes(field);
+  if (Recall(field, bytes, FieldTextMemo::Kind::kNumber, key)) return;
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
   // The text goes straight to the field's end; one that does not fit writes
   // nothing, so a failed write leaves the field as it was. Infinities and NaN
   // have no fixed-point text ("INF" in a numeric field would only fail on
   // reading) and never fit.
-  const size_t size =
-      format_fixed_right(FieldBytes(field), value, decimals, '.', kSignificantDigits);
+  const size_t size = format_fixed_right(bytes, value, decimals, '.', kSignificantDigits);
   if (size > def.length || !std::isfinite(value))
     RaiseTooBig(def, format_fixed(value, decimals, '.', kSignificantDigits));
   PlaceNumber(field, size);
+  memo_.Remember(field, FieldTextMemo::Kind::kNumber, key, bytes);
+}
+
+void TDbfFieldLayer::ResetMemo() {
+  memo_.Reset(static_cast<size_t>(FieldCount()));
+  memo_opening_ = Openings();
 }
 
 void TDbfFieldLayer::PutInteger(int field, int64_t value) {
@@ -244,14 +253,18 @@ void TDbfFieldLayer::PutInteger(int field, int64_t value) {
     case NumberForm::kText:
       break;
   }
+  const auto key = static_cast<uint64_t>(value);
+  const std::span<char> bytes = FieldBytes(field);
+  if (Recall(field, bytes, FieldTextMemo::Kind::kWhole, key)) return;
   const int decimals = def.type == 'N' || def.type == 'F' ? static_cast<int>(def.decimals) : 0;
-  const size_t size = format_whole_right(FieldBytes(field), value, decimals);
+  const size_t size = format_whole_right(bytes, value, decimals);
   if (size > def.length) {
     std::string text(size, ' ');
     format_whole_right(text, value, decimals);
     RaiseTooBig(def, text);
   }
   PlaceNumber(field, size);
+  memo_.Remember(field, FieldTextMemo::Kind::kWhole, key, bytes);
 }
 
 void TDbfFieldLayer::PutBinary(int field, double value) {
@@ -377,6 +390,14 @@ bool TDbfFieldLayer::GetLogical(int field) const {
 void TDbfFieldLayer::PutDate(int field, double date) {
   const TDbfFieldDef& def = Field(field);
   if (def.type != 'D') RaiseWrongType(def);
+  const auto key = std::bit_cast<uint64_t>(date);
+  const std::span<char> bytes = FieldBytes(field);
+  if (Recall(field, bytes, FieldTextMemo::Kind::kDate, key)) return;
+  WriteDate(field, date);
+  memo_.Remember(field, FieldTextMemo::Kind::kDate, key, bytes);
+}
+
+void TDbfFieldLayer::WriteDate(int field, double date) {
   std::optional<DateParts> parts = decode_date(date);
   if (!parts) {
     ClearField(field);

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "dbf/dbf_table.h"
+#include "dbf/field_text_memo.h"
 #include "platform/text_codec.h"
 
 namespace pharmex::dbf {
@@ -117,6 +119,20 @@ class TDbfFieldLayer : public TDbfTable {
   // end (right-aligned, as every numeric field's text).
   void PlaceNumber(int field, size_t size);
   void PutBinary(int field, double value);
+  // The date's text, or blanks, whatever the memo holds.
+  void WriteDate(int field, double date);
+  // The memo of the fields' last values (dbf/field_text_memo.h): copies the
+  // bytes of a repeated value back into the field's `bytes` and marks it
+  // changed. Every Put that asks it remembers what it wrote.
+  bool Recall(int field, std::span<char> bytes, FieldTextMemo::Kind kind, uint64_t key) {
+    if (memo_opening_ != Openings()) ResetMemo();
+    const char* kept = memo_.Recall(field, kind, key, bytes.size());
+    if (kept == nullptr) return false;
+    std::memcpy(bytes.data(), kept, bytes.size());
+    MarkFieldChanged(field);
+    return true;
+  }
+  void ResetMemo();
   double GetBinary(const TDbfFieldDef& field) const;
   [[noreturn]] void RaiseTooBig(const TDbfFieldDef& field, std::string_view text) const;
   [[noreturn]] void RaiseWrongType(const TDbfFieldDef& field) const;
@@ -130,6 +146,8 @@ class TDbfFieldLayer : public TDbfTable {
   // opening it belongs to.
   std::vector<char> blank_record_;
   uint64_t blank_opening_ = 0;
+  FieldTextMemo memo_;
+  uint64_t memo_opening_ = 0;  // the opening memo_ holds the values of
 };
 
 }  // namespace pharmex::dbf

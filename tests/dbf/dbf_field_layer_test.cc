@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/date_time.h"
 #include "core/error.h"
@@ -77,6 +78,104 @@ INSTANTIATE_TEST_SUITE_P(
                       // too large to scale to units: taken by its digits
                       NumberCase{20, 2, 1e16 + 2, "10000000000000002.00"},
                       NumberCase{21, 3, -1.5e15, "-1500000000000000.000"}));
+
+// A value given to a field again and again stores the same bytes each time
+// (the third time they come from the layer's memo of repeated values), and a
+// different value, kind or field width is never served the memo's bytes.
+struct RepeatStep {
+  char kind;  // 'n' PutNumber, 'w' PutInteger, 'd' PutDate
+  double value;
+  const char* stored;  // null: the write fails and leaves the field alone
+};
+
+struct RepeatCase {
+  const char* label;
+  FieldSpec field;
+  std::vector<RepeatStep> steps;
+};
+
+class RepeatedValueTest : public FieldLayerTest,
+                          public ::testing::WithParamInterface<RepeatCase> {};
+
+TEST_P(RepeatedValueTest, StoresTheSameBytesEveryTime) {
+  const RepeatCase& c = GetParam();
+  TDbfFieldLayer& table = Open({c.field});
+  std::string before(table.GetFieldText(0));
+  for (size_t i = 0; i < c.steps.size(); ++i) {
+    const RepeatStep& step = c.steps[i];
+    auto write = [&] {
+      if (step.kind == 'n') table.PutNumber(0, step.value);
+      if (step.kind == 'w') table.PutInteger(0, static_cast<int64_t>(step.value));
+      if (step.kind == 'd') table.PutDate(0, step.value);
+    };
+    if (step.stored == nullptr) {
+      EXPECT_THROW(write(), DbfError) << "step " << i;
+      EXPECT_EQ(table.GetFieldText(0), before) << "step " << i;
+      continue;
+    }
+    write();
+    EXPECT_EQ(table.GetFieldText(0), step.stored) << "step " << i;
+    before = step.stored;
+  }
+}
+
+const double kMarch5 = *encode_date(2024, 3, 5);
+
+INSTANTIATE_TEST_SUITE_P(
+    Memo, RepeatedValueTest,
+    ::testing::Values(RepeatCase{"ZeroThenMinusZero",
+                                 {"QNT", 'N', 6, 2},
+                                 {{'n', 0.0, "  0.00"},
+                                  {'n', 0.0, "  0.00"},
+                                  {'n', 0.0, "  0.00"},
+                                  {'n', -0.0, " -0.00"},
+                                  {'n', -0.0, " -0.00"},
+                                  {'n', -0.0, " -0.00"},
+                                  {'n', 0.0, "  0.00"}}},
+                      RepeatCase{"AFailureBetweenRepeats",
+                                 {"QNT", 'N', 6, 2},
+                                 {{'n', 5, "  5.00"},
+                                  {'n', 5, "  5.00"},
+                                  {'n', 1e300, nullptr},
+                                  {'n', 5, "  5.00"},
+                                  {'n', 5, "  5.00"},
+                                  {'n', 7.125, "  7.13"}}},
+                      // 2.0 and 4611686018427387904 have the same 64 bits.
+                      RepeatCase{"WholeNumbersAreNotDoubles",
+                                 {"CODE", 'N', 20, 0},
+                                 {{'n', 2.0, "                   2"},
+                                  {'n', 2.0, "                   2"},
+                                  {'n', 2.0, "                   2"},
+                                  {'w', 4611686018427387904.0, " 4611686018427387900"},
+                                  {'w', 4611686018427387904.0, " 4611686018427387900"},
+                                  {'w', 4611686018427387904.0, " 4611686018427387900"},
+                                  {'n', 2.0, "                   2"}}},
+                      RepeatCase{"DatesAndDatesBeyondTheCalendar",
+                                 {"D", 'D', 8, 0},
+                                 {{'d', kMarch5, "20240305"},
+                                  {'d', kMarch5, "20240305"},
+                                  {'d', kMarch5, "20240305"},
+                                  {'d', -700000, "        "},
+                                  {'d', -700000, "        "},
+                                  {'d', -700000, "        "},
+                                  {'d', kMarch5 + 1, "20240306"}}}),
+    [](const ::testing::TestParamInfo<RepeatCase>& info) { return info.param.label; });
+
+TEST_F(FieldLayerTest, ReopeningForgetsTheValuesOfTheFormerFields) {
+  TDbfFieldLayer& table = Open({{"QNT", 'N', 6, 2}});
+  for (int i = 0; i < 3; ++i)
+    table.PutNumber(0, 5);
+  EXPECT_EQ(table.GetFieldText(0), "  5.00");
+  table.CloseTable();
+  TableSpec spec;
+  spec.fields = {{"QNT", 'N', 6, 0}};
+  spec.records = {"     1"};
+  write_file(path_, MakeTable(spec));
+  table.OpenTable();
+  ASSERT_TRUE(table.GotoRecord(1));
+  table.PutNumber(0, 5);
+  EXPECT_EQ(table.GetFieldText(0), "     5");
+}
 
 TEST_F(FieldLayerTest, TooWideNumberNamesFieldAndTextAndLeavesTheFieldAlone) {
   TDbfFieldLayer& table = Open({{"QTY", 'N', 3, 0}}, "  7");
