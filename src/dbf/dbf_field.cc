@@ -1,5 +1,6 @@
 #include "dbf/dbf_field.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -133,6 +134,39 @@ void TDbfField::SetText(std::u16string_view text) {
   dataset_.MarkModified();
 }
 
+void TDbfField::SetInteger(int64_t number) {
+  switch (type_) {
+    case TFieldType::ftString: {
+      // A whole number's text is its plain decimal digits.
+      CheckWritable();
+      char digits[24];
+      const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+      Table().PutString(index_, std::string_view(digits, static_cast<size_t>(end - digits)),
+                        transliterate_);
+      break;
+    }
+    case TFieldType::ftSmallint:
+      CheckWritable();
+      PutWhole(number, kSmallintMin, kSmallintMax);
+      break;
+    case TFieldType::ftInteger:
+      CheckWritable();
+      PutWhole(number, kIntegerMin, kIntegerMax);
+      break;
+    case TFieldType::ftLargeint:
+      CheckWritable();
+      Table().PutInteger(index_, number);
+      break;
+    case TFieldType::ftFloat:
+    case TFieldType::ftDateTime:
+    case TFieldType::ftDate:
+      return SetNumber(static_cast<double>(number), false);
+    default:
+      return SetValue(Variant::int64(number));
+  }
+  dataset_.MarkModified();
+}
+
 void TDbfField::SetNumber(double number, bool date) {
   switch (type_) {
     case TFieldType::ftFloat:
@@ -221,20 +255,24 @@ void TDbfField::TextOf(const Variant& value, const RegionalSettings& settings, s
 
 void TDbfField::AssignWhole(const Variant& value, int64_t min, int64_t max) {
   const RegionalSettings& settings = dataset_.Settings();
-  double shown = 0;
+  int64_t whole = 0;
   try {
-    const int64_t whole = value.to_int64(settings);
-    if (whole >= min && whole <= max) {
-      Table().PutInteger(index_, whole);
-      return;
-    }
-    shown = static_cast<double>(whole);
+    whole = value.to_int64(settings);
   } catch (const VariantError&) {
     // Beyond even 64 bits, or not a number at all.
     const double number = value.to_double(settings);  // throws for what is not a number
     if (std::isnan(number)) throw;
-    shown = round_half_even(number);
+    RaiseOutOfRange(round_half_even(number), min, max);
   }
+  PutWhole(whole, min, max);
+}
+
+void TDbfField::PutWhole(int64_t whole, int64_t min, int64_t max) {
+  if (whole < min || whole > max) RaiseOutOfRange(static_cast<double>(whole), min, max);
+  Table().PutInteger(index_, whole);
+}
+
+[[noreturn]] void TDbfField::RaiseOutOfRange(double shown, int64_t min, int64_t max) const {
   raise<DatabaseError>("%g is not a valid value for field '%s'. The allowed range is %g to %g",
                        {shown, FieldName(), static_cast<double>(min), static_cast<double>(max)});
 }

@@ -74,11 +74,14 @@ class TDbfField {
   bool IsNull() const;
   // The null assignment.
   void Clear() { SetValue(Variant::null()); }
-  // SetValue of a string, a Double and a Date variant holding the value,
-  // without making the variant where the field's kind takes it as it is (a
-  // string into ftString, a number into ftFloat, ftDate and ftDateTime):
-  // what a host hands over most, copied straight into the record.
+  // SetValue of a string, a whole number (SmallInt, Integer or Int64), a
+  // Double and a Date variant holding the value, without making the variant
+  // where the field's kind takes it as it is (a string into ftString, a
+  // whole number into ftString and the number kinds, a number into ftFloat,
+  // ftDate and ftDateTime): what a host hands over most, copied straight
+  // into the record.
   void SetText(std::u16string_view text);
+  void SetInteger(int64_t number);
   void SetReal(double number) { SetNumber(number, false); }
   void SetDate(double date) { SetNumber(date, true); }
 
@@ -93,6 +96,8 @@ class TDbfField {
   void SetNumber(double number, bool date);
   void AssignNull();
   void AssignWhole(const Variant& value, int64_t min, int64_t max);
+  void PutWhole(int64_t whole, int64_t min, int64_t max);
+  [[noreturn]] void RaiseOutOfRange(double shown, int64_t min, int64_t max) const;
   void AssignBlob(std::string_view bytes);
   // The value's text in the ANSI code page, into `ansi` (contents replaced).
   static void TextOf(const Variant& value, const RegionalSettings& settings, std::string& ansi);

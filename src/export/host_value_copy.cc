@@ -9,6 +9,15 @@ bool copy_host_value(const PxVariant& value, dbf::TDbfField& field) {
     case PX_VT_BSTR:
       field.SetText(abi::string_text(value.value.bstr));
       return true;
+    case PX_VT_I2:
+      field.SetInteger(value.value.i2);
+      return true;
+    case PX_VT_I4:
+      field.SetInteger(value.value.i4);
+      return true;
+    case PX_VT_I8:
+      field.SetInteger(value.value.i8);
+      return true;
     case PX_VT_R8:
       field.SetReal(value.value.r8);
       return true;

@@ -1,6 +1,6 @@
 // Copies a host value into a table field as the host returned it, with no
-// Variant in between, for the tags hosts hand over most: a BSTR, a Double, a
-// Date and null. Exports copy a value per column per row, hundreds of
+// Variant in between, for the tags hosts hand over most: a BSTR, a whole
+// number, a Double, a Date and null. Exports copy a value per column per row, hundreds of
 // thousands of rows, and a string would otherwise be copied twice (into the
 // Variant, then into the record). The field converts each exactly as it
 // converts the Variant read_host_variant makes of it.
@@ -16,8 +16,18 @@ namespace pharmex::exporting {
 // free, the rest are in the variant itself. A Pascal host's own strings are
 // the host's and are converted at once.
 constexpr bool copies_directly(const PxVariant& value) {
-  return value.vt == PX_VT_BSTR || value.vt == PX_VT_R8 || value.vt == PX_VT_DATE ||
-         value.vt == PX_VT_NULL;
+  switch (value.vt) {
+    case PX_VT_BSTR:
+    case PX_VT_I2:
+    case PX_VT_I4:
+    case PX_VT_I8:
+    case PX_VT_R8:
+    case PX_VT_DATE:
+    case PX_VT_NULL:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Assigns `value` to `field` and returns true; returns false, having done

@@ -3,6 +3,7 @@
 #include "dbf/dbf_field.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/date_time.h"
@@ -107,6 +108,8 @@ TEST_P(AssignTest, StoresTheConvertedValueOrRefusesIt) {
   Check(c, [](TDbfField& field, const Variant& value) { field.SetValue(value); });
   if (c.value.is_string()) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetText(value.string_value()); });
+  } else if (c.value.is_whole()) {
+    Check(c, [](TDbfField& field, const Variant& value) { field.SetInteger(value.whole_value()); });
   } else if (c.value.kind() == Variant::Kind::Double) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetReal(value.double_value()); });
   } else if (c.value.kind() == Variant::Kind::Date) {
@@ -121,6 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         AssignCase{"TextNull", "S", Variant::null(), "          ", nullptr},
         AssignCase{"TextFromInteger", "S", Variant::integer(-42), "-42       ", nullptr},
         AssignCase{"TextFromDouble", "S", Variant::real(1.5), "1,5       ", nullptr},
+        AssignCase{"TextFromTheLeastInt64IsCut", "S",
+                   Variant::int64(std::numeric_limits<int64_t>::min()), "-922337203", nullptr},
         AssignCase{"TextFromDate", "S", Date(2024, 3, 5), "05.03.2024", nullptr},
         AssignCase{"TextFromBoolean", "S", Variant::boolean(true), "True      ", nullptr},
         AssignCase{"TextToOem", "S", Utf8("Йод"), "\x89\xAE\xA4       ", nullptr},
@@ -154,6 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "3000000000 is not a valid value for field 'I'. The allowed range is "
                    "-2147483648 to 2147483647"},
         AssignCase{"LargeExact", "L", Variant::int64(123456789012), "123456789012", nullptr},
+        AssignCase{"LargeTooWideForTheField", "L", Variant::int64(-123456789012), nullptr,
+                   "numeric value too big in field L - -123456789012"},
         AssignCase{"LargeFromText", "L", Variant::ascii("abc"), nullptr,
                    "Invalid value for field 'L'"},
         AssignCase{"LargeFromHugeDouble", "L", Variant::real(1e30), nullptr,
@@ -173,12 +180,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "20240305", nullptr},
         AssignCase{"DateFromText", "D", Variant::ascii("5.3.2024"), "20240305", nullptr},
         AssignCase{"DateNull", "D", Variant::null(), "        ", nullptr},
+        AssignCase{"DateFromInteger", "D", Variant::integer(45356), "20240305", nullptr},
         AssignCase{"DateNotADate", "D", Variant::ascii("junk"), nullptr,
                    "Invalid value for field 'D'"},
         AssignCase{"DateBeyondTheCalendar", "D", Variant::date(-700000), "        ", nullptr},
         AssignCase{"LogicalTrue", "B", Variant::boolean(true), "T", nullptr},
         AssignCase{"LogicalFromText", "B", Variant::ascii("false"), "F", nullptr},
         AssignCase{"LogicalNull", "B", Variant::null(), "F", nullptr},
+        AssignCase{"LogicalFromSmallInt", "B", Variant::small_int(-1), "T", nullptr},
         AssignCase{"LogicalFromArray", "B", Variant::array({}), nullptr,
                    "Invalid value for field 'B'"}),
     [](const ::testing::TestParamInfo<AssignCase>& info) { return info.param.label; });
