@@ -15,15 +15,11 @@ namespace {
 // The host calls back on the thread that called it, so one slot per thread.
 thread_local std::optional<std::string> pending_failure;
 
-// Threads whose slot holds a report. Every host call clears and checks its
-// thread's slot, and reaching thread-local storage is a lookup (with GCC's
-// emulated thread-local storage on Windows, tens of nanoseconds, many times
-// the call itself); the slot is touched only when some thread has a report.
-std::atomic<int> threads_with_report{0};
+}  // namespace
 
-bool any_report() {
-  return threads_with_report.load(std::memory_order_relaxed) != 0;
-}
+namespace detail {
+
+std::atomic<int> threads_with_report{0};
 
 void forget_report() noexcept {
   if (!pending_failure) return;
@@ -31,7 +27,15 @@ void forget_report() noexcept {
   threads_with_report.fetch_sub(1, std::memory_order_relaxed);
 }
 
-}  // namespace
+void throw_report() {
+  if (!pending_failure) return;
+  std::string message = std::move(*pending_failure);
+  forget_report();
+  if (message.empty()) message = kDefaultHostFailure;
+  throw Error(platform::text_codec().utf8_to_ansi(message));
+}
+
+}  // namespace detail
 
 void report_host_failure(std::string_view utf8_message) noexcept {
   if (pending_failure) return;
@@ -41,19 +45,7 @@ void report_host_failure(std::string_view utf8_message) noexcept {
     // Out of memory: still fail the run, with the shortest message we have.
     pending_failure.emplace();
   }
-  threads_with_report.fetch_add(1, std::memory_order_relaxed);
-}
-
-void clear_host_failure() noexcept {
-  if (any_report()) forget_report();
-}
-
-void throw_if_host_failed() {
-  if (!any_report() || !pending_failure) return;
-  std::string message = std::move(*pending_failure);
-  forget_report();
-  if (message.empty()) message = kDefaultHostFailure;
-  throw Error(platform::text_codec().utf8_to_ansi(message));
+  detail::threads_with_report.fetch_add(1, std::memory_order_relaxed);
 }
 
 void throw_host_exception(std::string_view operation, const platform::HostException& raised) {

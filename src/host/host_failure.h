@@ -8,6 +8,7 @@
 // as the failure of the run, as if the operation itself had thrown.
 #pragma once
 
+#include <atomic>
 #include <string_view>
 
 #include "platform/structured_exceptions.h"
@@ -21,13 +22,31 @@ inline constexpr std::string_view kDefaultHostFailure = "The host application re
 // report before the next check wins. Never throws.
 void report_host_failure(std::string_view utf8_message) noexcept;
 
+namespace detail {
+
+// The number of threads whose report waits. Every host call clears and
+// checks its thread's report, and reaching thread-local storage is a lookup
+// (with GCC's emulated thread-local storage on Windows, tens of nanoseconds,
+// many times the call itself): the report is looked at only when some
+// thread has one, and the test of this count is inlined into each call.
+extern std::atomic<int> threads_with_report;
+
+void forget_report() noexcept;
+void throw_report();
+
+}  // namespace detail
+
 // Forgets a report left over from outside a library call; done before every
 // host call so that only the operation just called can fail the run.
-void clear_host_failure() noexcept;
+inline void clear_host_failure() noexcept {
+  if (detail::threads_with_report.load(std::memory_order_relaxed) != 0) detail::forget_report();
+}
 
 // Throws Error with the reported message (in the ANSI code page) when the
 // host reported a failure since the last clear, and forgets it.
-void throw_if_host_failed();
+inline void throw_if_host_failed() {
+  if (detail::threads_with_report.load(std::memory_order_relaxed) != 0) detail::throw_report();
+}
 
 // Throws Error for what the host raised during `operation` (host/host_call.h):
 // the message of the host's exception object where it had one, else "The
