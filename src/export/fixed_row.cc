@@ -42,9 +42,9 @@ size_t FixedRow::search(const host::HostDataSet* dataset, std::string_view name)
 
 FixedRow::Slot& FixedRow::read(size_t slot) {
   Slot& column = *slots_[slot];
-  if (!column.read) {
+  if (column.read_in != row_) {
     column.field.read_raw(column.raw);
-    column.read = true;
+    column.read_in = row_;
     column.converted = false;
     // What may not outlive the next host call, or fails to convert, is
     // converted now.
@@ -71,8 +71,7 @@ void FixedRow::copy_value(size_t slot, dbf::TDbfField& field) {
 }
 
 void FixedRow::next_row() {
-  for (const std::unique_ptr<Slot>& column : slots_)
-    column->read = false;
+  ++row_;
   asked_count_ = 0;
 }
 

@@ -65,7 +65,7 @@ class FixedRow {
     host::HostField field;
     AbiVariant raw;
     Variant value;
-    bool read = false;       // in the current row, into raw
+    uint64_t read_in = 0;    // the row raw was last read in (rows count from 1)
     bool converted = false;  // into value, from raw
   };
 
@@ -89,6 +89,7 @@ class FixedRow {
   // once the first row is done.
   std::vector<size_t> asked_;
   size_t asked_count_ = 0;
+  uint64_t row_ = 1;  // the current row's number: a slot read in another is unread
 };
 
 }  // namespace pharmex::exporting
