@@ -38,8 +38,8 @@ void TDbfDataSet::CheckWritable() const {
   if (read_only_) raise<DatabaseError>("Cannot modify a read-only dataset");
 }
 
-void TDbfDataSet::CheckEditing() const {
-  if (!Editing()) raise<DatabaseError>("Dataset not in edit or insert mode");
+void TDbfDataSet::RaiseNotEditing() {
+  raise<DatabaseError>("Dataset not in edit or insert mode");
 }
 
 void TDbfDataSet::SetTableName(std::string_view name) {

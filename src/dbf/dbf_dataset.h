@@ -186,7 +186,9 @@ class TDbfDataSet {
     return state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert;
   }
   // "Dataset not in edit or insert mode" unless inserting or editing.
-  void CheckEditing() const;
+  void CheckEditing() const {
+    if (!Editing()) RaiseNotEditing();
+  }
   // An assignment changed the record being inserted or edited.
   void MarkModified() { modified_ = true; }
   // Memos of an edited record. The record in the file keeps pointing at its
@@ -200,6 +202,7 @@ class TDbfDataSet {
   void FreeOnPost(int index, int64_t block);
 
  private:
+  [[noreturn]] static void RaiseNotEditing();
   // Close's work; with `write_through` the files are first written through.
   void CloseTable(bool write_through);
   void CheckActive() const;
