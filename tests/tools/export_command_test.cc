@@ -112,6 +112,15 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwo) {
         << type << ": " << bad.err;
   }
   EXPECT_EQ(run_cli(waybill({"--type", "1"})).code, kUsage);
+  // An empty file or folder name is no name at all.
+  for (const std::vector<std::string>& empty :
+       {waybill({"--type", "1", "--dir", ""}), waybill({"--type", "1", "--out="}),
+        std::vector<std::string>{"export", "supplier", "--data", "", "--out", "/tmp/s.dbf"}}) {
+    auto refused = run_cli(empty);
+    EXPECT_EQ(refused.code, kUsage) << refused.err;
+    EXPECT_EQ(refused.err.rfind("pharmex export: option --", 0), 0u) << refused.err;
+    EXPECT_NE(refused.err.find(" needs a value\n"), std::string::npos) << refused.err;
+  }
   EXPECT_EQ(run_cli({"export"}).code, kUsage);
   EXPECT_EQ(run_cli({"export", "invoices"}).code, kUsage);
 }

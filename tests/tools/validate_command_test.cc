@@ -165,6 +165,10 @@ TEST_F(ValidateCommandTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(missing.err,
             "pharmex validate: missing FILE\n"
             "usage: pharmex validate FILE [--layout NAME] [--price P.csv] [--json]\n");
+  auto empty = run_cli({"validate", ""});
+  EXPECT_EQ(empty.code, kUsage);
+  EXPECT_EQ(empty.err.rfind("pharmex validate: the file name is empty\n", 0), 0u) << empty.err;
+  EXPECT_EQ(run_cli({"validate", order, "--price", ""}).code, kUsage);
   auto unknown = run_cli({"validate", order, "--layout", "nope"});
   EXPECT_EQ(unknown.code, kUsage);
   EXPECT_NE(unknown.err.find("unknown layout 'nope' (one of supplier, order, price, "

@@ -41,8 +41,15 @@ std::optional<std::string> Arguments::option(const std::string& name) {
   return value;
 }
 
-std::string Arguments::required(const std::string& name) {
+std::optional<std::string> Arguments::path_option(const std::string& name) {
   std::optional<std::string> value = option(name);
+  if (value && value->empty()) throw UsageError("option --" + name + " needs a value");
+  return value;
+}
+
+// Every required option names a file.
+std::string Arguments::required(const std::string& name) {
+  std::optional<std::string> value = path_option(name);
   if (!value) throw UsageError("missing --" + name);
   return *value;
 }
@@ -54,8 +61,10 @@ bool Arguments::flag(const std::string& name) {
   return true;
 }
 
+// Every positional argument names a file.
 std::optional<std::string> Arguments::positional() {
   if (next_positional_ >= positional_.size()) return std::nullopt;
+  if (positional_[next_positional_].empty()) throw UsageError("the file name is empty");
   return positional_[next_positional_++];
 }
 

@@ -29,6 +29,10 @@ class Arguments {
   Arguments(const std::vector<std::string>& args, const std::vector<std::string>& flags);
 
   std::optional<std::string> option(const std::string& name);
+  // The file and folder names: an empty one is refused as a usage error
+  // ("option --data needs a value", "the file name is empty"), not left to
+  // fail on opening with a blank name.
+  std::optional<std::string> path_option(const std::string& name);
   std::string required(const std::string& name);
   bool flag(const std::string& name);
   std::optional<std::string> positional();

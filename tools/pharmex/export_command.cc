@@ -93,8 +93,8 @@ int export_waybill(Arguments& args, Io& io) {
   std::string header_csv = args.required("header");
   std::string lines_csv = args.required("lines");
   int index = layout_index(args, app::waybill_kind());
-  std::optional<std::string> dir = args.option("dir");
-  std::optional<std::string> out = args.option("out");
+  std::optional<std::string> dir = args.path_option("dir");
+  std::optional<std::string> out = args.path_option("out");
   if (dir.has_value() == out.has_value()) throw UsageError("give --dir or --out");
   args.expect_all_used();
 

@@ -122,7 +122,7 @@ int run_validate(const std::vector<std::string>& args, Io& io) {
   Arguments arguments(args, {"json"});
   const bool json = arguments.flag("json");
   const std::optional<std::string> layout = arguments.option("layout");
-  const std::optional<std::string> price = arguments.option("price");
+  const std::optional<std::string> price = arguments.path_option("price");
   const std::optional<std::string> path = arguments.positional();
   if (!path) throw UsageError("missing FILE");
   arguments.expect_all_used();
