@@ -128,7 +128,20 @@ void TDbfField::SetValue(const Variant& value) {
 }
 
 void TDbfField::SetText(std::u16string_view text) {
-  if (type_ != TFieldType::ftString) return SetValue(Variant::string(std::u16string(text)));
+  if (type_ == TFieldType::ftMemo || type_ == TFieldType::ftBlob) {
+    CheckWritable();
+    ansi_.clear();
+    platform::text_codec().append_utf16_as_ansi(ansi_, text);
+    AssignBlob(ansi_);
+    dataset_.MarkModified();
+    return;
+  }
+  if (type_ != TFieldType::ftString) {
+    // Converted as SetValue converts a string, through a variant kept from
+    // one value to the next, so that a text allocates nothing once it has grown.
+    text_value_.assign_string(text);
+    return SetValue(text_value_);
+  }
   CheckWritable();
   Table().PutStringUtf16(index_, text, transliterate_);
   dataset_.MarkModified();

@@ -111,6 +111,8 @@ class TDbfField {
   // The ANSI text of the value being assigned or read, kept from one value to
   // the next so that text allocates nothing here once the buffer has grown.
   mutable std::string ansi_;
+  // The text SetText converts for the kinds other than ftString.
+  Variant text_value_;
 };
 
 }  // namespace pharmex::dbf

@@ -86,6 +86,12 @@ TEST_F(MemoFieldTest, MemoTextIsStoredInOemAndBlobBytesAsTheyAre) {
   const std::string memo = Memo();
   EXPECT_EQ(memo.substr(520, 3), "\x89\xAE\xA4");   // block 1: OEM
   EXPECT_EQ(memo.substr(1032, 3), "\xC9\xEE\xE4");  // block 2: the ANSI bytes
+  // A text given without a variant is stored alike.
+  data_.Append();
+  Note().SetText(u"Йод");
+  data_.FieldByName("DATA").SetText(u"Йод");
+  data_.Post();
+  EXPECT_EQ(Memo().substr(1536, 1024), memo.substr(512, 1024));  // blocks 3 and 4
   Reopen();
   EXPECT_TRUE(same_value(Note().Value(), Utf8("Йод")));
   EXPECT_TRUE(same_value(data_.FieldByName("DATA").Value(), Utf8("Йод")));
@@ -100,6 +106,10 @@ TEST_F(MemoFieldTest, AnEmptyOrNullMemoStoresBlockZeroAndNoBlock) {
   Note().SetValue(Variant::null());
   EXPECT_EQ(NoteText(), "         0");
   EXPECT_TRUE(Note().Value().is_null());
+  data_.Cancel();
+  data_.Append();
+  Note().SetText(u"");
+  EXPECT_EQ(NoteText(), "         0");
   EXPECT_LE(Memo().size(), 512u);
 }
 
