@@ -214,11 +214,15 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
   return true;
 }
 
-// The length of `units` (a count of 10^-decimals) as fixed-point text, with
-// its sign: at least one digit before the separator.
-size_t units_text_size(uint64_t units, int decimals, bool minus) {
+// The digits of `units` (a count of 10^-decimals) as fixed-point text, at
+// least one before the separator, and the text's length with its sign.
+struct UnitsText {
+  int digits;
+  size_t size;
+};
+UnitsText units_text(uint64_t units, int decimals, bool minus) {
   const int digits = std::max(digit_count(units), decimals + 1);
-  return static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0));
+  return {digits, static_cast<size_t>(digits + (decimals > 0 ? 1 : 0) + (minus ? 1 : 0))};
 }
 
 // Writes the last `count` digits of `value` (with leading zeros) so that
@@ -238,9 +242,8 @@ char* write_digits_before(char* end, uint64_t& value, int count) {
 }
 
 // Writes that text so that it ends just before `end`, last digit first.
-void write_units_before(char* end, uint64_t units, int decimals, char decimal_separator,
+void write_units_before(char* end, uint64_t units, int decimals, int digits, char decimal_separator,
                         bool minus) {
-  const int digits = std::max(digit_count(units), decimals + 1);
   char* next = write_digits_before(end, units, decimals);
   if (decimals > 0) *--next = decimal_separator;
   next = write_digits_before(next, units, digits - decimals);
@@ -264,8 +267,10 @@ void format_fixed_into(std::string& out, double value, int decimals, char decima
     return;
   }
   const bool minus = std::signbit(value) && (keep_negative_zero || units != 0);
-  out.resize(units_text_size(units, decimals, minus));
-  write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
+  const UnitsText text = units_text(units, decimals, minus);
+  out.resize(text.size);
+  write_units_before(out.data() + out.size(), units, decimals, text.digits, decimal_separator,
+                     minus);
 }
 
 size_t format_fixed_right(std::span<char> out, double value, int decimals, char decimal_separator,
@@ -276,10 +281,12 @@ size_t format_fixed_right(std::span<char> out, double value, int decimals, char 
     return place_right(out, fixed_by_digits(value, decimals, decimal_separator, significant, true));
   }
   const bool minus = std::signbit(value);
-  const size_t size = units_text_size(units, decimals, minus);
-  if (size <= out.size())
-    write_units_before(out.data() + out.size(), units, decimals, decimal_separator, minus);
-  return size;
+  const UnitsText text = units_text(units, decimals, minus);
+  if (text.size <= out.size()) {
+    write_units_before(out.data() + out.size(), units, decimals, text.digits, decimal_separator,
+                       minus);
+  }
+  return text.size;
 }
 
 size_t format_whole_right(std::span<char> out, int64_t value, int decimals) {
@@ -291,11 +298,11 @@ size_t format_whole_right(std::span<char> out, int64_t value, int decimals) {
   }
   // The digits of the whole part, then `decimals` zeros: as units of
   // 10^-decimals they could overflow, so the zeros are written apart.
-  const size_t whole = units_text_size(magnitude, 0, minus);
-  const size_t size = whole + (decimals > 0 ? static_cast<size_t>(decimals) + 1 : 0);
+  const UnitsText whole = units_text(magnitude, 0, minus);
+  const size_t size = whole.size + (decimals > 0 ? static_cast<size_t>(decimals) + 1 : 0);
   if (size > out.size()) return size;
   char* const end = out.data() + out.size();
-  write_units_before(end - (size - whole), magnitude, 0, '.', minus);
+  write_units_before(end - (size - whole.size), magnitude, 0, whole.digits, '.', minus);
   if (decimals > 0) {
     *(end - decimals - 1) = '.';
     std::fill(end - decimals, end, '0');
