@@ -77,15 +77,19 @@ bool vat_rate_is_10_or_18(const Variant& nds, const RegionalSettings& settings) 
   return vat_rate_is(nds, 18, settings) || vat_rate_is(nds, 10, settings);
 }
 
-// A body field with its column found for the run.
+// A body field with its column found for the run, and the variant the
+// column's values are read into from line to line (a text allocates nothing
+// once the first lines have made room).
 struct BoundField {
   TextBody kind;
   const host::HostField* column;  // null for the kinds that read none
+  Variant value{};
 };
 
-void add_body_field(TextRecord& record, const BoundField& field, const WaybillTextColumns& c,
+void add_body_field(TextRecord& record, BoundField& field, const WaybillTextColumns& c,
                     const RegionalSettings& settings) {
-  Variant value = field.column != nullptr ? field.column->value() : Variant();
+  if (field.column != nullptr) field.column->read_value(field.value);
+  const Variant& value = field.value;  // empty for the kinds that read no column
   switch (field.kind) {
     case TextBody::empty:
       record.add_empty_field();
@@ -135,9 +139,9 @@ std::vector<BoundField> bind(std::span<const TextBodyField> fields, const Waybil
   return bound;
 }
 
-void body_record(TextRecord& record, std::span<const BoundField> fields,
-                 const WaybillTextColumns& c, const RegionalSettings& settings) {
-  for (const BoundField& field : fields)
+void body_record(TextRecord& record, std::span<BoundField> fields, const WaybillTextColumns& c,
+                 const RegionalSettings& settings) {
+  for (BoundField& field : fields)
     add_body_field(record, field, c, settings);
 }
 
@@ -199,7 +203,7 @@ void write_waybill_text(WaybillLines& waybill, AtomicTextFile& file,
                         const WaybillTextLayout& layout, const RegionalSettings& run_settings) {
   const RegionalSettings settings = text_layout_settings(run_settings);
   const WaybillTextColumns columns(waybill);
-  const std::vector<BoundField> fields = bind(body_fields(layout), columns);
+  std::vector<BoundField> fields = bind(body_fields(layout), columns);
   const WaybillSums sums = sum_waybill_lines(waybill, columns, settings);
   TextRecord record(settings);
   file.write_line(kHeaderSection);
