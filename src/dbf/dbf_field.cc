@@ -117,13 +117,17 @@ void TDbfField::CheckWritable() const {
 }
 
 void TDbfField::SetValue(const Variant& value) {
+  if (value.is_null()) return Clear();
   CheckWritable();
   if (type_ == TFieldType::ftCurrency) return;  // the dataset layer does not store these
-  if (value.is_null()) {
-    AssignNull();
-  } else {
-    Assign(value);
-  }
+  Assign(value);
+  dataset_.MarkModified();
+}
+
+void TDbfField::Clear() {
+  CheckWritable();
+  if (type_ == TFieldType::ftCurrency) return;
+  AssignNull();
   dataset_.MarkModified();
 }
 

@@ -72,8 +72,8 @@ class TDbfField {
   Variant Value() const;
   void SetValue(const Variant& value);
   bool IsNull() const;
-  // The null assignment.
-  void Clear() { SetValue(Variant::null()); }
+  // The null assignment: SetValue of a null variant, without making one.
+  void Clear();
   // SetValue of a string, a whole number (SmallInt, Integer or Int64), a
   // Double and a Date variant holding the value, without making the variant
   // where the field's kind takes it as it is (a string into ftString, a

@@ -108,6 +108,8 @@ TEST_P(AssignTest, StoresTheConvertedValueOrRefusesIt) {
   Check(c, [](TDbfField& field, const Variant& value) { field.SetValue(value); });
   if (c.value.is_string()) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetText(value.string_value()); });
+  } else if (c.value.is_null()) {
+    Check(c, [](TDbfField& field, const Variant&) { field.Clear(); });
   } else if (c.value.is_whole()) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetInteger(value.whole_value()); });
   } else if (c.value.kind() == Variant::Kind::Double) {
