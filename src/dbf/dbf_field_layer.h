@@ -128,7 +128,7 @@ class TDbfFieldLayer : public TDbfTable {
     if (memo_opening_ != Openings()) ResetMemo();
     const char* kept = memo_.Recall(field, kind, key, bytes.size());
     if (kept == nullptr) return false;
-    std::memcpy(bytes.data(), kept, bytes.size());
+    CopyFieldBytes(bytes.data(), kept, bytes.size());
     MarkFieldChanged(field);
     return true;
   }

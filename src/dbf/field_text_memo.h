@@ -19,6 +19,23 @@
 
 namespace pharmex::dbf {
 
+// Copies `size` bytes, at most FieldTextMemo::kMaxWidth, with fixed-size
+// moves (two that overlap for the sizes between two powers of two) rather
+// than a call of memcpy for a handful of bytes.
+inline void CopyFieldBytes(char* to, const char* from, size_t size) {
+  if (size >= 8) {
+    std::memcpy(to, from, 8);
+    if (size > 16) std::memcpy(to + 8, from + 8, 8);
+    std::memcpy(to + size - 8, from + size - 8, 8);
+  } else if (size >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + size - 4, from + size - 4, 4);
+  } else {
+    for (size_t i = 0; i < size; ++i)
+      to[i] = from[i];
+  }
+}
+
 class FieldTextMemo {
  public:
   enum class Kind : uint8_t { kNumber, kWhole, kDate };
@@ -49,7 +66,7 @@ class FieldTextMemo {
     entry.key = key;
     entry.kind = kind;
     entry.kept = entry.keep;
-    if (entry.kept) std::memcpy(entry.bytes, bytes.data(), bytes.size());
+    if (entry.kept) CopyFieldBytes(entry.bytes, bytes.data(), bytes.size());
   }
 
  private:
