@@ -45,6 +45,10 @@ Variant unit_vat(const Variant& price, const Variant& nds, const RegionalSetting
 }
 
 bool vat_rate_is(const Variant& nds, int32_t rate, const RegionalSettings& settings) {
+  // A whole number and a Double compare by value (NaN equals nothing), as
+  // the variant rules compare them with an Integer.
+  if (nds.is_whole()) return nds.whole_value() == rate;
+  if (nds.kind() == Variant::Kind::Double) return nds.double_value() == rate;
   return compare(nds, Variant::integer(rate), settings) == Ordering::Equal;
 }
 

@@ -11,5 +11,6 @@ set(PHARMEX_TEST_export_SOURCES
   table_routine_test.cc
   text_layouts_test.cc
   unico_price_table_test.cc
+  waybill_amounts_test.cc
   waybill_export_test.cc
 )
