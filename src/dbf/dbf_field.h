@@ -76,10 +76,10 @@ class TDbfField {
   void Clear();
   // SetValue of a string, a whole number (SmallInt, Integer or Int64), a
   // Double and a Date variant holding the value, without making the variant
-  // where the field's kind takes it as it is (a string into ftString, a
-  // whole number into ftString and the number kinds, a number into ftFloat,
-  // ftDate and ftDateTime): what a host hands over most, copied straight
-  // into the record.
+  // where the field's kind takes it as it is (a string into ftString, ftMemo
+  // and ftBlob, a whole number into ftString and the number kinds, a number
+  // into ftFloat, ftDate and ftDateTime): what a host hands over most,
+  // copied straight into the record.
   void SetText(std::u16string_view text);
   void SetInteger(int64_t number);
   void SetReal(double number) { SetNumber(number, false); }
@@ -111,7 +111,7 @@ class TDbfField {
   // The ANSI text of the value being assigned or read, kept from one value to
   // the next so that text allocates nothing here once the buffer has grown.
   mutable std::string ansi_;
-  // The text SetText converts for the kinds other than ftString.
+  // The text SetText converts for the kinds that do not take it as it is.
   Variant text_value_;
 };
 
