@@ -1,5 +1,7 @@
 #include "export/text_record.h"
 
+#include <span>
+
 #include "core/error.h"
 #include "platform/text_codec.h"
 
@@ -15,12 +17,6 @@ void append_host_text(std::string& out, std::u16string_view text) {
       out[i] = ' ';
     }
   }
-}
-
-std::string value_text(const Variant& value, const RegionalSettings& settings) {
-  std::string out;
-  append_host_text(out, value.to_text(settings));
-  return out;
 }
 
 void TextRecord::add_field(std::string_view ansi_text) {
@@ -40,6 +36,17 @@ void TextRecord::append_value(const Variant& value) {
   // text. Either way the record cannot go on.
   Variant sum = add(Variant::string(platform::text_codec().ansi_to_utf16(text_)), value, settings_);
   throw_conversion_error(sum.kind(), "String");
+}
+
+void TextRecord::add_value_text(const Variant& value, bool upper) {
+  const size_t start = text_.size();
+  if (value.is_string()) {
+    append_host_text(text_, value.string_value());
+  } else {
+    append_host_text(text_, value.to_text(settings_));
+  }
+  if (upper) platform::text_codec().upper_ansi_inplace(std::span<char>(text_).subspan(start));
+  end_field();
 }
 
 void TextRecord::add_optional_value(const Variant& value) {

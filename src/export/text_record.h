@@ -37,6 +37,12 @@ class TextRecord {
   // An optional text column: null (or Empty) gives an empty field; anything
   // else is appended by the variant rule and followed by ";".
   void add_optional_value(const Variant& value);
+  // A value as text for a field the layout spells itself (the value is
+  // converted, not appended: numbers become their text, Empty is ""), in
+  // capitals when `upper`, then ";". Null fails with "Could not convert
+  // variant of type (Null) into type (String)". ";" becomes "^", CR and LF
+  // blanks. A string is encoded where it lies.
+  void add_value_text(const Variant& value, bool upper = false);
 
   const std::string& text() const { return text_; }
   void clear() { text_.clear(); }
@@ -45,12 +51,6 @@ class TextRecord {
   const RegionalSettings& settings_;
   std::string text_;
 };
-
-// A value as text for a field the layout spells itself (the value is
-// converted, not appended: numbers become their text, Empty is ""). Null
-// fails with "Could not convert variant of type (Null) into type (String)".
-// ";" becomes "^", CR and LF blanks.
-std::string value_text(const Variant& value, const RegionalSettings& settings);
 
 // Appends the ANSI form of a host text, every ";" written as "^" and every CR
 // or LF as a blank.

@@ -101,7 +101,7 @@ void add_body_field(TextRecord& record, BoundField& field, const WaybillTextColu
       record.add_field(whole_number_text(value, settings));
       return;
     case TextBody::upper_text:
-      record.add_field(platform::text_codec().upper_ansi(value_text(value, settings)));
+      record.add_value_text(value, true);
       return;
     case TextBody::appended:
       record.append_value(value);
@@ -111,7 +111,11 @@ void add_body_field(TextRecord& record, BoundField& field, const WaybillTextColu
       record.add_optional_value(value);
       return;
     case TextBody::text_or_empty:
-      record.add_field(value.is_null() ? std::string() : value_text(value, settings));
+      if (value.is_null()) {
+        record.add_empty_field();
+      } else {
+        record.add_value_text(value);
+      }
       return;
     case TextBody::date_or_empty: {
       bool none = value.is_null() || value.is_empty();

@@ -253,9 +253,13 @@ std::string TextCodec::utf8_to_ansi(std::string_view text) const {
 
 std::string TextCodec::upper_ansi(std::string_view text) const {
   std::string out(text);
-  for (char& c : out)
-    c = static_cast<char>(ansi_->to_upper(static_cast<unsigned char>(c)));
+  upper_ansi_inplace(out);
   return out;
+}
+
+void TextCodec::upper_ansi_inplace(std::span<char> text) const {
+  for (char& c : text)
+    c = static_cast<char>(ansi_->to_upper(static_cast<unsigned char>(c)));
 }
 
 std::u16string utf8_to_utf16(std::string_view text) {

@@ -64,6 +64,8 @@ class TextCodec {
   std::string utf8_to_ansi(std::string_view text) const;
 
   std::string upper_ansi(std::string_view text) const;
+  // The same in place.
+  void upper_ansi_inplace(std::span<char> text) const;
 
   // The byte for one UTF-16 code unit in a code page, substituted when missing.
   static unsigned char encode_unit(const CodePage& page, char16_t unit);
