@@ -45,13 +45,9 @@ void HostField::read_raw(AbiVariant& result) const {
 }
 
 Variant HostField::value() const {
-  AbiVariant result;
-  read_raw(result);
-  try {
-    return read_host_variant(result.get());
-  } catch (const VariantError& refusal) {
-    raise<VariantError>("%s in column '%s'", {refusal.what(), column_name()});
-  }
+  Variant out;
+  read_value(out);
+  return out;
 }
 
 void HostField::read_value(Variant& out) const {
