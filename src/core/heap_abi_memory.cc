@@ -1,10 +1,13 @@
 // The variant ABI's memory where the system has no OLE automation: strings
-// and arrays on the library's own heap, in the layout OLE gives them.
-// Windows builds use the system's instead (win32_abi_memory.cc).
+// and arrays on the library's own heap, in the layout OLE gives them; the
+// blocks of freed strings are kept for the next ones, as OLE keeps them
+// (core/string_block_cache.h). Windows builds use the system's instead
+// (win32_abi_memory.cc).
 #include <cstdlib>
 #include <cstring>
 
 #include "core/abi_memory.h"
+#include "core/string_block_cache.h"
 
 struct PxVariantArray {
   uint32_t count;
@@ -17,6 +20,11 @@ namespace {
 
 constexpr size_t kPrefix = sizeof(uint32_t);
 
+// A string's block: its byte count, its units and the zero unit.
+constexpr size_t block_size(size_t bytes) {
+  return kPrefix + bytes + 2;
+}
+
 uint32_t* string_header(const PxChar16* text) {
   return reinterpret_cast<uint32_t*>(
       const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(text) - kPrefix));
@@ -27,7 +35,7 @@ uint32_t* string_header(const PxChar16* text) {
 PxString string_alloc(const PxChar16* text, uint32_t length) noexcept {
   if (length > (UINT32_MAX - kPrefix - 2) / 2) return nullptr;
   size_t bytes = static_cast<size_t>(length) * 2;
-  auto* block = static_cast<unsigned char*>(std::malloc(kPrefix + bytes + 2));
+  auto* block = static_cast<unsigned char*>(string_block_cache().take(block_size(bytes)));
   if (block == nullptr) return nullptr;
   uint32_t byte_count = static_cast<uint32_t>(bytes);
   std::memcpy(block, &byte_count, kPrefix);
@@ -39,7 +47,10 @@ PxString string_alloc(const PxChar16* text, uint32_t length) noexcept {
 }
 
 void string_free(PxString text) noexcept {
-  if (text != nullptr) std::free(string_header(text));
+  if (text == nullptr) return;
+  uint32_t bytes = 0;
+  std::memcpy(&bytes, string_header(text), kPrefix);
+  string_block_cache().give(string_header(text), block_size(bytes));
 }
 
 uint32_t string_length(const PxChar16* text) noexcept {

@@ -4,6 +4,7 @@ set(PHARMEX_core_SOURCES
   error.cc
   number_format.cc
   regional_settings.cc
+  string_block_cache.cc
   variant.cc
 )
 # The variant ABI's strings and arrays (core/abi_memory.h): the system's OLE

@@ -6,5 +6,6 @@ set(PHARMEX_TEST_core_SOURCES
   fixed_point_oracle_test.cc
   number_format_test.cc
   regional_settings_test.cc
+  string_block_cache_test.cc
   variant_test.cc
 )
