@@ -12,6 +12,7 @@
 
 #include <string_view>
 
+#include "core/abi_variant.h"
 #include "core/variant.h"
 #include "host/host_dataset.h"
 #include "host/host_field.h"
@@ -37,11 +38,18 @@ class WaybillLines {
   bool current_line_passes(const RegionalSettings& settings);
 
  private:
+  bool price_above_zero(const RegionalSettings& settings);
+  bool locate_header();
+
   host::HostDataSet headers_;
   host::HostDataSet lines_;
   host::HostField price_;
   host::HostField waybill_id_;
-  // The two values of the line just read, kept from line to line.
+  // The two values of the line just read, as the host returned them, and
+  // converted where a number's test or a whole number's key does not do.
+  // Kept from line to line.
+  AbiVariant price_raw_;
+  AbiVariant waybill_id_raw_;
   Variant price_value_;
   Variant waybill_id_value_;
 };

@@ -114,11 +114,15 @@ void HostDataSet::post() const {
 }
 
 bool HostDataSet::locate(std::u16string_view key_fields, const Variant& key) const {
+  const AbiVariant value(key);
+  return locate(key_fields, value.get());
+}
+
+bool HostDataSet::locate(std::u16string_view key_fields, const PxVariant& key) const {
   IDataSet* self = dataset_.get();
   const KeyNames names(key_fields);
-  AbiVariant value(key);
   const PxChar16* units = names.data();
-  const PxVariant* argument = &value.get();
+  const PxVariant* argument = &key;
   PxBool found =
       call_host("IDataSet.Locate", [=] { return self->lpVtbl->Locate(self, units, argument, 0); });
   return found != 0;

@@ -48,6 +48,8 @@ class HostDataSet {
   // column for several. False when there is none.
   bool locate(std::u16string_view key_fields, const Variant& key) const;
   bool locate(std::string_view ansi_key_fields, const Variant& key) const;
+  // The same with the key in the host's form, handed over as it is.
+  bool locate(std::u16string_view key_fields, const PxVariant& key) const;
 
  private:
   HostRef<IDataSet> dataset_;

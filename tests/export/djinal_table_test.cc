@@ -164,7 +164,8 @@ struct TotalsCase {
   const char* what;
   const char* line;
   uint32_t records;
-  const char* totals;  // SUMPAY SUMNDS10 SUMNDS20 SUM10 SUM20, 9 characters each
+  const char* totals;        // SUMPAY SUMNDS10 SUMNDS20 SUM10 SUM20, 9 characters each
+  const char* retyped = "";  // columns of both lines given another type
 };
 
 std::ostream& operator<<(std::ostream& out, const TotalsCase& c) {
@@ -174,7 +175,10 @@ std::ostream& operator<<(std::ostream& out, const TotalsCase& c) {
 class DjinalTotalsTest : public DjinalTest, public ::testing::WithParamInterface<TotalsCase> {};
 
 TEST_P(DjinalTotalsTest, EveryRecordCarriesTheTotalsOfAllLines) {
-  run(kHeaderRow, std::string("1,10,1,0,1,A,B,,1,,,,,,,\n") + GetParam().line + "\n");
+  run_on(
+      djinal_routine, pharmex::testing::waybill_headers(kHeaderRow),
+      pharmex::testing::waybill_lines(
+          std::string("1,10,1,0,1,A,B,,1,,,,,,,\n") + GetParam().line + "\n", GetParam().retyped));
   ASSERT_EQ(record_count(), GetParam().records);
   for (uint32_t n = 1; n <= GetParam().records; ++n)
     EXPECT_EQ(totals(n), GetParam().totals);
@@ -182,26 +186,39 @@ TEST_P(DjinalTotalsTest, EveryRecordCarriesTheTotalsOfAllLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, DjinalTotalsTest,
-    ::testing::Values(TotalsCase{"Vat10", "1,100,2,10,2,A,B,,1,,,,,,,", 2,
-                                 "   210.00   200.00     0.00     9.09     0.00"},
-                      TotalsCase{"Vat20", "1,60,3,20,2,A,B,,1,,,,,,,", 2,
-                                 "   190.00     0.00   180.00     0.00    10.00"},
-                      // The VAT totals add one unit's VAT, whatever the quantity.
-                      TotalsCase{"VatPerUnit", "1,110,5,10,2,A,B,,1,,,,,,,", 2,
-                                 "   560.00   550.00     0.00    10.00     0.00"},
-                      TotalsCase{"Vat18OnlyInTheTotal", "1,100,2,18,2,A,B,,1,,,,,,,", 2,
-                                 "   210.00     0.00     0.00     0.00     0.00"},
-                      TotalsCase{"Vat10AndAHalfIsNotTen", "1,100,2,10.5,2,A,B,,1,,,,,,,", 2,
-                                 "   210.00     0.00     0.00     0.00     0.00"},
-                      TotalsCase{"EmptyVatOnlyInTheTotal", "1,100,2,,2,A,B,,1,,,,,,,", 2,
-                                 "   210.00     0.00     0.00     0.00     0.00"},
-                      // Lines that are not written are summed all the same.
-                      TotalsCase{"NegativePriceNotWritten", "1,-20,1,10,2,A,B,,1,,,,,,,", 1,
-                                 "   -10.00   -20.00     0.00    -1.82     0.00"},
-                      TotalsCase{"UnknownWaybillNotWritten", "7,100,2,10,2,A,B,,1,,,,,,,", 1,
-                                 "   210.00   200.00     0.00     9.09     0.00"},
-                      TotalsCase{"EmptyBoxNotWritten", "7,100,2,20,2,A,B,,,,,,,,,", 1,
-                                 "   210.00     0.00   200.00     0.00    16.67"}),
+    ::testing::Values(
+        TotalsCase{"Vat10", "1,100,2,10,2,A,B,,1,,,,,,,", 2,
+                   "   210.00   200.00     0.00     9.09     0.00"},
+        TotalsCase{"Vat20", "1,60,3,20,2,A,B,,1,,,,,,,", 2,
+                   "   190.00     0.00   180.00     0.00    10.00"},
+        // The VAT totals add one unit's VAT, whatever the quantity.
+        TotalsCase{"VatPerUnit", "1,110,5,10,2,A,B,,1,,,,,,,", 2,
+                   "   560.00   550.00     0.00    10.00     0.00"},
+        TotalsCase{"Vat18OnlyInTheTotal", "1,100,2,18,2,A,B,,1,,,,,,,", 2,
+                   "   210.00     0.00     0.00     0.00     0.00"},
+        TotalsCase{"Vat10AndAHalfIsNotTen", "1,100,2,10.5,2,A,B,,1,,,,,,,", 2,
+                   "   210.00     0.00     0.00     0.00     0.00"},
+        TotalsCase{"EmptyVatOnlyInTheTotal", "1,100,2,,2,A,B,,1,,,,,,,", 2,
+                   "   210.00     0.00     0.00     0.00     0.00"},
+        // Lines that are not written are summed all the same.
+        TotalsCase{"NegativePriceNotWritten", "1,-20,1,10,2,A,B,,1,,,,,,,", 1,
+                   "   -10.00   -20.00     0.00    -1.82     0.00"},
+        TotalsCase{"UnknownWaybillNotWritten", "7,100,2,10,2,A,B,,1,,,,,,,", 1,
+                   "   210.00   200.00     0.00     9.09     0.00"},
+        TotalsCase{"EmptyBoxNotWritten", "7,100,2,20,2,A,B,,,,,,,,,", 1,
+                   "   210.00     0.00   200.00     0.00    16.67"},
+        // The filter reads a whole price and a whole waybill key
+        // of every width as they are.
+        TotalsCase{"WholeZeroPriceNotWritten", "1,0,2,10,2,A,B,,1,,,,,,,", 1,
+                   "    10.00     0.00     0.00     0.00     0.00", "price:integer"},
+        TotalsCase{"WholeNegativePriceNotWritten", "1,-20,1,10,2,A,B,,1,,,,,,,", 1,
+                   "   -10.00   -20.00     0.00    -1.82     0.00", "price:largeint"},
+        TotalsCase{"SmallWaybillKeyFound", "1,100,2,10,2,A,B,,1,,,,,,,", 2,
+                   "   210.00   200.00     0.00     9.09     0.00", "waybillheads_id:smallint"},
+        TotalsCase{"LargeUnknownWaybillKeyNotWritten", "7,100,2,10,2,A,B,,1,,,,,,,", 1,
+                   "   210.00   200.00     0.00     9.09     0.00", "waybillheads_id:largeint"},
+        TotalsCase{"TextPriceOfZeroNotWritten", "1,\"0,00\",2,10,2,A,B,,1,,,,,,,", 1,
+                   "    10.00     0.00     0.00     0.00     0.00", "price:string(6)"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // The amounts are the same whatever type the host gives a column: a price
