@@ -7,7 +7,7 @@
 // of its units. A block of at most kLargest bytes is allocated with its size
 // rounded up to a multiple of kStep (its class), so that every block of a
 // class holds every string of that class; each class keeps up to kKept
-// blocks given back, the last given first (at most 64 KiB in all).
+// blocks given back, the last given first (at most 33 KiB in all).
 //
 // The classes are shared by all threads behind a flag taken with one atomic
 // exchange. A thread that finds the flag taken does not wait: it allocates
