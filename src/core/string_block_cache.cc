@@ -2,6 +2,16 @@
 
 #include <cstdlib>
 
+// Under AddressSanitizer a kept block is poisoned until it is handed out
+// again, so that a string read or freed after it was freed is still reported,
+// as the allocator would report it.
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#else
+#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#endif
+
 namespace pharmex {
 
 void* StringBlockCache::take(size_t bytes) noexcept {
@@ -11,16 +21,23 @@ void* StringBlockCache::take(size_t bytes) noexcept {
     Class& kept = classes_[index];
     void* block = kept.count > 0 ? kept.blocks[--kept.count] : nullptr;
     unlock();
-    if (block != nullptr) return block;
+    if (block != nullptr) {
+      ASAN_UNPOISON_MEMORY_REGION(block, (index + 1) * kStep);
+      return block;
+    }
   }
   return std::malloc((index + 1) * kStep);
 }
 
 void StringBlockCache::give(void* block, size_t bytes) noexcept {
   if (bytes <= kLargest && try_lock()) {
-    Class& kept = classes_[class_of(bytes)];
+    const size_t index = class_of(bytes);
+    Class& kept = classes_[index];
     const bool room = kept.count < kKept;
-    if (room) kept.blocks[kept.count++] = block;
+    if (room) {
+      ASAN_POISON_MEMORY_REGION(block, (index + 1) * kStep);
+      kept.blocks[kept.count++] = block;
+    }
     unlock();
     if (room) return;
   }
@@ -30,9 +47,13 @@ void StringBlockCache::give(void* block, size_t bytes) noexcept {
 void StringBlockCache::clear() noexcept {
   while (!try_lock()) {
   }
-  for (Class& kept : classes_) {
-    while (kept.count > 0)
-      std::free(kept.blocks[--kept.count]);
+  for (size_t index = 0; index < kClasses; ++index) {
+    Class& kept = classes_[index];
+    while (kept.count > 0) {
+      void* block = kept.blocks[--kept.count];
+      ASAN_UNPOISON_MEMORY_REGION(block, (index + 1) * kStep);
+      std::free(block);
+    }
   }
   unlock();
 }
