@@ -48,8 +48,7 @@ PxString string_alloc(const PxChar16* text, uint32_t length) noexcept {
 
 void string_free(PxString text) noexcept {
   if (text == nullptr) return;
-  uint32_t bytes = 0;
-  std::memcpy(&bytes, string_header(text), kPrefix);
+  const size_t bytes = size_t{string_length(text)} * 2;
   string_block_cache().give(string_header(text), block_size(bytes));
 }
 

@@ -22,11 +22,11 @@ void* StringBlockCache::take(size_t bytes) noexcept {
     void* block = kept.count > 0 ? kept.blocks[--kept.count] : nullptr;
     unlock();
     if (block != nullptr) {
-      ASAN_UNPOISON_MEMORY_REGION(block, (index + 1) * kStep);
+      ASAN_UNPOISON_MEMORY_REGION(block, class_size(index));
       return block;
     }
   }
-  return std::malloc((index + 1) * kStep);
+  return std::malloc(class_size(index));
 }
 
 void StringBlockCache::give(void* block, size_t bytes) noexcept {
@@ -35,7 +35,7 @@ void StringBlockCache::give(void* block, size_t bytes) noexcept {
     Class& kept = classes_[index];
     const bool room = kept.count < kKept;
     if (room) {
-      ASAN_POISON_MEMORY_REGION(block, (index + 1) * kStep);
+      ASAN_POISON_MEMORY_REGION(block, class_size(index));
       kept.blocks[kept.count++] = block;
     }
     unlock();
@@ -51,7 +51,7 @@ void StringBlockCache::clear() noexcept {
     Class& kept = classes_[index];
     while (kept.count > 0) {
       void* block = kept.blocks[--kept.count];
-      ASAN_UNPOISON_MEMORY_REGION(block, (index + 1) * kStep);
+      ASAN_UNPOISON_MEMORY_REGION(block, class_size(index));
       std::free(block);
     }
   }

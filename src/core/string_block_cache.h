@@ -50,6 +50,8 @@ class StringBlockCache {
 
   // The class of a block of `bytes` bytes, 0 to kClasses - 1.
   static constexpr size_t class_of(size_t bytes) { return (bytes - 1) / kStep; }
+  // The bytes every block of class `index` has.
+  static constexpr size_t class_size(size_t index) { return (index + 1) * kStep; }
 
   bool try_lock() noexcept { return !busy_.exchange(true, std::memory_order_acquire); }
   void unlock() noexcept { busy_.store(false, std::memory_order_release); }
