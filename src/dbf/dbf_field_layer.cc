@@ -29,7 +29,7 @@ bool LeftJustified(char type) {
 }
 
 // Width of a 0x30 binary field of this type, or 0 when the type has none.
-uint32_t BinaryWidth(char type) {
+constexpr uint32_t BinaryWidth(char type) {
   switch (type) {
     case 'B':
     case 'T':
@@ -146,10 +146,9 @@ void TDbfFieldLayer::GetStringUtf16(int field, bool transliterate, std::u16strin
     text[i] = ansi.to_unicode(static_cast<unsigned char>(stored[i]));
 }
 
-const platform::TextCodec& TDbfFieldLayer::Codec() const {
+const platform::TextCodec& TDbfFieldLayer::DeclaredPageCodec() const {
   const platform::TextCodec& process = platform::text_codec();
   const int page = TextCodePage();
-  if (page == 0) return process;
   if (!table_codec_ || table_codec_->oem().number() != page ||
       table_codec_->ansi().number() != process.ansi().number()) {
     table_codec_.emplace(process.ansi().number(), page);
@@ -173,21 +172,27 @@ void TDbfFieldLayer::OemToAnsi(std::span<char> text) const {
   }
 }
 
-TDbfFieldLayer::NumberForm TDbfFieldLayer::FormOf(const TDbfFieldDef& field) const {
-  if (IsVisualFox() && BinaryWidth(field.type) != 0 && field.length == BinaryWidth(field.type)) {
-    return NumberForm::kBinary;
+// Made at compile time: a table opened while statics are made still finds it.
+constinit const std::array<TDbfFieldLayer::FormOfType, 256> TDbfFieldLayer::kFormOfType = [] {
+  std::array<FormOfType, 256> forms{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const char type = static_cast<char>(byte);
+    FormOfType& form = forms[static_cast<size_t>(byte)];
+    switch (type) {
+      case 'N':
+      case 'F':
+      case 'M':
+      case 'B':
+      case 'G':
+        form.text = NumberForm::kText;
+        break;
+      default:
+        break;
+    }
+    form.binary_width = static_cast<uint8_t>(BinaryWidth(type));
   }
-  switch (field.type) {
-    case 'N':
-    case 'F':
-    case 'M':
-    case 'B':
-    case 'G':
-      return NumberForm::kText;
-    default:
-      return NumberForm::kNone;
-  }
-}
+  return forms;
+}();
 
 void TDbfFieldLayer::RaiseTooBig(const TDbfFieldDef& field, std::string_view text) const {
   std::string argument = field.name;

@@ -14,6 +14,7 @@
 // Fields are addressed by index 0 ... FieldCount() - 1.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -105,12 +106,31 @@ class TDbfFieldLayer : public TDbfTable {
   void AnsiToOem(std::span<char> text) const;
   void OemToAnsi(std::span<char> text) const;
   // The pair those translations use: the process's ANSI/OEM pair, or ANSI
-  // and the table's declared page.
-  const platform::TextCodec& Codec() const;
+  // and the table's declared page. Asked for once per text value: the usual
+  // case, a table without a declared page, is decided here.
+  const platform::TextCodec& Codec() const {
+    return TextCodePage() == 0 ? platform::text_codec() : DeclaredPageCodec();
+  }
 
  private:
-  enum class NumberForm { kNone, kText, kBinary };
-  NumberForm FormOf(const TDbfFieldDef& field) const;
+  enum class NumberForm : uint8_t { kNone, kText, kBinary };
+  // Asked for on every number written or read: one look-up by type letter.
+  NumberForm FormOf(const TDbfFieldDef& field) const {
+    const auto type = static_cast<unsigned char>(field.type);
+    const FormOfType& form = kFormOfType[type];
+    if (form.binary_width != 0 && form.binary_width == field.length && IsVisualFox())
+      return NumberForm::kBinary;
+    return form.text;
+  }
+  // By type letter: the form of a field that is not a 0x30 binary one, and
+  // the width at which a 0x30 table keeps the type as a binary number (0:
+  // never).
+  struct FormOfType {
+    NumberForm text = NumberForm::kNone;
+    uint8_t binary_width = 0;
+  };
+  static const std::array<FormOfType, 256> kFormOfType;
+  const platform::TextCodec& DeclaredPageCodec() const;
   std::span<char> FieldBytes(int field);
   // Copies text into the field with its justification; returns the bytes written.
   std::span<char> Place(int field, std::string_view text);
