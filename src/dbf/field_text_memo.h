@@ -1,5 +1,5 @@
-// FieldTextMemo: the last number, whole number or date each field of a table
-// was given, with the bytes it made in the record. Exports write values that
+// FieldTextMemo: the last few numbers, whole numbers or dates each field of a
+// table was given, with the bytes they made in the record. Exports write values that
 // repeat from record to record (a run's totals, the VAT rate, the delivery's
 // date, a quantity of one): a repeated value's bytes are copied back instead
 // of formatted again. A value's bytes depend only on the value and the
@@ -8,7 +8,7 @@
 //
 // The bytes are kept only once a field's value has repeated: a field whose
 // values change from record to record (a price, an expiry date) costs the
-// comparison of its key and nothing more.
+// comparison of a few keys and nothing more.
 #pragma once
 
 #include <cstddef>
@@ -41,21 +41,31 @@ class FieldTextMemo {
   enum class Kind : uint8_t { kNumber, kWhole, kDate };
   // Wider fields are never kept (numeric fields are at most 20 bytes).
   static constexpr size_t kMaxWidth = 20;
+  // The values kept per field: enough for the few a column takes by turns
+  // (VAT rates of 0, 10 and 20, a quantity of one or two); a fifth value
+  // takes the place of the earliest of them.
+  static constexpr size_t kWays = 4;
 
   // Forgets every value, for a table of `field_count` fields.
   void Reset(size_t field_count) { entries_.assign(field_count, Entry{}); }
 
   // The bytes `width` wide the field holds after being given `key` (a
-  // double's bits, or a whole number) of `kind`, when that repeats its last
-  // value and they were kept; null otherwise.
+  // double's bits, or a whole number) of `kind`, when that repeats a value
+  // it was given and they were kept; null otherwise.
   const char* Recall(int field, Kind kind, uint64_t key, size_t width) {
     Entry& entry = entries_[static_cast<size_t>(field)];
-    if (entry.key != key || entry.kind != kind) {
-      entry.keep = false;
+    const uint8_t tag = TagOf(kind);
+    for (uint8_t way = 0; way < kWays; ++way) {
+      if (entry.keys[way] != key || entry.tags[way] != tag) continue;
+      if (entry.kept[way]) return entry.bytes[way];
+      entry.pending = way;
+      entry.keep = width <= kMaxWidth;
       return nullptr;
     }
-    if (entry.kept) return entry.bytes;
-    entry.keep = width <= kMaxWidth;
+    // A value not seen lately: its bytes are kept once it comes again.
+    entry.pending = entry.oldest;
+    entry.oldest = static_cast<uint8_t>((entry.oldest + 1) % kWays);
+    entry.keep = false;
     return nullptr;
   }
 
@@ -63,19 +73,26 @@ class FieldTextMemo {
   // returned null).
   void Remember(int field, Kind kind, uint64_t key, std::span<const char> bytes) {
     Entry& entry = entries_[static_cast<size_t>(field)];
-    entry.key = key;
-    entry.kind = kind;
-    entry.kept = entry.keep;
-    if (entry.kept) CopyFieldBytes(entry.bytes, bytes.data(), bytes.size());
+    const uint8_t way = entry.pending;
+    entry.keys[way] = key;
+    entry.tags[way] = TagOf(kind);
+    entry.kept[way] = entry.keep;
+    if (entry.keep) CopyFieldBytes(entry.bytes[way], bytes.data(), bytes.size());
   }
 
  private:
+  // A way's tag: its value's kind, from 1; 0 while the way holds none.
+  static uint8_t TagOf(Kind kind) { return static_cast<uint8_t>(static_cast<uint8_t>(kind) + 1); }
+
+  // The ways side by side, keys first: a value not kept is told by its key.
   struct Entry {
-    uint64_t key = 0;
-    Kind kind = Kind::kNumber;
-    bool keep = false;  // the value repeated the one before: keep its bytes
-    bool kept = false;  // `bytes` are those of `key`
-    char bytes[kMaxWidth] = {};
+    uint64_t keys[kWays] = {};
+    uint8_t tags[kWays] = {};
+    bool kept[kWays] = {};  // bytes[way] are those of keys[way]
+    uint8_t oldest = 0;     // the way a value not seen lately takes
+    uint8_t pending = 0;    // the way the value Recall missed is remembered in
+    bool keep = false;      // that value repeated one seen before: keep its bytes
+    char bytes[kWays][kMaxWidth] = {};
   };
   std::vector<Entry> entries_;
 };
