@@ -255,4 +255,9 @@ class TDbfDataSet {
   std::vector<std::pair<int, int64_t>> replaced_memos_;
 };
 
+void TDbfField::CheckWritable() const {
+  dataset_.CheckEditing();
+  if (read_only_) RaiseReadOnly();
+}
+
 }  // namespace pharmex::dbf

@@ -107,9 +107,8 @@ bool TDbfField::IsNull() const {
   }
 }
 
-void TDbfField::CheckWritable() const {
-  dataset_.CheckEditing();
-  if (read_only_) raise<DatabaseError>("Field '%s' cannot be modified", {FieldName()});
+[[noreturn]] void TDbfField::RaiseReadOnly() const {
+  raise<DatabaseError>("Field '%s' cannot be modified", {FieldName()});
 }
 
 [[noreturn]] void TDbfField::RaiseInvalid() const {
@@ -154,12 +153,12 @@ void TDbfField::SetText(std::u16string_view text) {
 void TDbfField::SetInteger(int64_t number) {
   switch (type_) {
     case TFieldType::ftString: {
-      // A whole number's text is its plain decimal digits.
+      // A whole number's text is its plain decimal digits, ASCII: the same
+      // bytes in every code page, so there is nothing to translate.
       CheckWritable();
       char digits[24];
       const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-      Table().PutString(index_, std::string_view(digits, static_cast<size_t>(end - digits)),
-                        transliterate_);
+      Table().PutString(index_, std::string_view(digits, static_cast<size_t>(end - digits)), false);
       break;
     }
     case TFieldType::ftSmallint:

@@ -86,7 +86,9 @@ class TDbfField {
   void SetDate(double date) { SetNumber(date, true); }
 
   // "Dataset not in edit or insert mode", "Field '%s' cannot be modified".
-  void CheckWritable() const;
+  // Every assignment asks first: defined inline in dbf/dbf_dataset.h, where
+  // the dataset's state is known.
+  inline void CheckWritable() const;
   // The block number of the memo (0: none).
   int64_t MemoBlock() const;
 
@@ -102,6 +104,7 @@ class TDbfField {
   // The value's text in the ANSI code page, into `ansi` (contents replaced).
   static void TextOf(const Variant& value, const RegionalSettings& settings, std::string& ansi);
   [[noreturn]] void RaiseInvalid() const;
+  [[noreturn]] void RaiseReadOnly() const;
 
   TDbfDataSet& dataset_;
   int index_;
