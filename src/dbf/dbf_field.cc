@@ -183,6 +183,13 @@ void TDbfField::SetInteger(int64_t number) {
   dataset_.MarkModified();
 }
 
+void TDbfField::SetBoolean(bool value) {
+  if (type_ != TFieldType::ftBoolean) return SetValue(Variant::boolean(value));
+  CheckWritable();
+  Table().PutLogical(index_, value);
+  dataset_.MarkModified();
+}
+
 void TDbfField::SetNumber(double number, bool date) {
   switch (type_) {
     case TFieldType::ftFloat:

@@ -84,6 +84,8 @@ class TDbfField {
   void SetInteger(int64_t number);
   void SetReal(double number) { SetNumber(number, false); }
   void SetDate(double date) { SetNumber(date, true); }
+  // SetValue of a Boolean variant; an ftBoolean field takes it as it is.
+  void SetBoolean(bool value);
 
   // "Dataset not in edit or insert mode", "Field '%s' cannot be modified".
   // Every assignment asks first: defined inline in dbf/dbf_dataset.h, where

@@ -24,6 +24,9 @@ bool copy_host_value(const PxVariant& value, dbf::TDbfField& field) {
     case PX_VT_DATE:
       field.SetDate(value.value.date);
       return true;
+    case PX_VT_BOOL:
+      field.SetBoolean(value.value.boolean != 0);
+      return true;
     case PX_VT_NULL:
       field.Clear();
       return true;

@@ -1,6 +1,6 @@
 // Copies a host value into a table field as the host returned it, with no
 // Variant in between, for the tags hosts hand over most: a BSTR, a whole
-// number, a Double, a Date and null. Exports copy a value per column per row,
+// number, a Double, a Date, a Boolean and null. Exports copy a value per column per row,
 // hundreds of thousands of rows, and a string would otherwise be copied twice
 // (into the Variant, then into the record). The field converts each exactly
 // as it converts the Variant read_host_variant makes of it.
@@ -23,6 +23,7 @@ constexpr bool copies_directly(const PxVariant& value) {
     case PX_VT_I8:
     case PX_VT_R8:
     case PX_VT_DATE:
+    case PX_VT_BOOL:
     case PX_VT_NULL:
       return true;
     default:

@@ -116,6 +116,9 @@ TEST_P(AssignTest, StoresTheConvertedValueOrRefusesIt) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetReal(value.double_value()); });
   } else if (c.value.kind() == Variant::Kind::Date) {
     Check(c, [](TDbfField& field, const Variant& value) { field.SetDate(value.double_value()); });
+  } else if (c.value.kind() == Variant::Kind::Boolean) {
+    Check(c,
+          [](TDbfField& field, const Variant& value) { field.SetBoolean(value.boolean_value()); });
   }
 }
 
@@ -187,7 +190,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "Invalid value for field 'D'"},
         AssignCase{"DateBeyondTheCalendar", "D", Variant::date(-700000), "        ", nullptr},
         AssignCase{"LogicalTrue", "B", Variant::boolean(true), "T", nullptr},
+        AssignCase{"LogicalFalse", "B", Variant::boolean(false), "F", nullptr},
         AssignCase{"LogicalFromText", "B", Variant::ascii("false"), "F", nullptr},
+        AssignCase{"FloatFromBoolean", "F", Variant::boolean(true), "   -1.00", nullptr},
+        AssignCase{"DateFromBoolean", "D", Variant::boolean(false), "18991230", nullptr},
         AssignCase{"LogicalNull", "B", Variant::null(), "F", nullptr},
         AssignCase{"LogicalFromSmallInt", "B", Variant::small_int(-1), "T", nullptr},
         AssignCase{"LogicalFromArray", "B", Variant::array({}), nullptr,
