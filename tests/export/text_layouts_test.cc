@@ -130,6 +130,14 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"SemicolonInCertificate", Layout::EfarmaSst,
                  "1,1,1,0,5,X,Y,,,,,,,No. 5; valid,,\n",
                  "5;X;Y;;1;1.0000;0;1.0000;0;0;;No. 5^ valid;;;;;;;0;\r\n"},
+        // Separators past the first eight bytes and on a boundary of eight.
+        BodyCase{"SeparatorsInALongCertificate", Layout::EfarmaSst,
+                 "1,1,1,0,5,X,Y,,,,,,,\"Certificate no. 1234567;valid\r\nuntil 2030;\",,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;Certificate no. 1234567^valid  until 2030^;;;;;;;0;"
+                 "\r\n"},
+        BodyCase{"SemicolonEndingAShortCertificate", Layout::EfarmaSst,
+                 "1,1,1,0,5,X,Y,,,,,,,Cert;,,\n",
+                 "5;X;Y;;1;1.0000;0;1.0000;0;0;;Cert^;;;;;;;0;\r\n"},
         BodyCase{"OneCharacterCertificate", Layout::EfarmaSst, "1,1,1,0,5,X,Y,,,,,,,Z,,\n",
                  "5;X;Y;;1;1.0000;0;1.0000;0;0;;Z;;;;;;;0;\r\n"},
         BodyCase{"SemicolonInName", Layout::Apteka2000W, "1,1,1,10,5,a;b,Y,c;d,,,,,,,,\n",
