@@ -1,10 +1,10 @@
-// FieldTextMemo: the last few numbers, whole numbers or dates each field of a
-// table was given, with the bytes they made in the record. Exports write values that
-// repeat from record to record (a run's totals, the VAT rate, the delivery's
-// date, a quantity of one): a repeated value's bytes are copied back instead
-// of formatted again. A value's bytes depend only on the value and the
-// field's definition, which stays as it is while the table is open; the memo
-// is reset when the table is opened again.
+// FieldTextMemo: the last few numbers, whole numbers or dates each field of
+// a table was given, with the bytes they made in the record. Exports write
+// values that repeat from record to record (a run's totals, the VAT rate,
+// the delivery's date, a quantity of one): a repeated value's bytes are
+// copied back instead of formatted again. A value's bytes depend only on the
+// value and the field's definition, which stays as it is while the table is
+// open; the memo is reset when the table is opened again.
 //
 // The bytes are kept only once a field's value has repeated: a field whose
 // values change from record to record (a price, an expiry date) costs the

@@ -1,9 +1,10 @@
 // Copies a host value into a table field as the host returned it, with no
 // Variant in between, for the tags hosts hand over most: a BSTR, a whole
-// number, a Double, a Date, a Boolean and null. Exports copy a value per column per row,
-// hundreds of thousands of rows, and a string would otherwise be copied twice
-// (into the Variant, then into the record). The field converts each exactly
-// as it converts the Variant read_host_variant makes of it.
+// number, a Double, a Date, a Boolean and null. Exports copy a value per
+// column per row, hundreds of thousands of rows, and a string would
+// otherwise be copied twice (into the Variant, then into the record). The
+// field converts each exactly as it converts the Variant read_host_variant
+// makes of it.
 #pragma once
 
 #include "dbf/dbf_field.h"
