@@ -42,7 +42,18 @@ std::string general_number(double value) {
 }
 
 std::string body_date(const Variant& value, const RegionalSettings& settings) {
-  return date_text(value, settings, "dd.mm.yyyy");
+  // The pattern is fixed, so each line's dates are spelled here rather than
+  // by reading a pattern: the text "dd.mm.yyyy" gives, the year 1..9999.
+  std::optional<DateParts> parts = decode_date(std::trunc(value.to_date(settings)));
+  if (!parts) throw_conversion_error(value.kind(), "String");
+  char text[10];
+  write_digit_pair(text, static_cast<unsigned>(parts->day));
+  text[2] = '.';
+  write_digit_pair(text + 3, static_cast<unsigned>(parts->month));
+  text[5] = '.';
+  write_digit_pair(text + 6, static_cast<unsigned>(parts->year / 100));
+  write_digit_pair(text + 8, static_cast<unsigned>(parts->year % 100));
+  return std::string(text, sizeof text);
 }
 
 std::string short_date(const Variant& value, const RegionalSettings& settings) {

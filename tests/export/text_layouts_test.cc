@@ -144,6 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "5;a^b;Y;c^d;1;1.0000;0.9091;;;;0;;;;;;;;;;\r\n"},
         BodyCase{"AptekaNetPriceOnlyAt10And18", Layout::Apteka2000W, "1,11,1,20,5,X,Y,,,,,,,,,\n",
                  "5;X;Y;;1;11.0000;;;;;0;;;;;;;;;;\r\n"},
+        BodyCase{"AptekaDatesAtTheCalendarsEnds", Layout::Apteka2000W,
+                 "1,11,2,10,5,X,Y,,,,1900-03-01,9999-12-31,,,,\n",
+                 "5;X;Y;;2;11.0000;10.0000;;;;0;;;;01.03.1900;31.12.9999;;;;;\r\n"},
         BodyCase{"AptekaAllOptionalColumns", Layout::Apteka2000W,
                  "1,11,2,10,5,X,Y,RU,,S1,2020-01-02,2022-03-04,G1,C1,,4600000000001\n",
                  "5;X;Y;RU;2;11.0000;10.0000;;;;0;G1;C1;S1;02.01.2020;04.03.2022;4600000000001;;;;"
