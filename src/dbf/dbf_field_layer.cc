@@ -156,20 +156,40 @@ const platform::TextCodec& TDbfFieldLayer::DeclaredPageCodec() const {
   return *table_codec_;
 }
 
+namespace {
+
+// Translates `text` byte for byte up to its first zero byte. ASCII is the
+// same in every page and its translation, so eight ASCII bytes at a time are
+// left as they are: a memo is often hundreds of bytes.
+template <class Translate>
+void TranslateUpToZero(std::span<char> text, Translate translate) {
+  const void* zero = std::memchr(text.data(), 0, text.size());
+  const size_t size =
+      zero ? static_cast<size_t>(static_cast<const char*>(zero) - text.data()) : text.size();
+  char* const bytes = text.data();
+  constexpr uint64_t kTops = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + sizeof(uint64_t) <= size; i += sizeof(uint64_t)) {
+    uint64_t word = 0;
+    std::memcpy(&word, bytes + i, sizeof word);
+    if ((word & kTops) == 0) continue;
+    for (size_t k = i; k < i + sizeof word; ++k)
+      bytes[k] = translate(bytes[k]);
+  }
+  for (; i < size; ++i)
+    bytes[i] = translate(bytes[i]);
+}
+
+}  // namespace
+
 void TDbfFieldLayer::AnsiToOem(std::span<char> text) const {
   const platform::TextCodec& codec = Codec();
-  for (char& c : text) {
-    if (c == '\0') break;
-    c = codec.ansi_to_oem(c);
-  }
+  TranslateUpToZero(text, [&codec](char c) { return codec.ansi_to_oem(c); });
 }
 
 void TDbfFieldLayer::OemToAnsi(std::span<char> text) const {
   const platform::TextCodec& codec = Codec();
-  for (char& c : text) {
-    if (c == '\0') break;
-    c = codec.oem_to_ansi(c);
-  }
+  TranslateUpToZero(text, [&codec](char c) { return codec.oem_to_ansi(c); });
 }
 
 // Made at compile time: a table opened while statics are made still finds it.

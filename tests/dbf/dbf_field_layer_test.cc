@@ -397,9 +397,23 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(FieldLayerTest, TranslationStopsAtTheFirstZeroByte) {
-  TDbfFieldLayer& table = Open({{"NAME", 'C', 4, 0}});
+  TDbfFieldLayer& table = Open({{"NAME", 'C', 4, 0}, {"LONG", 'C', 30, 0}});
   table.PutString(0, std::string("\xCF\0\xCF", 3), true);
   EXPECT_EQ(table.GetFieldText(0), std::string("\x8F\0\xCF ", 4));
+  // Longer text goes eight bytes at a time: an ASCII word, a word with one
+  // Cyrillic letter, the zero in the third word.
+  const std::string ansi(
+      "abcdefgh\xCF"
+      "bcdefghxy\0\xCF\xCF",
+      21);
+  table.PutString(1, ansi, true);
+  EXPECT_EQ(table.GetFieldText(1), std::string("abcdefgh\x8F"
+                                               "bcdefghxy\0\xCF\xCF",
+                                               21) +
+                                       std::string(9, ' '));
+  std::string text;
+  table.GetString(1, true, text);
+  EXPECT_EQ(text, ansi);
 }
 
 TEST_F(FieldLayerTest, BlankRecordHasZeroInNumbersAndBlanksElsewhere) {
