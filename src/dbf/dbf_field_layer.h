@@ -107,8 +107,9 @@ class TDbfFieldLayer : public TDbfTable {
   void OemToAnsi(std::span<char> text) const;
   // The pair those translations use: the process's ANSI/OEM pair, or ANSI
   // and the table's declared page. Asked for once per text value: the usual
-  // case, a table without a declared page, is decided here.
-  const platform::TextCodec& Codec() const {
+  // case, a table without a declared page, is decided here, inline even
+  // where the compiler would call it (its share of a short text is large).
+  [[gnu::always_inline]] const platform::TextCodec& Codec() const {
     return TextCodePage() == 0 ? platform::text_codec() : DeclaredPageCodec();
   }
 
