@@ -222,7 +222,7 @@ void TDbfField::AssignNull() {
       AssignBlob({});
       break;
     default:  // the numbers and ftDateTime
-      table.PutInteger(index_, 0);
+      table.PutZero(index_);
       break;
   }
 }

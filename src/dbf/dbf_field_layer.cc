@@ -456,6 +456,19 @@ std::optional<double> TDbfFieldLayer::GetDate(int field) const {
   return encode_date(*year, *month, *day);
 }
 
+bool TDbfFieldLayer::BlankHoldsZero(const TDbfFieldDef& def) const {
+  const bool fox_number =
+      IsVisualFox() && BinaryWidth(def.type) != 0 && FormOf(def) != NumberForm::kNone;
+  return def.type == 'N' || def.type == 'F' || fox_number;
+}
+
+void TDbfFieldLayer::PutZero(int field) {
+  const TDbfFieldDef& def = Field(field);
+  if (blank_opening_ != Openings() || !BlankHoldsZero(def)) return PutInteger(field, 0);
+  std::memcpy(RecordBuffer().data() + def.offset, blank_record_.data() + def.offset, def.length);
+  MarkFieldChanged(field);
+}
+
 void TDbfFieldLayer::BlankRecord() {
   std::span<char> record = RecordBuffer();
   // Every new record of a table is the same: the first one of an opening is
@@ -467,10 +480,7 @@ void TDbfFieldLayer::BlankRecord() {
   }
   std::fill(record.begin(), record.end(), ' ');
   for (int i = 0; i < FieldCount(); ++i) {
-    const TDbfFieldDef& def = Field(i);
-    const bool fox_number =
-        IsVisualFox() && BinaryWidth(def.type) != 0 && FormOf(def) != NumberForm::kNone;
-    if (def.type == 'N' || def.type == 'F' || fox_number) PutInteger(i, 0);
+    if (BlankHoldsZero(Field(i))) PutInteger(i, 0);
   }
   MarkAllChanged();
   blank_record_.assign(record.begin(), record.end());

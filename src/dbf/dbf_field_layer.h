@@ -96,6 +96,10 @@ class TDbfFieldLayer : public TDbfTable {
   // with "numeric value too big in field %s" for a numeric field too narrow
   // for its own 0 (N(3,2) needs "0.00").
   void BlankRecord();
+  // PutInteger(field, 0), the null of a number: the bytes are copied from
+  // the blank record where it holds that zero (a table's null numbers are
+  // many, and all alike).
+  void PutZero(int field);
 
   // True for a field of a 0x30 table that holds a little-endian binary number
   // (its bytes are not text).
@@ -132,6 +136,8 @@ class TDbfFieldLayer : public TDbfTable {
   };
   static const std::array<FormOfType, 256> kFormOfType;
   const platform::TextCodec& DeclaredPageCodec() const;
+  // The field is one BlankRecord writes a 0 into.
+  bool BlankHoldsZero(const TDbfFieldDef& def) const;
   std::span<char> FieldBytes(int field);
   // Copies text into the field with its justification; returns the bytes written.
   std::span<char> Place(int field, std::string_view text);

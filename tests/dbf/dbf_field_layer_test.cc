@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
 // (the third time they come from the layer's memo of repeated values), and a
 // different value, kind or field width is never served the memo's bytes.
 struct RepeatStep {
-  char kind;  // 'n' PutNumber, 'w' PutInteger, 'd' PutDate
+  char kind;  // 'n' PutNumber, 'w' PutInteger, 'd' PutDate, 'z' PutZero, 'b' BlankRecord
   double value;
   const char* stored;  // null: the write fails and leaves the field alone
 };
@@ -107,6 +107,8 @@ TEST_P(RepeatedValueTest, StoresTheSameBytesEveryTime) {
       if (step.kind == 'n') table.PutNumber(0, step.value);
       if (step.kind == 'w') table.PutInteger(0, static_cast<int64_t>(step.value));
       if (step.kind == 'd') table.PutDate(0, step.value);
+      if (step.kind == 'z') table.PutZero(0);
+      if (step.kind == 'b') table.BlankRecord();
     };
     if (step.stored == nullptr) {
       EXPECT_THROW(write(), DbfError) << "step " << i;
@@ -181,6 +183,19 @@ INSTANTIATE_TEST_SUITE_P(
                     {'n', 1e6, nullptr},
                     {'n', 5, "  5.0"},
                     {'n', 20, " 20.0"}}},
+        // The null of a number is the blank record's zero, before a blank
+        // record is made and after.
+        RepeatCase{"ZeroAsTheBlankRecordHasIt",
+                   {"PRICE", 'N', 7, 2},
+                   {{'n', 5, "   5.00"},
+                    {'z', 0, "   0.00"},
+                    {'n', -1.5, "  -1.50"},
+                    {'b', 0, "   0.00"},
+                    {'n', 12.25, "  12.25"},
+                    {'z', 0, "   0.00"},
+                    {'w', 0, "   0.00"},
+                    {'n', -0.0, "  -0.00"},
+                    {'z', 0, "   0.00"}}},
         RepeatCase{"DatesAndDatesBeyondTheCalendar",
                    {"D", 'D', 8, 0},
                    {{'d', kMarch5, "20240305"},
