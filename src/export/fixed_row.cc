@@ -35,16 +35,16 @@ size_t FixedRow::search(const host::HostDataSet* dataset, std::string_view name)
   // A layout without a header dataset has none of its columns.
   host::HostField field = dataset != nullptr ? dataset->field_by_name(name)
                                              : host::HostField(nullptr, std::string(name));
-  slots_.push_back(
-      std::make_unique<Slot>(Slot{dataset, name, std::move(field), AbiVariant(), Variant()}));
+  slots_.push_back(std::make_unique<Slot>(
+      Slot{dataset, name, std::move(field), clock_of(dataset), AbiVariant(), Variant()}));
   return slots_.size() - 1;
 }
 
 FixedRow::Slot& FixedRow::read(size_t slot) {
   Slot& column = *slots_[slot];
-  if (column.read_in != row_) {
+  if (column.read_in != *column.clock) {
     column.field.read_raw(column.raw);
-    column.read_in = row_;
+    column.read_in = *column.clock;
     column.converted = false;
     // What may not outlive the next host call, or fails to convert, is
     // converted now.

@@ -13,9 +13,14 @@
 // column keeps one variant that its values are converted into from row to
 // row, so a row's texts allocate nothing once the first rows have made room;
 // the references handed out stay valid until the cursors move on (next_row).
+//
+// Given a count of the header cursor's moves (a waybill's, from the line
+// filter), a header column is read once per header row instead of once per
+// row: the lines of one waybill share its header's values.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -32,9 +37,16 @@ class FixedRow {
  public:
   // `headers` may be null: the layout reads no header column. The names a
   // row is asked for must outlive it (they come from the layouts' tables).
+  // `header_moves`, when given, counts the header cursor's moves from 1 and
+  // outlives the row.
   FixedRow(const host::HostDataSet& walked, const host::HostDataSet* headers,
-           const RegionalSettings& settings, size_t total_count)
-      : walked_(walked), headers_(headers), settings_(settings), totals_(total_count, 0.0) {}
+           const RegionalSettings& settings, size_t total_count,
+           const uint64_t* header_moves = nullptr)
+      : walked_(walked),
+        headers_(headers),
+        settings_(settings),
+        totals_(total_count, 0.0),
+        header_moves_(header_moves != nullptr ? header_moves : &row_) {}
 
   // The value of a column in the walked dataset's current row.
   const Variant& column(std::string_view name) { return value(column_slot(name)); }
@@ -63,17 +75,23 @@ class FixedRow {
     const host::HostDataSet* dataset;
     std::string_view name;
     host::HostField field;
+    const uint64_t* clock;  // the row count its values belong to: row_ or header_moves_
     AbiVariant raw;
     Variant value;
-    uint64_t read_in = 0;    // the row raw was last read in (rows count from 1)
+    uint64_t read_in = 0;    // *clock when raw was last read (clocks count from 1)
     bool converted = false;  // into value, from raw
   };
 
-  // The column's value as the host returned it, read once per row.
-  Slot& read(size_t slot);
+  // The column's value as the host returned it, read once per row (or per
+  // header row). Inlined into both callers: it runs for every field of
+  // every record, and link-time optimisation stops inlining it by itself.
+  [[gnu::always_inline]] inline Slot& read(size_t slot);
 
   size_t slot(const host::HostDataSet* dataset, std::string_view name);
   size_t search(const host::HostDataSet* dataset, std::string_view name);
+  const uint64_t* clock_of(const host::HostDataSet* dataset) const {
+    return dataset == headers_ && dataset != &walked_ ? header_moves_ : &row_;
+  }
 
   const host::HostDataSet& walked_;
   const host::HostDataSet* headers_;
@@ -90,6 +108,7 @@ class FixedRow {
   std::vector<size_t> asked_;
   size_t asked_count_ = 0;
   uint64_t row_ = 1;  // the current row's number: a slot read in another is unread
+  const uint64_t* header_moves_;
 };
 
 }  // namespace pharmex::exporting

@@ -79,7 +79,7 @@ void fill(const std::vector<Step>& steps, FixedRow& row) {
 
 void write_fixed_table(TableRun& run, const FixedLayout& layout, const FixedInput& input) {
   run.create(specifications(layout.fields));
-  FixedRow row(input.walked, input.headers, input.settings, layout.total_count);
+  FixedRow row(input.walked, input.headers, input.settings, layout.total_count, input.header_moves);
   const std::vector<Step> steps = plan(run.table(), row, layout.fields);
   RowSum sum;
   if (layout.sum != nullptr) {
@@ -96,7 +96,8 @@ void write_fixed_waybill_table(TableRun& run, WaybillLines& waybill, const Fixed
   const RegionalSettings& settings = run.settings();
   write_fixed_table(run, layout,
                     {waybill.lines(), &waybill.headers(), settings,
-                     [&waybill, &settings] { return waybill.current_line_passes(settings); }});
+                     [&waybill, &settings] { return waybill.current_line_passes(settings); },
+                     &waybill.header_moves()});
 }
 
 }  // namespace pharmex::exporting

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 #include "core/variant.h"
@@ -53,6 +54,9 @@ struct FixedInput {
   const host::HostDataSet* headers;  // read by from_header; may be null
   RegionalSettings settings;         // host values are combined by these
   RowFilter passes;                  // may be empty: every row is written
+  // Counts the header cursor's moves (export/fixed_row.h); null: header
+  // columns are read on every row.
+  const uint64_t* header_moves = nullptr;
 };
 
 // Creates the table with the layout's fields and writes its records with the
@@ -61,8 +65,9 @@ void write_fixed_table(TableRun& run, const FixedLayout& layout, const FixedInpu
 
 // A waybill layout: a record per line of the lines dataset that passes the
 // waybill line filter (export/waybill_lines.h), header columns read from the
-// line's own waybill. Host values are combined, and the price filter reads a
-// price given as text, by the run's settings.
+// line's own waybill, once for lines of the same waybill that follow one
+// another. Host values are combined, and the price filter reads a price given
+// as text, by the run's settings.
 void write_fixed_waybill_table(TableRun& run, WaybillLines& waybill, const FixedLayout& layout);
 
 }  // namespace pharmex::exporting

@@ -57,6 +57,19 @@ bool whole_number_key(const PxVariant& value, PxVariant& key) {
   }
 }
 
+// Two keys whole_number_key made: the same tag and value.
+bool same_key(const PxVariant& a, const PxVariant& b) {
+  if (a.vt != b.vt) return false;
+  switch (a.vt) {
+    case PX_VT_I2:
+      return a.value.i2 == b.value.i2;
+    case PX_VT_I4:
+      return a.value.i4 == b.value.i4;
+    default:
+      return a.value.i8 == b.value.i8;
+  }
+}
+
 }  // namespace
 
 // A whole number goes to the host in the form it came in; any other key is
@@ -64,9 +77,18 @@ bool whole_number_key(const PxVariant& value, PxVariant& key) {
 bool WaybillLines::locate_header() {
   constexpr std::u16string_view kId = u"id";
   PxVariant key;
-  if (whole_number_key(waybill_id_raw_.get(), key)) return headers_.locate(kId, key);
-  waybill_id_.to_variant(waybill_id_raw_, waybill_id_value_);
-  return headers_.locate(kId, waybill_id_value_);
+  const bool whole = whole_number_key(waybill_id_raw_.get(), key);
+  if (whole && located_key_ && same_key(*located_key_, key)) return located_;
+  // Forgotten first: a positioning that raises leaves no key behind.
+  located_key_.reset();
+  ++header_moves_;
+  if (!whole) {
+    waybill_id_.to_variant(waybill_id_raw_, waybill_id_value_);
+    return headers_.locate(kId, waybill_id_value_);
+  }
+  located_ = headers_.locate(kId, key);
+  located_key_ = key;
+  return located_;
 }
 
 }  // namespace pharmex::exporting

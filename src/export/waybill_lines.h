@@ -8,8 +8,16 @@
 // layout reads its other numbers: the table layouts with the process-wide
 // settings, the text layouts with "." as decimal separator. So a line the
 // filter lets through is one whose price the layout can also compute with.
+//
+// A waybill's lines usually follow one another: a line whose whole-number
+// "waybillheads_id" is the line before's is on the same header, found or not,
+// without asking the host to position it again (nothing else moves the
+// header cursor during a run). header_moves() counts the positionings, so
+// that a layout reads a header row's columns once for all its lines.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "core/abi_variant.h"
@@ -37,6 +45,10 @@ class WaybillLines {
   // `settings` read a price given as text.
   bool current_line_passes(const RegionalSettings& settings);
 
+  // How many times the filter has positioned the header cursor (1 before the
+  // first): header values read since it last changed are the current row's.
+  const uint64_t& header_moves() const { return header_moves_; }
+
  private:
   bool price_above_zero(const RegionalSettings& settings);
   bool locate_header();
@@ -52,6 +64,11 @@ class WaybillLines {
   AbiVariant waybill_id_raw_;
   Variant price_value_;
   Variant waybill_id_value_;
+  // The whole-number key of the last positioning and what it found; none
+  // after a key of another kind.
+  std::optional<PxVariant> located_key_;
+  bool located_ = false;
+  uint64_t header_moves_ = 1;
 };
 
 }  // namespace pharmex::exporting
