@@ -6,9 +6,14 @@
 // (export/host_value_copy.h); for the rest each pair keeps the variant its
 // column's values are converted into, so texts allocate nothing once the
 // first rows have made room.
+//
+// A pair may come with a count of its dataset's cursor moves (a waybill's
+// header, from the line filter): its column is then read once per move
+// instead of once per row, and the value assigned again on every row.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/abi_variant.h"
@@ -21,8 +26,9 @@ class FieldCopies {
  public:
   // Adds a pair; the copies run in the order they were added, so a later pair
   // for the same field replaces what an earlier one stored. `field` must stay
-  // valid while the copies are used (until the table closes).
-  void add(host::HostField column, dbf::TDbfField& field);
+  // valid while the copies are used (until the table closes), and `moves`,
+  // when given, as long (it counts from 1).
+  void add(host::HostField column, dbf::TDbfField& field, const uint64_t* moves = nullptr);
 
   // Assigns each field the value of its column in the host's current row
   // (conversions of the table's field kinds; a null column stores the
@@ -35,8 +41,10 @@ class FieldCopies {
   struct Copy {
     host::HostField column;
     dbf::TDbfField* field;
+    const uint64_t* moves;
     AbiVariant raw;
     Variant value;
+    uint64_t read_in = 0;  // *moves when raw was last read
   };
   std::vector<Copy> copies_;
 };

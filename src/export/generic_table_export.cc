@@ -20,7 +20,7 @@ std::string stored_field_name(std::string_view column_name) {
   return std::string(shortened->substr(0, kFieldNameLength));
 }
 
-void GenericTable::describe(const host::HostDataSet& source) {
+void GenericTable::describe(const host::HostDataSet& source, const uint64_t* moves) {
   int32_t count = source.field_count();
   for (int32_t index = 0; index < count; ++index) {
     host::HostField column = source.field(index);
@@ -29,7 +29,7 @@ void GenericTable::describe(const host::HostDataSet& source) {
       std::string specification = field_specification(column);
       if (!specification.empty()) specifications_.push_back(std::move(specification));
     }
-    columns_.push_back({std::move(column), stored_field_name(name)});
+    columns_.push_back({std::move(column), stored_field_name(name), moves});
   }
 }
 
@@ -37,7 +37,7 @@ FieldCopies GenericTable::bind(dbf::TDbfDataSet& table) const {
   FieldCopies copies;
   for (const SourceColumn& source : columns_) {
     if (dbf::TDbfField* field = table.FindField(source.stored_name)) {
-      copies.add(source.column, *field);
+      copies.add(source.column, *field, source.moves);
     }
   }
   return copies;

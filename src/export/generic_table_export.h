@@ -25,6 +25,7 @@
 // "dt_w_first_old" must not land in DT_W_FIRST over "dateworkfirst".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +43,8 @@ class GenericTable {
   explicit GenericTable(ColumnList columns) : list_(std::move(columns)) {}
 
   // Reads the columns of one source (name, type, width), once per run.
-  void describe(const host::HostDataSet& source);
+  // `moves`, when given, counts the source's cursor moves (export/field_copies.h).
+  void describe(const host::HostDataSet& source, const uint64_t* moves = nullptr);
 
   // The specifications of the fields, in order ("suppl_id;N;11;0", ...).
   const std::vector<std::string>& field_specifications() const { return specifications_; }
@@ -59,6 +61,7 @@ class GenericTable {
   struct SourceColumn {
     host::HostField column;
     std::string stored_name;
+    const uint64_t* moves;
   };
 
   ColumnList list_;

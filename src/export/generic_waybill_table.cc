@@ -52,7 +52,7 @@ void generic_waybill_routine(host::RunContext& context, const std::string& path)
     WaybillLines waybill(host::HostDataSet(context.main_dataset()),
                          host::HostDataSet(context.lines_dataset()));
     GenericTable table{ColumnList(kWaybillColumns)};
-    table.describe(waybill.headers());
+    table.describe(waybill.headers(), &waybill.header_moves());
     table.describe(waybill.lines());
     table.write(run, waybill.lines(),
                 [&waybill, &run] { return waybill.current_line_passes(run.settings()); });

@@ -94,6 +94,21 @@ TEST_F(GenericWaybillTableTest, WritesOnlyPricedLinesOfKnownWaybillsWithTheirOwn
                                       "progress 4660 42", "progress 4660 100", "finish 4660"}));
 }
 
+// Its four columns once per run of lines of one waybill, three runs here; the
+// dialog's proposed name read "native_id" once before.
+TEST_F(GenericWaybillTableTest, ReadsAHeaderOnceForTheLinesOfItsWaybillThatFollowOneAnother) {
+  lines_ = waybill_lines(line("1", "1", "501") + line("1", "2", "502") + line("2", "3", "503") +
+                         line("2", "0", "504") + line("2", "4", "505") + line("1", "5", "506"));
+  ExportedTable table = saved("w");
+  EXPECT_EQ(table.column("ID"), (std::vector<std::string>{"1", "1", "2", "2", "1"}));
+  EXPECT_EQ(table.column("NATIVE_ID"),
+            (std::vector<std::string>{"А-17", "А-17", "Б-5", "Б-5", "А-17"}));
+  EXPECT_EQ(table.column("DATE"),
+            (std::vector<std::string>{"20261201", "20261201", "20261202", "20261202", "20261201"}));
+  EXPECT_EQ(headers_->calls(memhost::Operation::Locate), 3);
+  EXPECT_EQ(headers_->calls(memhost::Operation::Value), 1 + 3 * 4);
+}
+
 TEST_F(GenericWaybillTableTest, FourLinesOneSkippedReportQuarters) {
   lines_ = waybill_lines(line("1", "1", "1") + line("1", "1", "2") + line("1", "1", "3") +
                          line("1", "0", "4"));
