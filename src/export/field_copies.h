@@ -9,7 +9,10 @@
 //
 // A pair may come with a count of its dataset's cursor moves (a waybill's
 // header, from the line filter): its column is then read once per move
-// instead of once per row, and the value assigned again on every row.
+// instead of once per row, and the value assigned again on every row. Such
+// pairs come first (a header's before the lines'); one added after a pair
+// without moves is read on every row, so that the order stays the order of
+// adding.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +49,10 @@ class FieldCopies {
     Variant value;
     uint64_t read_in = 0;  // *moves when raw was last read
   };
+  void copy_kept(Copy& copy);
+
   std::vector<Copy> copies_;
+  size_t kept_count_ = 0;  // the first copies, which have moves
 };
 
 }  // namespace pharmex::exporting
