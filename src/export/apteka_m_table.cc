@@ -3,27 +3,11 @@
 #include <array>
 
 #include "export/fixed_table.h"
-#include "export/waybill_amounts.h"
+#include "export/line_amounts.h"
 
 namespace pharmex::exporting {
 
 namespace {
-
-Variant line_price_without_vat(FixedRow& row) {
-  return price_without_vat(row.column("price"), row.column("nds"), row.settings());
-}
-
-// The line's amount: "price" x "qty".
-Variant line_amount(FixedRow& row) {
-  return multiply(row.column("price"), row.column("qty"), row.settings());
-}
-
-// The line's VAT: the VAT in one unit x "qty".
-Variant line_vat(FixedRow& row) {
-  const RegionalSettings& settings = row.settings();
-  Variant vat = unit_vat(row.column("price"), row.column("nds"), settings);
-  return multiply(vat, row.column("qty"), settings);
-}
 
 // In table order (319 bytes a record), each with the offset of its first byte
 // in the record (byte 0 is the deletion flag), filled in that order.

@@ -1,8 +1,10 @@
 #include "export/djinal_table.h"
 
 #include <array>
+#include <optional>
 
 #include "export/fixed_table.h"
+#include "export/line_amounts.h"
 #include "export/waybill_amounts.h"
 
 namespace pharmex::exporting {
@@ -19,8 +21,31 @@ void add(FixedRow& row, Total total, const Variant& term) {
   row.total(total) = add_to_total(row.total(total), term, row.settings());
 }
 
+// The first pass from plain numbers, as sum_totals below computes them, with
+// no Variant: the amount is a double product unless both factors are whole
+// (then the variant rules multiply them as whole numbers), and the totals
+// add doubles. False, having added nothing, leaves the line to sum_totals.
+bool sum_plain_totals(FixedRow& row) {
+  const std::optional<HostNumber> price = row.number("price");
+  const std::optional<HostNumber> nds = row.number("nds");
+  const std::optional<HostNumber> qty = row.number("qty");
+  if (!price || !nds || !qty || (price->whole && qty->whole)) return false;
+  const double amount = price->value * qty->value;
+  const bool ten = nds->value == 10;
+  const bool twenty = nds->value == 20;
+  // Neither rate makes a zero divisor.
+  const double vat = ten || twenty ? *unit_vat(price->value, nds->value) : 0;
+  if (ten) row.total(kAmount10) += amount;
+  if (twenty) row.total(kAmount20) += amount;
+  if (ten) row.total(kVat10) += vat;
+  if (twenty) row.total(kVat20) += vat;
+  row.total(kAmount) += amount;
+  return true;
+}
+
 // The first pass: every line of the lines dataset, with no filter.
 void sum_totals(FixedRow& row) {
+  if (sum_plain_totals(row)) return;
   const RegionalSettings& settings = row.settings();
   const Variant& price = row.column("price");
   const Variant& nds = row.column("nds");
@@ -32,10 +57,6 @@ void sum_totals(FixedRow& row) {
   if (ten) add(row, kVat10, unit_vat(price, nds, settings));
   if (twenty) add(row, kVat20, unit_vat(price, nds, settings));
   add(row, kAmount, amount);
-}
-
-Variant line_price_without_vat(FixedRow& row) {
-  return price_without_vat(row.column("price"), row.column("nds"), row.settings());
 }
 
 // "box" as a whole number, halves to the even neighbour; an empty one fails.

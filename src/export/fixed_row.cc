@@ -65,6 +65,12 @@ const Variant& FixedRow::value(size_t slot) {
   return column.value;
 }
 
+std::optional<HostNumber> FixedRow::number(std::string_view name) {
+  const Slot& column = read(column_slot(name));
+  if (column.converted) return std::nullopt;
+  return host_number(column.raw.get());
+}
+
 void FixedRow::copy_value(size_t slot, dbf::TDbfField& field) {
   Slot& column = read(slot);
   if (column.converted || !copy_host_value(column.raw.get(), field)) field.SetValue(value(slot));

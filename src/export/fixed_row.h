@@ -22,12 +22,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/abi_variant.h"
 #include "core/variant.h"
 #include "dbf/dbf_field.h"
+#include "export/host_value_copy.h"
 #include "host/host_dataset.h"
 #include "host/host_field.h"
 
@@ -52,6 +54,10 @@ class FixedRow {
   const Variant& column(std::string_view name) { return value(column_slot(name)); }
   // The value of a column in the header dataset's current row.
   const Variant& header(std::string_view name) { return value(header_slot(name)); }
+  // The value of a column in the walked dataset's current row when the host
+  // returned a number (export/host_value_copy.h), with no Variant; nothing
+  // for any other value, which column() then converts.
+  std::optional<HostNumber> number(std::string_view name);
 
   // A run total, 0 until the layout's sums add to it.
   double& total(size_t index) { return totals_.at(index); }

@@ -7,6 +7,8 @@
 // makes of it.
 #pragma once
 
+#include <optional>
+
 #include "dbf/dbf_field.h"
 #include "pharmex/variant.h"
 
@@ -35,5 +37,29 @@ constexpr bool copies_directly(const PxVariant& value) {
 // Assigns `value` to `field` and returns true; returns false, having done
 // nothing, for any other tag (the caller converts those to a Variant).
 bool copy_host_value(const PxVariant& value, dbf::TDbfField& field);
+
+// A host value that is a number, for amounts computed without a Variant: a
+// Double, or a whole number as a double (as the variant rules convert it).
+struct HostNumber {
+  double value;
+  // A SmallInt, Integer or Int64: the variant rules multiply two of them as
+  // whole numbers, and a Double with either as doubles.
+  bool whole;
+};
+
+constexpr std::optional<HostNumber> host_number(const PxVariant& value) {
+  switch (value.vt) {
+    case PX_VT_R8:
+      return HostNumber{value.value.r8, false};
+    case PX_VT_I2:
+      return HostNumber{static_cast<double>(value.value.i2), true};
+    case PX_VT_I4:
+      return HostNumber{static_cast<double>(value.value.i4), true};
+    case PX_VT_I8:
+      return HostNumber{static_cast<double>(value.value.i8), true};
+    default:
+      return std::nullopt;
+  }
+}
 
 }  // namespace pharmex::exporting

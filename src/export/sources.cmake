@@ -13,6 +13,7 @@ set(PHARMEX_export_SOURCES
   generic_waybill_table.cc
   host_value_copy.cc
   khabarovsk_price_table.cc
+  line_amounts.cc
   order_export.cc
   price_export.cc
   row_loop.cc

@@ -14,19 +14,31 @@ bool plain_number(const Variant& value) {
 }
 
 // The divisor of the price without VAT, 1 + "nds" / 100, one rounding a step.
-double vat_divisor(const Variant& nds, const RegionalSettings& settings) {
-  const double rate = nds.to_double(settings) / 100;
+double vat_divisor(double nds) {
+  const double rate = nds / 100;
   return 1 + rate;
 }
 
 }  // namespace
 
+std::optional<double> price_without_vat(double price, double nds) {
+  const double divisor = vat_divisor(nds);
+  // A zero divisor fails by the variant rules' message.
+  if (divisor == 0) return std::nullopt;
+  return price / divisor;
+}
+
+std::optional<double> unit_vat(double price, double nds) {
+  const std::optional<double> without_vat = price_without_vat(price, nds);
+  if (!without_vat) return std::nullopt;
+  return price - *without_vat;
+}
+
 Variant price_without_vat(const Variant& price, const Variant& nds,
                           const RegionalSettings& settings) {
   if (plain_number(price) && plain_number(nds)) {
-    const double divisor = vat_divisor(nds, settings);
-    // A zero divisor fails by the variant rules' message.
-    if (divisor != 0) return Variant::real(price.to_double(settings) / divisor);
+    if (auto result = price_without_vat(price.to_double(settings), nds.to_double(settings)))
+      return Variant::real(*result);
   }
   Variant rate = divide(nds, Variant::integer(100), settings);
   return divide(price, add(Variant::integer(1), rate, settings), settings);
@@ -34,12 +46,8 @@ Variant price_without_vat(const Variant& price, const Variant& nds,
 
 Variant unit_vat(const Variant& price, const Variant& nds, const RegionalSettings& settings) {
   if (plain_number(price) && plain_number(nds)) {
-    const double divisor = vat_divisor(nds, settings);
-    if (divisor != 0) {
-      const double unit_price = price.to_double(settings);
-      const double without_vat = unit_price / divisor;
-      return Variant::real(unit_price - without_vat);
-    }
+    if (auto result = unit_vat(price.to_double(settings), nds.to_double(settings)))
+      return Variant::real(*result);
   }
   return subtract(price, price_without_vat(price, nds, settings), settings);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/variant.h"
 
@@ -25,5 +26,11 @@ bool vat_rate_is(const Variant& nds, int32_t rate, const RegionalSettings& setti
 // double. A null term fails ("Could not convert variant of type (Null) into
 // type (Double)").
 double add_to_total(double total, const Variant& term, const RegionalSettings& settings);
+
+// The first two from plain numbers (Doubles, or whole numbers as doubles),
+// which the variant rules compute as doubles: the same values, with no
+// Variant; nothing where the rules fail (a divisor of zero).
+std::optional<double> price_without_vat(double price, double nds);
+std::optional<double> unit_vat(double price, double nds);
 
 }  // namespace pharmex::exporting

@@ -120,6 +120,7 @@ struct ValueCase {
   const char* what;
   const char* line;
   AptekaMRecord expected;
+  const char* retyped = "";  // a line column given another type
 };
 
 std::ostream& operator<<(std::ostream& out, const ValueCase& c) {
@@ -129,7 +130,8 @@ std::ostream& operator<<(std::ostream& out, const ValueCase& c) {
 class AptekaMValueTest : public AptekaMTest, public ::testing::WithParamInterface<ValueCase> {};
 
 TEST_P(AptekaMValueTest, ComputedValuesAreStoredAsTheyComeOut) {
-  run(std::string(GetParam().line) + "\n");
+  run_on(apteka_m_routine, memhost::read_csv(kHeaderIds, "headers.csv"),
+         pharmex::testing::waybill_lines(std::string(GetParam().line) + "\n", GetParam().retyped));
   EXPECT_EQ(record(1), GetParam().expected.bytes());
 }
 
@@ -165,7 +167,32 @@ INSTANTIATE_TEST_SUITE_P(
                          .pricepost = "115.00",
                          .nds = "12",
                          .summ = "115.00",
-                         .summnds = "11.86"})}),
+                         .summnds = "11.86"})},
+        // Whole numbers and Doubles are combined alike.
+        ValueCase{"WholeQuantity", "1,115,3,11.5,7,A,B,,1,,,,,,,",
+                  plain({.qnt = "3.00",
+                         .pricepr = "103.14",
+                         .pricepost = "115.00",
+                         .nds = "12",
+                         .summ = "345.00",
+                         .summnds = "35.58"}),
+                  "qty:integer"},
+        ValueCase{"WholePrice", "1,115,2.5,10,7,A,B,,1,,,,,,,",
+                  plain({.qnt = "2.50",
+                         .pricepr = "104.55",
+                         .pricepost = "115.00",
+                         .nds = "10",
+                         .summ = "287.50",
+                         .summnds = "26.14"}),
+                  "price:largeint"},
+        ValueCase{"WholeVat", "1,115,2,18,7,A,B,,1,,,,,,,",
+                  plain({.qnt = "2.00",
+                         .pricepr = "97.46",
+                         .pricepost = "115.00",
+                         .nds = "18",
+                         .summ = "230.00",
+                         .summnds = "35.08"}),
+                  "nds:smallint"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(AptekaMTest, OnlyLinesWithAPriceAndAKnownWaybillAreWritten) {

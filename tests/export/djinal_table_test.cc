@@ -253,7 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
         TypedLineCase{"CurrencyPrice", "1,12.5,2,10,1,A,B,,1,,,,,,,", "price:currency"},
         TypedLineCase{"WholeVat", "1,12.5,2,10,1,A,B,,1,,,,,,,", "nds:integer"},
         TypedLineCase{"TextVat", "1,12.5,2,10,1,A,B,,1,,,,,,,", "nds:string(4)"},
-        TypedLineCase{"CurrencyQuantity", "1,12.5,2,10,1,A,B,,1,,,,,,,", "qty:currency"}),
+        TypedLineCase{"CurrencyQuantity", "1,12.5,2,10,1,A,B,,1,,,,,,,", "qty:currency"},
+        TypedLineCase{"SmallWholeVat", "1,12.5,2,10,1,A,B,,1,,,,,,,", "nds:smallint"},
+        TypedLineCase{"WholeQuantity", "1,12.5,2,10,1,A,B,,1,,,,,,,", "qty:integer"},
+        TypedLineCase{"LargeWholeQuantity", "1,12.5,2,10,1,A,B,,1,,,,,,,", "qty:largeint"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // A VAT rate of -100 per cent leaves nothing to divide the price by.
@@ -266,8 +269,8 @@ TEST_F(DjinalTest, AVatOfMinusAHundredPerCentFails) {
 // its columns once; a line of another waybill, or of none, moves on, and a
 // waybill met again is positioned again.
 TEST_F(DjinalTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {
-  auto headers = pharmex::testing::waybill_headers(
-      "1,A-17,2009-03-05,first\n2,B-2,2009-04-01,second\n");
+  auto headers =
+      pharmex::testing::waybill_headers("1,A-17,2009-03-05,first\n2,B-2,2009-04-01,second\n");
   run_on(djinal_routine, headers,
          pharmex::testing::waybill_lines(
              "2,10,1,0,1,A,B,,1,,,,,,,\n2,5,1,0,1,A,B,,1,,,,,,,\n1,20,1,0,2,A,B,,1,,,,,,,\n"
