@@ -38,12 +38,6 @@ int32_t HostField::size() const {
   return call_host("IField.Size", [field] { return field->lpVtbl->Size(field); });
 }
 
-void HostField::read_raw(AbiVariant& result) const {
-  IField* field = &checked();
-  PxVariant* slot = result.out();
-  call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
-}
-
 Variant HostField::value() const {
   Variant out;
   read_value(out);

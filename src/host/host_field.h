@@ -14,6 +14,7 @@
 
 #include "core/abi_variant.h"
 #include "core/variant.h"
+#include "host/host_call.h"
 #include "host/host_ref.h"
 #include "pharmex/host.h"
 
@@ -52,7 +53,13 @@ class HostField {
   // host's variant itself: the value as the host returned it, into `result`
   // (which frees what it held), and that value as a Variant into `out`,
   // failing as read_value does.
-  void read_raw(AbiVariant& result) const;
+  // Inlined wherever it is called: exports read a value a column a row, and
+  // link-time optimisation stops inlining it once it has many callers.
+  [[gnu::always_inline]] void read_raw(AbiVariant& result) const {
+    IField* field = &checked();
+    PxVariant* slot = result.out();
+    call_host("IField.Value", [=] { field->lpVtbl->Value(slot, field); });
+  }
   void to_variant(const AbiVariant& raw, Variant& out) const;
   // Stores a value into the current row, which the host must be appending or
   // editing. The host keeps a copy.
