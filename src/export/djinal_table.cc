@@ -1,8 +1,11 @@
 #include "export/djinal_table.h"
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <optional>
 
+#include "core/number_format.h"
 #include "export/fixed_table.h"
 #include "export/line_amounts.h"
 #include "export/waybill_amounts.h"
@@ -60,52 +63,63 @@ void sum_totals(FixedRow& row) {
 }
 
 // "box" as a whole number, halves to the even neighbour; an empty one fails.
-Variant whole_number(const Variant& box, const RegionalSettings& settings) {
-  return Variant::integer(box.to_int32(settings));
+// A number the host returned goes in as one when it rounds into the
+// Integer's range; anything else takes the variant conversion, which fails
+// as it should (a null, a text that is no number, an overflow).
+void assign_pack_size(FixedRow& row, dbf::TDbfField& field) {
+  if (const std::optional<HostNumber> box = row.number("box")) {
+    const double whole = round_half_even(box->value);  // NaN stays NaN
+    if (whole >= std::numeric_limits<int32_t>::min() &&
+        whole <= std::numeric_limits<int32_t>::max()) {
+      field.SetInteger(static_cast<int32_t>(whole));
+      return;
+    }
+  }
+  field.SetValue(Variant::integer(row.column("box").to_int32(row.settings())));
 }
 
 // In table order (713 bytes a record), each with the offset of its first byte
 // in the record (byte 0 is the deletion flag). DESCR, the last field, is
 // filled after FIRM.
 constexpr std::array<FixedField, 38> kFields = {{
-    {"NDOC;C;20;0", from_header("native_id"), 1},             // 1
-    {"DATEDOC;D;0;0", from_header("date"), 2},                // 21
-    {"CODEPST;C;12;0", from_column("art_id"), 3},             // 29
-    {"EAN13;C;13;0", from_column("ean13"), 4},                // 41
-    {"PRICE1;N;9;2", not_assigned()},                         // 54
-    {"PRICE2;N;9;2", from_column("price"), 5},                // 63
-    {"PRICE2N;N;9;2", computed(line_price_without_vat), 6},   // 72
-    {"PRCIMP;N;9;2", not_assigned()},                         // 81
-    {"PRCOPT;N;9;2", not_assigned()},                         // 90
-    {"QNT;N;9;2", from_column("qty"), 7},                     // 99
-    {"SER;C;20;0", from_column("serial"), 8},                 // 108
-    {"GDATE;D;0;0", from_column("dateworklast"), 9},          // 128
-    {"DateMade;D;0;0", from_column("dateworkfirst"), 10},     // 136
-    {"NAME;C;80;0", from_column("art_name"), 11},             // 144
-    {"CNTR;C;15;0", from_column("country"), 12},              // 224
-    {"FIRM;C;40;0", from_column("maker"), 13},                // 239
-    {"QNTPACK;N;8;0", from_column("box", whole_number), 15},  // 279
-    {"NDS;N;9;2", from_column("nds"), 16},                    // 287
-    {"NSP;N;9;2", not_assigned()},                            // 296
-    {"GNVLS;N;1;0", not_assigned()},                          // 305
-    {"REGPRC;N;9;2", not_assigned()},                         // 306
-    {"DATEPRC;D;0;0", not_assigned()},                        // 315
-    {"NUMGTD;C;30;0", from_column("gtd"), 17},                // 323
-    {"SERTIF;C;80;0", from_column("sertname"), 18},           // 353
-    {"SERTDATE;D;0;0", from_column("datesertlast"), 19},      // 433
-    {"SERTORG;C;80;0", not_assigned()},                       // 441
-    {"SUMPAY;N;9;2", from_total(kAmount), 20},                // 521
-    {"SUMNDS10;N;9;2", from_total(kAmount10), 21},            // 530
-    {"SUMNDS20;N;9;2", from_total(kAmount20), 22},            // 539
-    {"SUM10;N;9;2", from_total(kVat10), 23},                  // 548
-    {"SUM20;N;9;2", from_total(kVat20), 24},                  // 557
-    {"SUM0;N;9;2", not_assigned()},                           // 566
-    {"EXCHCODE;N;1;0", not_assigned()},                       // 575
-    {"ERATE;N;9;2", not_assigned()},                          // 576
-    {"PODRCD;C;12;0", not_assigned()},                        // 585
-    {"NUMZ;N;8;0", not_assigned()},                           // 597
-    {"DATEZ;D;0;0", not_assigned()},                          // 605
-    {"DESCR;C;100;0", from_header("orderdescr"), 14},         // 613
+    {"NDOC;C;20;0", from_header("native_id"), 1},              // 1
+    {"DATEDOC;D;0;0", from_header("date"), 2},                 // 21
+    {"CODEPST;C;12;0", from_column("art_id"), 3},              // 29
+    {"EAN13;C;13;0", from_column("ean13"), 4},                 // 41
+    {"PRICE1;N;9;2", not_assigned()},                          // 54
+    {"PRICE2;N;9;2", from_column("price"), 5},                 // 63
+    {"PRICE2N;N;9;2", computed(assign_price_without_vat), 6},  // 72
+    {"PRCIMP;N;9;2", not_assigned()},                          // 81
+    {"PRCOPT;N;9;2", not_assigned()},                          // 90
+    {"QNT;N;9;2", from_column("qty"), 7},                      // 99
+    {"SER;C;20;0", from_column("serial"), 8},                  // 108
+    {"GDATE;D;0;0", from_column("dateworklast"), 9},           // 128
+    {"DateMade;D;0;0", from_column("dateworkfirst"), 10},      // 136
+    {"NAME;C;80;0", from_column("art_name"), 11},              // 144
+    {"CNTR;C;15;0", from_column("country"), 12},               // 224
+    {"FIRM;C;40;0", from_column("maker"), 13},                 // 239
+    {"QNTPACK;N;8;0", computed(assign_pack_size), 15},         // 279
+    {"NDS;N;9;2", from_column("nds"), 16},                     // 287
+    {"NSP;N;9;2", not_assigned()},                             // 296
+    {"GNVLS;N;1;0", not_assigned()},                           // 305
+    {"REGPRC;N;9;2", not_assigned()},                          // 306
+    {"DATEPRC;D;0;0", not_assigned()},                         // 315
+    {"NUMGTD;C;30;0", from_column("gtd"), 17},                 // 323
+    {"SERTIF;C;80;0", from_column("sertname"), 18},            // 353
+    {"SERTDATE;D;0;0", from_column("datesertlast"), 19},       // 433
+    {"SERTORG;C;80;0", not_assigned()},                        // 441
+    {"SUMPAY;N;9;2", from_total(kAmount), 20},                 // 521
+    {"SUMNDS10;N;9;2", from_total(kAmount10), 21},             // 530
+    {"SUMNDS20;N;9;2", from_total(kAmount20), 22},             // 539
+    {"SUM10;N;9;2", from_total(kVat10), 23},                   // 548
+    {"SUM20;N;9;2", from_total(kVat20), 24},                   // 557
+    {"SUM0;N;9;2", not_assigned()},                            // 566
+    {"EXCHCODE;N;1;0", not_assigned()},                        // 575
+    {"ERATE;N;9;2", not_assigned()},                           // 576
+    {"PODRCD;C;12;0", not_assigned()},                         // 585
+    {"NUMZ;N;8;0", not_assigned()},                            // 597
+    {"DATEZ;D;0;0", not_assigned()},                           // 605
+    {"DESCR;C;100;0", from_header("orderdescr"), 14},          // 613
 }};
 static_assert(fill_order_is_complete(kFields));
 

@@ -13,14 +13,22 @@
 #include "core/regional_settings.h"
 #include "core/variant.h"
 
-namespace pharmex::exporting {
+namespace pharmex {
+
+namespace dbf {
+class TDbfField;
+}  // namespace dbf
+
+namespace exporting {
 
 class FixedRow;
 
 // The layout's own conversion of one column's value.
 using ValueConvert = Variant (*)(const Variant& value, const RegionalSettings& settings);
-// The layout's own computation of a field value from the host's current rows.
-using RowConvert = Variant (*)(FixedRow& row);
+// The layout's own computation of a field value from the host's current
+// rows, which it assigns to the field itself: a value it computed as a
+// double or a whole number goes in as one, with no Variant.
+using RowCompute = void (*)(FixedRow& row, dbf::TDbfField& field);
 
 struct FixedValue {
   enum class Kind : unsigned char { not_assigned, null, column, header, total, computed };
@@ -28,7 +36,7 @@ struct FixedValue {
   std::string_view column{};       // for column and header
   ValueConvert convert = nullptr;  // for column: null, the value as it is
   size_t total = 0;                // for total
-  RowConvert compute = nullptr;    // for computed
+  RowCompute compute = nullptr;    // for computed
 };
 
 constexpr FixedValue not_assigned() {
@@ -46,7 +54,7 @@ constexpr FixedValue from_header(std::string_view name) {
 constexpr FixedValue from_total(size_t index) {
   return {FixedValue::Kind::total, {}, nullptr, index};
 }
-constexpr FixedValue computed(RowConvert compute) {
+constexpr FixedValue computed(RowCompute compute) {
   return {FixedValue::Kind::computed, {}, nullptr, 0, compute};
 }
 
@@ -74,4 +82,5 @@ constexpr bool fill_order_is_complete(std::span<const FixedField> fields) {
   return true;
 }
 
-}  // namespace pharmex::exporting
+}  // namespace exporting
+}  // namespace pharmex

@@ -40,22 +40,6 @@ size_t FixedRow::search(const host::HostDataSet* dataset, std::string_view name)
   return slots_.size() - 1;
 }
 
-FixedRow::Slot& FixedRow::read(size_t slot) {
-  Slot& column = *slots_[slot];
-  if (column.read_in != *column.clock) {
-    column.field.read_raw(column.raw);
-    column.read_in = *column.clock;
-    column.converted = false;
-    // What may not outlive the next host call, or fails to convert, is
-    // converted now.
-    if (!copies_directly(column.raw.get())) {
-      column.field.to_variant(column.raw, column.value);
-      column.converted = true;
-    }
-  }
-  return column;
-}
-
 const Variant& FixedRow::value(size_t slot) {
   Slot& column = read(slot);
   if (!column.converted) {
@@ -69,11 +53,6 @@ std::optional<HostNumber> FixedRow::number(std::string_view name) {
   const Slot& column = read(column_slot(name));
   if (column.converted) return std::nullopt;
   return host_number(column.raw.get());
-}
-
-void FixedRow::copy_value(size_t slot, dbf::TDbfField& field) {
-  Slot& column = read(slot);
-  if (column.converted || !copy_host_value(column.raw.get(), field)) field.SetValue(value(slot));
 }
 
 void FixedRow::next_row() {

@@ -70,8 +70,12 @@ class FixedRow {
   size_t header_slot(std::string_view name) { return slot(headers_, name); }
   const Variant& value(size_t slot);
   // Assigns a field the value by that place, with no Variant where the
-  // host's tag allows (export/host_value_copy.h).
-  void copy_value(size_t slot, dbf::TDbfField& field);
+  // host's tag allows (export/host_value_copy.h). Inlined into the fill of
+  // every record's plain fields.
+  [[gnu::always_inline]] void copy_value(size_t slot, dbf::TDbfField& field) {
+    Slot& column = read(slot);
+    if (column.converted || !copy_host_value(column.raw.get(), field)) field.SetValue(value(slot));
+  }
 
   // The cursors have moved on: values read before are forgotten.
   void next_row();
@@ -91,7 +95,21 @@ class FixedRow {
   // The column's value as the host returned it, read once per row (or per
   // header row). Inlined into both callers: it runs for every field of
   // every record, and link-time optimisation stops inlining it by itself.
-  [[gnu::always_inline]] inline Slot& read(size_t slot);
+  [[gnu::always_inline]] Slot& read(size_t slot) {
+    Slot& column = *slots_[slot];
+    if (column.read_in != *column.clock) {
+      column.field.read_raw(column.raw);
+      column.read_in = *column.clock;
+      column.converted = false;
+      // What may not outlive the next host call, or fails to convert, is
+      // converted now.
+      if (!copies_directly(column.raw.get())) {
+        column.field.to_variant(column.raw, column.value);
+        column.converted = true;
+      }
+    }
+    return column;
+  }
 
   size_t slot(const host::HostDataSet* dataset, std::string_view name);
   size_t search(const host::HostDataSet* dataset, std::string_view name);

@@ -67,7 +67,7 @@ void fill(const std::vector<Step>& steps, FixedRow& row) {
         step.field->SetReal(row.total(step.value.total));
         break;
       case FixedValue::Kind::computed:
-        step.field->SetValue(step.value.compute(row));
+        step.value.compute(row, *step.field);
         break;
       case FixedValue::Kind::not_assigned:
         break;

@@ -304,6 +304,7 @@ TEST_F(DjinalTest, AnEmptyVatStoresZeroPriceWithoutVatAndRate) {
 struct BoxCase {
   const char* box;
   const char* stored;
+  const char* retyped = "";  // "box:..." for a box of another type
 };
 
 std::ostream& operator<<(std::ostream& out, const BoxCase& c) {
@@ -313,7 +314,9 @@ std::ostream& operator<<(std::ostream& out, const BoxCase& c) {
 class DjinalBoxTest : public DjinalTest, public ::testing::WithParamInterface<BoxCase> {};
 
 TEST_P(DjinalBoxTest, BoxBecomesAWholeNumberWithHalvesToEven) {
-  run(kHeaderRow, std::string("1,10,1,0,1,A,B,,") + GetParam().box + ",,,,,,,\n");
+  run_on(djinal_routine, pharmex::testing::waybill_headers(kHeaderRow),
+         pharmex::testing::waybill_lines(
+             std::string("1,10,1,0,1,A,B,,") + GetParam().box + ",,,,,,,\n", GetParam().retyped));
   EXPECT_EQ(field(1, 279, 8), GetParam().stored);
 }
 
@@ -321,7 +324,24 @@ INSTANTIATE_TEST_SUITE_P(Halves, DjinalBoxTest,
                          ::testing::Values(BoxCase{"12.5", "      12"}, BoxCase{"13.5", "      14"},
                                            BoxCase{"2.5", "       2"}, BoxCase{"7.51", "       8"},
                                            BoxCase{"0.4", "       0"},
-                                           BoxCase{"99999999", "99999999"}));
+                                           BoxCase{"99999999", "99999999"},
+                                           BoxCase{"-2.5", "      -2"}, BoxCase{"-0.5", "       0"},
+                                           BoxCase{"24", "      24", "box:integer"},
+                                           BoxCase{"-7", "      -7", "box:smallint"},
+                                           BoxCase{"\"6,5\"", "       6", "box:string(4)"}));
+
+// Beyond the Integer's range, whatever the host's type.
+TEST_F(DjinalTest, ABoxBeyondTheIntegerRangeFails) {
+  for (auto [retyped, kind] : {std::pair{"", "Double"}, std::pair{"box:largeint", "Int64"}}) {
+    SCOPED_TRACE(retyped);
+    EXPECT_THROW_MSG(
+        run_on(djinal_routine, pharmex::testing::waybill_headers(kHeaderRow),
+               pharmex::testing::waybill_lines("1,10,1,0,1,A,B,,3000000000,,,,,,,\n", retyped)),
+        VariantError,
+        std::string("Overflow while converting variant of type (") + kind +
+            ") into type (Integer)");
+  }
+}
 
 // An empty price or quantity fails the sums before any record is written,
 // even after a line that would have been.
