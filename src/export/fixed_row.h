@@ -49,6 +49,9 @@ class FixedRow {
         settings_(settings),
         totals_(total_count, 0.0),
         header_moves_(header_moves != nullptr ? header_moves : &row_) {}
+  // The slots point at the row's own count: a row stays where it was made.
+  FixedRow(const FixedRow&) = delete;
+  FixedRow& operator=(const FixedRow&) = delete;
 
   // The value of a column in the walked dataset's current row.
   const Variant& column(std::string_view name) { return value(column_slot(name)); }
@@ -93,8 +96,8 @@ class FixedRow {
   };
 
   // The column's value as the host returned it, read once per row (or per
-  // header row). Inlined into both callers: it runs for every field of
-  // every record, and link-time optimisation stops inlining it by itself.
+  // header row). Inlined into its callers: it runs for every field of every
+  // record, and link-time optimisation stops inlining it by itself.
   [[gnu::always_inline]] Slot& read(size_t slot) {
     Slot& column = *slots_[slot];
     if (column.read_in != *column.clock) {
