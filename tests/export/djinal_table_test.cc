@@ -267,15 +267,26 @@ TEST_F(DjinalTest, AVatOfMinusAHundredPerCentFails) {
 
 // Lines of one waybill that follow one another position its header and read
 // its columns once; a line of another waybill, or of none, moves on, and a
-// waybill met again is positioned again.
-TEST_F(DjinalTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {
+// waybill met again is positioned again. A key that is no whole number is
+// converted and looked for on every line.
+struct TwoWaybillsCase {
+  const char* retyped;
+  int64_t locates;
+  int64_t header_values;
+};
+
+class DjinalTwoWaybillsTest : public DjinalTest,
+                              public ::testing::WithParamInterface<TwoWaybillsCase> {};
+
+TEST_P(DjinalTwoWaybillsTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {
   auto headers =
       pharmex::testing::waybill_headers("1,A-17,2009-03-05,first\n2,B-2,2009-04-01,second\n");
   run_on(djinal_routine, headers,
          pharmex::testing::waybill_lines(
              "2,10,1,0,1,A,B,,1,,,,,,,\n2,5,1,0,1,A,B,,1,,,,,,,\n1,20,1,0,2,A,B,,1,,,,,,,\n"
              "9,7,1,0,1,A,B,,1,,,,,,,\n9,8,1,0,1,A,B,,1,,,,,,,\n1,3,1,0,2,A,B,,1,,,,,,,\n"
-             "2,30,1,0,3,A,B,,1,,,,,,,\n"));
+             "2,30,1,0,3,A,B,,1,,,,,,,\n",
+             GetParam().retyped));
   ASSERT_EQ(record_count(), 5u);
   const char* expected[][3] = {{"B-2", "20090401", "second"},
                                {"B-2", "20090401", "second"},
@@ -289,11 +300,20 @@ TEST_F(DjinalTest, TwoWaybillsShareTheTotalsButNotTheirHeaders) {
     EXPECT_EQ(field(n, 613, 100), padded(expected[n - 1][2], 100));
     EXPECT_EQ(field(n, kSumPay, 9), "    83.00");
   }
-  // 2, 1, 9 (found nowhere: two lines left out), 1, 2; three columns on each
-  // of the four found.
-  EXPECT_EQ(headers->calls(memhost::Operation::Locate), 5);
-  EXPECT_EQ(headers->calls(memhost::Operation::Value), 12);
+  EXPECT_EQ(headers->calls(memhost::Operation::Locate), GetParam().locates);
+  EXPECT_EQ(headers->calls(memhost::Operation::Value), GetParam().header_values);
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, DjinalTwoWaybillsTest,
+                         ::testing::Values(
+                             // 2, 1, 9 (found nowhere: two lines left out), 1, 2; three columns on
+                             // each of the four found.
+                             TwoWaybillsCase{"", 5, 12},
+                             // Every line; three columns on each of the five found.
+                             TwoWaybillsCase{"waybillheads_id:float", 7, 15}),
+                         [](const auto& info) {
+                           return *info.param.retyped ? std::string("FloatKey") : "WholeKey";
+                         });
 
 TEST_F(DjinalTest, AnEmptyVatStoresZeroPriceWithoutVatAndRate) {
   run(kHeaderRow, "1,100,2,,1,A,B,,1,,,,,,,\n");
