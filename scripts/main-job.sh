@@ -21,8 +21,9 @@ fi
 examples="${EXAMPLES:-examples}"
 out="${OUT:-out}"
 mkdir -p "$out"
-# The tool is the host here: its registry key lives beside the output.
-export PHARMEX_REGISTRY="$PWD/$out/registry"
+# The tool is the host here: its registry key lives beside the output (an
+# OUT given as an absolute path stays one).
+export PHARMEX_REGISTRY="$(cd "$out" && pwd)/registry"
 
 # Shows a table and checks it against its layout (recognised by validate).
 show_table() {
