@@ -25,15 +25,14 @@ void add(FixedRow& row, Total total, const Variant& term) {
 }
 
 // The first pass from plain numbers, as sum_totals below computes them, with
-// no Variant: the amount is a double product unless both factors are whole
-// (then the variant rules multiply them as whole numbers), and the totals
-// add doubles. False, having added nothing, leaves the line to sum_totals.
+// no Variant: the amount a plain product, and the totals add doubles. False,
+// having added nothing, leaves the line to sum_totals.
 bool sum_plain_totals(FixedRow& row) {
   const std::optional<HostNumber> price = row.number("price");
   const std::optional<HostNumber> nds = row.number("nds");
-  const std::optional<HostNumber> qty = row.number("qty");
-  if (!price || !nds || !qty || (price->whole && qty->whole)) return false;
-  const double amount = price->value * qty->value;
+  const std::optional<double> product = plain_product(price, row.number("qty"));
+  if (!nds || !product) return false;
+  const double amount = *product;
   const bool ten = nds->value == 10;
   const bool twenty = nds->value == 20;
   // Neither rate makes a zero divisor.

@@ -18,10 +18,8 @@ void assign_price_without_vat(FixedRow& row, dbf::TDbfField& field) {
 
 void assign_amount(FixedRow& row, dbf::TDbfField& field) {
   const std::optional<HostNumber> price = row.number("price");
-  const std::optional<HostNumber> qty = row.number("qty");
-  // Two whole numbers multiply as whole numbers.
-  if (price && qty && !(price->whole && qty->whole)) {
-    field.SetReal(price->value * qty->value);
+  if (const std::optional<double> amount = plain_product(price, row.number("qty"))) {
+    field.SetReal(*amount);
     return;
   }
   field.SetValue(multiply(row.column("price"), row.column("qty"), row.settings()));

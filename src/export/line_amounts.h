@@ -7,10 +7,21 @@
 // line of a waybill.
 #pragma once
 
+#include <optional>
+
 #include "dbf/dbf_field.h"
 #include "export/fixed_row.h"
 
 namespace pharmex::exporting {
+
+// The product of two host values as the variant rules compute it when both
+// are plain numbers and not both whole (two whole numbers multiply as whole
+// numbers): their doubles multiplied; nothing otherwise.
+inline std::optional<double> plain_product(const std::optional<HostNumber>& a,
+                                           const std::optional<HostNumber>& b) {
+  if (!a || !b || (a->whole && b->whole)) return std::nullopt;
+  return a->value * b->value;
+}
 
 // "price" / (1 + "nds" / 100).
 void assign_price_without_vat(FixedRow& row, dbf::TDbfField& field);
