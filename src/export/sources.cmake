@@ -11,7 +11,6 @@ set(PHARMEX_export_SOURCES
   fixed_table.cc
   generic_table_export.cc
   generic_waybill_table.cc
-  host_value_copy.cc
   khabarovsk_price_table.cc
   line_amounts.cc
   order_export.cc
