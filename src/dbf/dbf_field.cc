@@ -131,6 +131,15 @@ void TDbfField::Clear() {
 }
 
 void TDbfField::SetText(std::u16string_view text) {
+  // A character field's text goes straight into the record; the rest apart,
+  // so that this path keeps no registers of its own.
+  if (type_ != TFieldType::ftString) return SetOtherText(text);
+  CheckWritable();
+  Table().PutStringUtf16(index_, text, transliterate_);
+  dataset_.MarkModified();
+}
+
+void TDbfField::SetOtherText(std::u16string_view text) {
   if (type_ == TFieldType::ftMemo || type_ == TFieldType::ftBlob) {
     CheckWritable();
     ansi_.clear();
@@ -139,15 +148,10 @@ void TDbfField::SetText(std::u16string_view text) {
     dataset_.MarkModified();
     return;
   }
-  if (type_ != TFieldType::ftString) {
-    // Converted as SetValue converts a string, through a variant kept from
-    // one value to the next, so that a text allocates nothing once it has grown.
-    text_value_.assign_string(text);
-    return SetValue(text_value_);
-  }
-  CheckWritable();
-  Table().PutStringUtf16(index_, text, transliterate_);
-  dataset_.MarkModified();
+  // Converted as SetValue converts a string, through a variant kept from one
+  // value to the next, so that a text allocates nothing once it has grown.
+  text_value_.assign_string(text);
+  SetValue(text_value_);
 }
 
 void TDbfField::SetInteger(int64_t number) {
@@ -202,9 +206,13 @@ void TDbfField::SetNumber(double number, bool date) {
       Table().PutDate(index_, number);
       break;
     default:
-      return SetValue(date ? Variant::date(number) : Variant::real(number));
+      return SetOtherNumber(number, date);
   }
   dataset_.MarkModified();
+}
+
+void TDbfField::SetOtherNumber(double number, bool date) {
+  SetValue(date ? Variant::date(number) : Variant::real(number));
 }
 
 void TDbfField::AssignNull() {

@@ -98,6 +98,10 @@ class TDbfField {
   TDbfFieldLayer& Table() const;
   void Assign(const Variant& value);
   void SetNumber(double number, bool date);
+  // The kinds that convert a text or a number as SetValue does (and memos):
+  // out of line, called from the character and numeric fields' short paths.
+  [[gnu::noinline]] void SetOtherText(std::u16string_view text);
+  [[gnu::noinline]] void SetOtherNumber(double number, bool date);
   void AssignNull();
   void AssignWhole(const Variant& value, int64_t min, int64_t max);
   void PutWhole(int64_t whole, int64_t min, int64_t max);
