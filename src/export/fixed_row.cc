@@ -7,16 +7,7 @@
 
 namespace pharmex::exporting {
 
-size_t FixedRow::slot(const host::HostDataSet* dataset, std::string_view name) {
-  if (asked_count_ < asked_.size()) {
-    const size_t answer = asked_[asked_count_];
-    const Slot& known = *slots_[answer];
-    if (known.dataset == dataset && known.name.data() == name.data() &&
-        known.name.size() == name.size()) {
-      ++asked_count_;
-      return answer;
-    }
-  }
+size_t FixedRow::ask(const host::HostDataSet* dataset, std::string_view name) {
   const size_t answer = search(dataset, name);
   if (asked_count_ < asked_.size()) {
     asked_[asked_count_] = answer;
@@ -47,12 +38,6 @@ const Variant& FixedRow::value(size_t slot) {
     column.converted = true;
   }
   return column.value;
-}
-
-std::optional<HostNumber> FixedRow::number(std::string_view name) {
-  const Slot& column = read(column_slot(name));
-  if (column.converted) return std::nullopt;
-  return host_number(column.raw.get());
 }
 
 void FixedRow::next_row() {

@@ -60,7 +60,12 @@ class FixedRow {
   // The value of a column in the walked dataset's current row when the host
   // returned a number (export/host_value_copy.h), with no Variant; nothing
   // for any other value, which column() then converts.
-  std::optional<HostNumber> number(std::string_view name);
+  // Inlined into the computed fields, which ask on every record.
+  [[gnu::always_inline]] std::optional<HostNumber> number(std::string_view name) {
+    const Slot& column = read(column_slot(name));
+    if (column.converted) return std::nullopt;
+    return host_number(column.raw.get());
+  }
 
   // A run total, 0 until the layout's sums add to it.
   double& total(size_t index) { return totals_.at(index); }
@@ -114,7 +119,22 @@ class FixedRow {
     return column;
   }
 
-  size_t slot(const host::HostDataSet* dataset, std::string_view name);
+  // The n-th question of a row checked against the n-th answer of the row
+  // before, inline: the computed fields ask on every record.
+  [[gnu::always_inline]] size_t slot(const host::HostDataSet* dataset, std::string_view name) {
+    if (asked_count_ < asked_.size()) {
+      const size_t answer = asked_[asked_count_];
+      const Slot& known = *slots_[answer];
+      if (known.dataset == dataset && known.name.data() == name.data() &&
+          known.name.size() == name.size()) {
+        ++asked_count_;
+        return answer;
+      }
+    }
+    return ask(dataset, name);
+  }
+  // A question the row before answered otherwise, or did not ask.
+  size_t ask(const host::HostDataSet* dataset, std::string_view name);
   size_t search(const host::HostDataSet* dataset, std::string_view name);
   const uint64_t* clock_of(const host::HostDataSet* dataset) const {
     return dataset == headers_ && dataset != &walked_ ? header_moves_ : &row_;
