@@ -141,6 +141,14 @@ constexpr size_t kExactDigits = 15;
 // Scaled values below this take the fast path: their integer part fits a
 // double exactly, with room for a carry.
 constexpr double kMaxScaled = 1e15;
+// Most values are decided without the product's exact error: one scaled
+// below 2^40 is off by less than 2^-14, so a fraction further than a hundredth
+// from the half rounds as it reads; its 13 digits and one more are within 15
+// significant digits, and the half unit of the 15th is at most 0.005, so the
+// general test below would not send it to the digits either.
+constexpr double kClearScaled = 1099511627776.0;  // 2^40
+constexpr int kClearSignificant = 15;
+constexpr double kClearOfHalf = 0.01;
 
 constexpr uint64_t kWholePowerOfTen[] = {1ull,
                                          10ull,
@@ -191,11 +199,16 @@ bool units_by_scaling(double value, int decimals, int significant, uint64_t& uni
     units = 0;
     return true;
   }
-  const double error = std::fma(magnitude, scale, -scaled);  // exact: scaled + error
   // The integer part: truncating a positive value below 2^63 is its floor.
   const auto integer = static_cast<uint64_t>(static_cast<int64_t>(scaled));
   const auto whole = static_cast<double>(static_cast<int64_t>(integer));
   const double below_half = (scaled - whole) - 0.5;  // exact for scaled < 2^52
+  if (scaled < kClearScaled && significant >= kClearSignificant &&
+      std::fabs(below_half) > kClearOfHalf) {
+    units = below_half > 0 ? integer + 1 : integer;
+    return true;
+  }
+  const double error = std::fma(magnitude, scale, -scaled);  // exact: scaled + error
   // The midpoint has one digit more than the integer part (at most the digits
   // of integer + 1) and must lie on the grid of `significant` digits, so that
   // rounding to them never carries a value across it.

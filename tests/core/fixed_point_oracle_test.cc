@@ -197,7 +197,11 @@ TEST(FixedPointOracleTest, ComputedPricesAndTotals) {
 
 TEST(FixedPointOracleTest, WholeNumbersNearTheLimitOfTheFastWay) {
   for (double value : {999999999999999.0, 1e15, 1e15 + 2, 9007199254740991.0, 9007199254740992.0,
-                       123456789012345.5, 99999999999999.95, 4503599627370495.5}) {
+                       123456789012345.5, 99999999999999.95, 4503599627370495.5,
+                       // A hundredth on either side of the half, at the limit
+                       // of the values decided without the exact error (2^40).
+                       1099511627775.49, 1099511627775.51, 1099511627776.49, 1099511627776.51,
+                       10995116277.7549, 10995116277.7551, 12.3449, 12.3451, 0.0049, 0.0051}) {
     for (int d = 0; d <= 4; ++d) {
       expect_oracle(value, d, 18);
       expect_oracle(value, d, 15);
