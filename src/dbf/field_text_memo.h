@@ -6,9 +6,10 @@
 // value and the field's definition, which stays as it is while the table is
 // open; the memo is reset when the table is opened again.
 //
-// The bytes are kept only once a field's value has repeated: a field whose
-// values change from record to record (a price, an expiry date) costs the
-// comparison of a few keys and nothing more.
+// The bytes are kept only once a field's value has repeated. A field whose
+// values change from record to record (a price, an expiry date) misses again
+// and again: after a run of misses it rests, its values formatted without
+// the comparisons, and is looked up again when the rest is over.
 #pragma once
 
 #include <cstddef>
@@ -45,6 +46,9 @@ class FieldTextMemo {
   // (VAT rates of 0, 10 and 20, a quantity of one or two); a fifth value
   // takes the place of the earliest of them.
   static constexpr size_t kWays = 4;
+  // Misses in a row that send a field to rest, and the values it rests for.
+  static constexpr uint8_t kMissesBeforeRest = 16;
+  static constexpr uint16_t kRest = 256;
 
   // Forgets every value, for a table of `field_count` fields.
   void Reset(size_t field_count) { entries_.assign(field_count, Entry{}); }
@@ -54,9 +58,15 @@ class FieldTextMemo {
   // it was given and they were kept; null otherwise.
   const char* Recall(int field, Kind kind, uint64_t key, size_t width) {
     Entry& entry = entries_[static_cast<size_t>(field)];
+    if (entry.resting != 0) {
+      --entry.resting;
+      entry.pending = kNoWay;
+      return nullptr;
+    }
     const uint8_t tag = TagOf(kind);
     for (uint8_t way = 0; way < kWays; ++way) {
       if (entry.keys[way] != key || entry.tags[way] != tag) continue;
+      entry.misses = 0;
       if (entry.kept[way]) return entry.bytes[way];
       entry.pending = way;
       entry.keep = width <= kMaxWidth;
@@ -66,6 +76,10 @@ class FieldTextMemo {
     entry.pending = entry.oldest;
     entry.oldest = static_cast<uint8_t>((entry.oldest + 1) % kWays);
     entry.keep = false;
+    if (++entry.misses == kMissesBeforeRest) {
+      entry.misses = 0;
+      entry.resting = kRest;
+    }
     return nullptr;
   }
 
@@ -74,6 +88,7 @@ class FieldTextMemo {
   void Remember(int field, Kind kind, uint64_t key, std::span<const char> bytes) {
     Entry& entry = entries_[static_cast<size_t>(field)];
     const uint8_t way = entry.pending;
+    if (way == kNoWay) return;  // resting
     entry.keys[way] = key;
     entry.tags[way] = TagOf(kind);
     entry.kept[way] = entry.keep;
@@ -81,6 +96,8 @@ class FieldTextMemo {
   }
 
  private:
+  // The pending way of a resting field: nothing to remember.
+  static constexpr uint8_t kNoWay = kWays;
   // A way's tag: its value's kind, from 1; 0 while the way holds none.
   static uint8_t TagOf(Kind kind) { return static_cast<uint8_t>(static_cast<uint8_t>(kind) + 1); }
 
@@ -92,6 +109,8 @@ class FieldTextMemo {
     uint8_t oldest = 0;     // the way a value not seen lately takes
     uint8_t pending = 0;    // the way the value Recall missed is remembered in
     bool keep = false;      // that value repeated one seen before: keep its bytes
+    uint8_t misses = 0;     // values in a row not among the ways
+    uint16_t resting = 0;   // values still to come before the next lookup
     char bytes[kWays][kMaxWidth] = {};
   };
   std::vector<Entry> entries_;

@@ -1,6 +1,8 @@
 #include "dbf/dbf_field_layer.h"
 
 #include <cmath>
+#include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +125,26 @@ TEST_P(RepeatedValueTest, StoresTheSameBytesEveryTime) {
 
 const double kMarch5 = *encode_date(2024, 3, 5);
 
+// A price that changes on every record (the memo rests from it after a run
+// of misses), then one that repeats across the end of the rest, then the
+// changing prices again: each step's text is the value's own.
+std::vector<RepeatStep> changing_then_repeated() {
+  static std::deque<std::string> texts;  // the steps point at them
+  std::vector<RepeatStep> steps;
+  auto add = [&steps](double value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%8.2f", value);
+    steps.push_back({'n', value, texts.emplace_back(text).c_str()});
+  };
+  for (int i = 0; i < 40; ++i)
+    add(i + 0.25);
+  for (int i = 0; i < 600; ++i)
+    add(i % 3 == 0 ? 7.5 : 12.75);
+  for (int i = 40; i > 0; --i)
+    add(i + 0.25);
+  return steps;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Memo, RepeatedValueTest,
     ::testing::Values(
@@ -196,6 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {'w', 0, "   0.00"},
                     {'n', -0.0, "  -0.00"},
                     {'z', 0, "   0.00"}}},
+        RepeatCase{"ChangingThenRepeatedPrices", {"PRICE", 'N', 8, 2}, changing_then_repeated()},
         RepeatCase{"DatesAndDatesBeyondTheCalendar",
                    {"D", 'D', 8, 0},
                    {{'d', kMarch5, "20240305"},
