@@ -9,10 +9,11 @@ namespace pharmex::exporting {
 
 size_t FixedRow::ask(const host::HostDataSet* dataset, std::string_view name) {
   const size_t answer = search(dataset, name);
+  const Asked asked{dataset, name.data(), name.size(), answer};
   if (asked_count_ < asked_.size()) {
-    asked_[asked_count_] = answer;
+    asked_[asked_count_] = asked;
   } else {
-    asked_.push_back(answer);
+    asked_.push_back(asked);
   }
   ++asked_count_;
   return answer;

@@ -123,12 +123,10 @@ class FixedRow {
   // before, inline: the computed fields ask on every record.
   [[gnu::always_inline]] size_t slot(const host::HostDataSet* dataset, std::string_view name) {
     if (asked_count_ < asked_.size()) {
-      const size_t answer = asked_[asked_count_];
-      const Slot& known = *slots_[answer];
-      if (known.dataset == dataset && known.name.data() == name.data() &&
-          known.name.size() == name.size()) {
+      const Asked& known = asked_[asked_count_];
+      if (known.dataset == dataset && known.name == name.data() && known.size == name.size()) {
         ++asked_count_;
-        return answer;
+        return known.slot;
       }
     }
     return ask(dataset, name);
@@ -152,7 +150,13 @@ class FixedRow {
   // every row, so the n-th question of a row is first checked against the
   // n-th answer of the row before (its name's address): no search by name
   // once the first row is done.
-  std::vector<size_t> asked_;
+  struct Asked {
+    const host::HostDataSet* dataset;
+    const char* name;  // the name's address and size, as asked
+    size_t size;
+    size_t slot;
+  };
+  std::vector<Asked> asked_;
   size_t asked_count_ = 0;
   uint64_t row_ = 1;  // the current row's number: a slot read in another is unread
   const uint64_t* header_moves_;
